@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Ollo and runs every test twice: once as
+# built, once under AddressSanitizer and UndefinedBehaviorSanitizer, where any
+# report stops the test and fails the run.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+jobs=$(nproc)
+werror=OFF
+[ "${CI:-}" = true ] && werror=ON
+
+run_suite() {
+    local dir=$1
+    shift
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOLLO_WERROR=$werror "$@" >/dev/null
+    cmake --build "$dir" -j"$jobs"
+    (cd "$dir" && ctest --output-on-failure -j"$jobs")
+}
+
+echo "== Tests =="
+run_suite "$root/build-test"
+
+echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stack_use_after_return=1"
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+run_suite "$root/build-sanitize" -DOLLO_SANITIZE=ON -DOLLO_BENCHMARKS=OFF

@@ -1,0 +1,46 @@
+#include "drill/taskgenerator.h"
+
+#include <cstdint>
+
+#include "drill/randomsource.h"
+
+namespace {
+
+// Products wrap like the 32-bit arithmetic they have always been done in.
+int wrappingProduct(int a, int b) {
+    return static_cast<int>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+
+} // namespace
+
+CTaskGenerator::CTaskGenerator() {
+    RandomSeedFromClock();
+}
+
+void CTaskGenerator::Multiplication(int a) {
+    make(Operation::Multiplication, a);
+}
+
+void CTaskGenerator::Division(int a) {
+    make(Operation::Division, a);
+}
+
+void CTaskGenerator::make(Operation op, int a) {
+    m_factor = DrawOneTo(10);
+    m_taskText = TaskText(op, m_factor, a);
+    m_answerText = AnswerText(op, m_factor, a);
+}
+
+QString CTaskGenerator::AnswerText(Operation op, int factor, int a) {
+    return QString::number(op == Operation::Multiplication ? wrappingProduct(factor, a) : factor);
+}
+
+QString CTaskGenerator::TaskText(Operation op, int factor, int a) {
+    QString text = op == Operation::Multiplication
+                       ? QString::asprintf("%d X %d = ", factor, a)
+                       : QString::asprintf("%d : %d = ", wrappingProduct(a, factor), a);
+    const qsizetype digits = AnswerText(op, factor, a).size();
+    if (digits >= 1 && digits <= 6)
+        text += QString(digits, u'?');
+    return text;
+}

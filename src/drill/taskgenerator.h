@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include "drill/seriescatalogue.h"
+
+// One task at a time: a random factor from 1 to 10 with the series number,
+// the text the child sees (ending in one question mark per answer digit) and
+// the exact answer text the child's typing is compared with.
+class CTaskGenerator {
+public:
+    // Reseeds the shared random source from the clock.
+    CTaskGenerator();
+
+    // "f X a = ??", answer f × a.
+    void Multiplication(int a);
+    // "a×f : a = ?", answer f.
+    void Division(int a);
+
+    const QString& taskText() const { return m_taskText; }
+    const QString& answerText() const { return m_answerText; }
+    int factor() const { return m_factor; }
+
+    // Task text for a given factor, for callers that already know it.
+    static QString TaskText(Operation op, int factor, int a);
+    static QString AnswerText(Operation op, int factor, int a);
+
+private:
+    void make(Operation op, int a);
+
+    QString m_answerText;
+    QString m_taskText;
+    int m_factor = 0;
+};
