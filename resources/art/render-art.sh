@@ -4,7 +4,8 @@
 # picture:   <svg source, relative to this folder>  <output, relative to the
 # repository root>  <width>x<height>  <colours: 2|16|256|24>
 # Outputs ending in .bmp become Windows BMP files (palette for 2/16/256 colours,
-# true colour for 24), .gif become GIF files, .png stay PNG (with alpha).
+# true colour for 24), .gif become GIF files, .png stay PNG (with alpha), and
+# .svg are copied as they are (for scalable icons; the size is then unused).
 # A source may fix its own palette with the attribute data-palette="#rrggbb ..."
 # on its <svg> element: every pixel then takes the nearest of those colours
 # (no more than the list's colour count), so that small but important spots,
@@ -37,6 +38,7 @@ render() {
     mkdir -p "$(dirname "$root/$out")"
     case "$out" in
     *.png) cp "$tmp" "$root/$out" ;;
+    *.svg) cp "$here/$src" "$root/$out" ;;
     *.gif) convert "$tmp" -background white -flatten +dither "${reduce[@]}" "$root/$out" ;;
     *.bmp)
         if [ "$colours" = 24 ]; then
