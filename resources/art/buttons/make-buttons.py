@@ -59,23 +59,27 @@ FONT = "Liberation Sans"
 
 
 def plate(w, h, down):
-    """The grey plate with its two-pixel bevel."""
+    """The grey plate and its two-pixel bevel, as (face, bevel).
+
+    The bevel is drawn last, over the picture, so that nothing on the plate
+    can cover its edges."""
     white, light, face, dark, black = "#ffffff", "#e6e6e6", "#cccccc", "#7a7a7a", "#1e1e1e"
     if down:
         face = "#c2c2c2"
         tl_outer, tl_inner, br_outer, br_inner = black, dark, white, light
     else:
         tl_outer, tl_inner, br_outer, br_inner = white, light, black, dark
-    return f"""
-  <rect x="0" y="0" width="{w}" height="{h}" fill="{face}"/>
-  <rect x="0" y="0" width="{w - 1}" height="1" fill="{tl_outer}"/>
-  <rect x="0" y="0" width="1" height="{h - 1}" fill="{tl_outer}"/>
-  <rect x="1" y="1" width="{w - 3}" height="1" fill="{tl_inner}"/>
-  <rect x="1" y="1" width="1" height="{h - 3}" fill="{tl_inner}"/>
-  <rect x="0" y="{h - 1}" width="{w}" height="1" fill="{br_outer}"/>
-  <rect x="{w - 1}" y="0" width="1" height="{h}" fill="{br_outer}"/>
-  <rect x="1" y="{h - 2}" width="{w - 2}" height="1" fill="{br_inner}"/>
-  <rect x="{w - 2}" y="1" width="1" height="{h - 2}" fill="{br_inner}"/>"""
+    fill = f'<rect x="0" y="0" width="{w}" height="{h}" fill="{face}"/>'
+    bevel = f"""
+    <rect x="0" y="0" width="{w - 1}" height="1" fill="{tl_outer}"/>
+    <rect x="0" y="0" width="1" height="{h - 1}" fill="{tl_outer}"/>
+    <rect x="1" y="1" width="{w - 3}" height="1" fill="{tl_inner}"/>
+    <rect x="1" y="1" width="1" height="{h - 3}" fill="{tl_inner}"/>
+    <rect x="0" y="{h - 1}" width="{w}" height="1" fill="{br_outer}"/>
+    <rect x="{w - 1}" y="0" width="1" height="{h}" fill="{br_outer}"/>
+    <rect x="1" y="{h - 2}" width="{w - 2}" height="1" fill="{br_inner}"/>
+    <rect x="{w - 2}" y="1" width="1" height="{h - 2}" fill="{br_inner}"/>"""
+    return fill, bevel
 
 
 def lettering(text, x, baseline, size, colour, spacing=0.0):
@@ -106,15 +110,15 @@ def clown_palette(text_colour, down):
 def face(w, h, content, down, palette=None):
     shift = ' transform="translate(1,1)"' if down else ""
     fixed = f' data-palette="{palette}"' if palette else ""
+    fill, bevel = plate(w, h, down)
     return f"""<?xml version="1.0" encoding="UTF-8"?>
 <svg xmlns="http://www.w3.org/2000/svg" width="{w}" height="{h}" viewBox="0 0 {w} {h}"{fixed}>
   <!-- written by make-buttons.py -->
-  <g shape-rendering="crispEdges">{plate(w, h, down)}
-  </g>
+  <g shape-rendering="crispEdges">{fill}</g>
   <g{shift}>
-    <svg x="2" y="2" width="{w - 4}" height="{h - 4}" viewBox="2 2 {w - 4} {h - 4}" overflow="hidden">
 {content}
-    </svg>
+  </g>
+  <g shape-rendering="crispEdges">{bevel}
   </g>
 </svg>
 """
@@ -132,7 +136,7 @@ CLOWN_BUTTONS = {
     "OK2": ("Ok", 20, "#0b7a24", 0.0),
     "CANCEL2": ("Ende", 17, "#b3121c", 0.0),
     "LOESEN": ("Lösen", 16, "#163fa8", 0.0),
-    "NOCHMALS": ("Nochmal", 13, "#0b7a24", -0.3),
+    "NOCHMALS": ("Nochmal", 14, "#0b7a24", -0.5),
 }
 
 
@@ -141,14 +145,14 @@ def main():
     for stem, (text, size, colour, spacing) in OWL_BUTTONS.items():
         # Letters centred in the left part, the owl at the right.
         content = (lettering(text, 27.5, 22 + size * 0.36, size, colour, spacing)
-                   + f'\n<g transform="translate(54,3) scale(0.49)">{OWL}</g>')
+                   + f'\n<g transform="translate(52.5,3) scale(0.49)">{OWL}</g>')
         for suffix, down in (("U", False), ("D", True)):
             (HERE / f"{stem}{suffix}.svg").write_text(face(w, h, content, down), encoding="utf-8")
     w = 87
     for stem, (text, size, colour, spacing) in CLOWN_BUTTONS.items():
         # The clown at the left, the word in the right part.
-        content = (f'<g transform="translate(3,5) scale(0.46)">{CLOWN}</g>\n'
-                   + lettering(text, 56.5, 22 + size * 0.36, size, colour, spacing))
+        content = (f'<g transform="translate(3,6) scale(0.43)">{CLOWN}</g>\n'
+                   + lettering(text, 56, 22 + size * 0.36, size, colour, spacing))
         for suffix, down in (("U", False), ("D", True)):
             (HERE / f"{stem}{suffix}.svg").write_text(
                 face(w, h, content, down, clown_palette(colour, down)), encoding="utf-8")
