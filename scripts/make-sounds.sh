@@ -62,6 +62,8 @@ finish "$tmp/drum.wav" drum.wav 0.1
 # --- gemein.wav ----------------------------------------------------------
 # A bright cartoon voice sighs "Oo jee!", its pitch sinking on "jee", while a
 # soft horn slides down three steps behind it, the last one wobbling.
+# The horn: a sawtooth and a sine on the same pitch, folded into one channel
+# (they partly cancel, which hollows the tone) and softened by a low-pass.
 horn() { # file length from:to
     sx -n "${raw[@]}" "$1" synth "$2" sawtooth "$3" sine "$3" lowpass 1400 fade t 0.015 "$2" 0.05
 }
@@ -86,18 +88,22 @@ finish "$tmp/gemein.wav" gemein.wav 0.08
 # Thirty people clap at their own pace, each with their own hand sound,
 # joining in one after another over a quiet murmur and stopping one by one,
 # in a small hall.
+# $RANDOM is read only in this shell, never inside $( ), where bash would
+# reseed it and the result would change from run to run.
 RANDOM=4711
 clappers=30
 for k in $(seq 0 $((clappers - 1))); do
     centre=$((800 + RANDOM % 1800))
     sx -n "${raw[@]}" "$tmp/clap$k.wav" synth 0.04 noise bandpass "$centre" 1.5q lowpass 8000 fade l 0 0.04 0.038
-    start=$(awk -v r=$((RANDOM % 250)) 'BEGIN { printf "%.3f", r / 1000 }')
-    stop=$(awk -v r=$((RANDOM % 400)) 'BEGIN { printf "%.3f", 1.5 + r / 1000 }')
+    r1=$((RANDOM % 250)) r2=$((RANDOM % 400))
+    start=$(awk -v r="$r1" 'BEGIN { printf "%.3f", r / 1000 }')
+    stop=$(awk -v r="$r2" 'BEGIN { printf "%.3f", 1.5 + r / 1000 }')
     period=$((160 + RANDOM % 100))          # milliseconds from clap to clap
     items=() t=$start j=0
     while awk -v t="$t" -v s="$stop" 'BEGIN { exit !(t < s) }'; do
-        gap=$(awk -v p="$period" -v r=$((RANDOM % 50)) 'BEGIN { printf "%.3f", (p + r - 25 - 40) / 1000 }')
-        vol=$(awk -v r=$((RANDOM % 40)) 'BEGIN { printf "%.2f", 0.6 + r / 100 }')
+        r1=$((RANDOM % 50)) r2=$((RANDOM % 40))
+        gap=$(awk -v p="$period" -v r="$r1" 'BEGIN { printf "%.3f", (p + r - 25 - 40) / 1000 }')
+        vol=$(awk -v r="$r2" 'BEGIN { printf "%.2f", 0.6 + r / 100 }')
         sx "$tmp/clap$k.wav" "$tmp/c${k}_$j.wav" vol "$vol" pad 0 "$gap"
         items+=("$tmp/c${k}_$j.wav")
         t=$(awk -v t="$t" -v g="$gap" 'BEGIN { printf "%.3f", t + 0.04 + g }')
@@ -115,22 +121,28 @@ sx "$tmp/applaus-hall.wav" "$tmp/applaus.wav" trim 0 2.1 fade t 0.01 2.1 0.6
 finish "$tmp/applaus.wav" applaus.wav 0.05
 
 # --- lachen.wav ----------------------------------------------------------
-# Three children giggle one after another, each voice higher and quicker
-# than an adult's, with a little room around them.
-giggle() { # file variant pitch speed cents text
-    espeak-ng -v "de+$2" -p "$3" -s "$4" -w "$tmp/g-raw.wav" "$6"
-    sx "$tmp/g-raw.wav" "${raw[@]}" "$1" silence 1 0.001 1% reverse silence 1 0.001 1% reverse gain -8 pitch "$5" highpass 200
+# Three children giggle, one after another and then together: each laugh is
+# a run of short syllables ("hi", "ha", "he") that starts high and sinks,
+# growing softer, the way children laugh; a little room around them.
+giggle() { # name variant text first-pitch-in-cents count start step
+    local name=$1 i
+    espeak-ng -v "de+$2" -p 90 -s 300 -w "$tmp/$name-raw.wav" "$3"
+    sx "$tmp/$name-raw.wav" "${raw[@]}" "$tmp/$name-cut.wav" silence 1 0.001 1%
+    sx "$tmp/$name-cut.wav" "$tmp/$name-syl.wav" trim 0 0.13 fade t 0.004 0.13 0.04 gain -8
+    for i in $(seq 0 $(($5 - 1))); do
+        sx "$tmp/$name-syl.wav" "$tmp/$name-p$i.wav" pitch $(($4 - 70 * i)) highpass 200
+        sx "$tmp/$name-p$i.wav" "$tmp/$name-$i.wav" silence 1 0.001 1% fade t 0.008   # drop the shift's lag
+        awk -v f="$tmp/$name-$i.wav" -v t="$6" -v s="$7" -v i="$i" -v n="$5" \
+            'BEGIN { printf "%s %.3f %.2f\n", f, t + i * s + (i % 2) * 0.01, 1 - 0.5 * i / n }'
+    done
 }
-giggle "$tmp/g1.wav" f4 90 260 500 "hihihihihi"
-giggle "$tmp/g2.wav" f2 80 240 600 "hahahaha"
-giggle "$tmp/g3.wav" f5 99 280 700 "hihihihi"
 {
-    echo "$tmp/g1.wav 0 1.0"
-    echo "$tmp/g2.wav 0.45 0.8"
-    echo "$tmp/g3.wav 1.0 0.7"
+    giggle a f4 hi 700 8 0.0 0.15
+    giggle b f2 ha 450 7 0.4 0.16
+    giggle c f5 he 950 6 0.85 0.14
 } | mix_at "$tmp/lachen-mix.wav"
-sx "$tmp/lachen-mix.wav" "$tmp/lachen.wav" reverb 25 50 40 pad 0 0.1 trim 0 2.1
-finish "$tmp/lachen.wav" lachen.wav 0.15
+sx "$tmp/lachen-mix.wav" "$tmp/lachen-room.wav" pad 0 0.3 reverb 30 50 40
+finish "$tmp/lachen-room.wav" lachen.wav 0.3
 
 for f in drum gemein applaus lachen; do
     printf '%-12s %5.2f s  peak %s\n' "$f.wav" "$(soxi -D "$out/$f.wav")" \
