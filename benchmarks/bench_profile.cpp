@@ -42,8 +42,8 @@ int main(int argc, char* argv[])
     file += "[Lobe]\r\nAnzahl=90\r\n";
     for (int i = 1; i <= 90; ++i)
         file += "Lob" + QByteArray::number(i) + "=Super gemacht, weiter so! " + QByteArray::number(i) + "\r\n";
-    file += "[Bilder]\r\nAnzahl=95\r\n";
-    for (int i = 0; i < 95; ++i)
+    file += "[Bilder]\r\nAnzahl=99\r\n";
+    for (int i = 0; i < 99; ++i)
         file += "Bild" + QByteArray::number(i) + "=bild" + QByteArray::number(i) + ".bmp\r\n";
     file += "[BigFont]\r\nFontHeight=36\r\n";
     QFile out(path);
