@@ -1,0 +1,88 @@
+#include "rewards/jokerewarddlg.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <QTimer>
+
+#include "pictures/picturefile.h"
+#include "rewards/jokefile.h"
+#include "rewards/rewardchoice.h"
+#include "rewards/rewardplacement.h"
+#include "settings/profile.h"
+#include "shell/soundplayer.h"
+#include "ui_jokerewarddlg.h"
+
+namespace {
+
+QFont jokeFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(25);
+    return font;
+}
+
+} // namespace
+
+CJokeRewardDlg::CJokeRewardDlg(CProfile& profile, QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::JokeRewardDlg>())
+    , m_profile(profile)
+    , m_font(jokeFont()) {
+    m_ui->setupUi(this);
+    PlaceRewardDialog(this, kOuterSize);
+
+    m_ui->okButton->AttachByCaption();
+    // The button is centred on 640 pixels, not on the client width.
+    m_ui->okButton->move((640 - m_ui->okButton->width()) / 2, kButtonRowY);
+    connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
+    m_ui->okButton->setFocus();
+
+    const QString section = QStringLiteral("Parameter");
+    m_jokeCount = m_profile.GetInt(section, QStringLiteral("Witze"), 0);
+    const int jokeNumber = PickJokeNumber(m_jokeCount);
+    if (jokeNumber == 0)
+        return;
+    std::optional<QStringList> lines = LoadJoke(jokeNumber);
+    if (!lines)
+        return;
+    m_lines = std::move(*lines);
+    if (m_profile.GetInt(section, QStringLiteral("Sound"), 0) != 0)
+        PlaySound(QStringLiteral("lachen.wav"));
+}
+
+CJokeRewardDlg::~CJokeRewardDlg() = default;
+
+int CJokeRewardDlg::lineHeight() const {
+    // The height a text extent reports is the font's cell height, whatever
+    // the letter.
+    return QFontMetrics(m_font).height();
+}
+
+void CJokeRewardDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The frame is known only once the window system has framed the window.
+    PlaceRewardDialog(this, kOuterSize);
+    QTimer::singleShot(0, this, [this] { PlaceRewardDialog(this, kOuterSize); });
+}
+
+void CJokeRewardDlg::paintEvent(QPaintEvent* /*event*/) {
+    const QString backdrop = QStringLiteral("joke.bmp");
+    if (!IsBMPFile(backdrop))
+        return;
+    const PictureHandle picture = ReadDIB(backdrop);
+    if (!picture)
+        return;
+    QPainter painter(this);
+    DrawDIB(painter, picture, 0, 0);
+
+    // Black on a transparent background, each line's top-left corner placed.
+    painter.setFont(m_font);
+    painter.setPen(Qt::black);
+    painter.setBackgroundMode(Qt::TransparentMode);
+    const int ascent = QFontMetrics(m_font).ascent();
+    const int advance = lineHeight() + kLineGap;
+    int y = kTextTop;
+    for (const QString& line : m_lines) {
+        painter.drawText(kTextLeft, y + ascent, line);
+        y += advance;
+    }
+}

@@ -1,0 +1,51 @@
+#include "rewards/picturerewarddlg.h"
+
+#include <QPainter>
+#include <QTimer>
+
+#include "pictures/picturefile.h"
+#include "rewards/rewardchoice.h"
+#include "rewards/rewardplacement.h"
+#include "settings/profile.h"
+#include "shell/soundplayer.h"
+#include "ui_picturerewarddlg.h"
+
+CPictureRewardDlg::CPictureRewardDlg(CProfile& profile, QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::PictureRewardDlg>())
+    , m_profile(profile) {
+    m_ui->setupUi(this);
+    PlaceRewardDialog(this, kOuterSize);
+
+    m_ui->okButton->AttachByCaption();
+    // The button is centred on 600 pixels, not on the client width.
+    m_ui->okButton->move((600 - m_ui->okButton->width()) / 2, kButtonRowY);
+    connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    if (m_profile.GetInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0) != 0)
+        PlaySound(QStringLiteral("applaus.wav"));
+    m_ui->okButton->setFocus();
+}
+
+CPictureRewardDlg::~CPictureRewardDlg() = default;
+
+void CPictureRewardDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The frame is known only once the window system has framed the window.
+    PlaceRewardDialog(this, kOuterSize);
+    QTimer::singleShot(0, this, [this] { PlaceRewardDialog(this, kOuterSize); });
+}
+
+void CPictureRewardDlg::paintEvent(QPaintEvent* /*event*/) {
+    const QString section = QStringLiteral("Bilder");
+    const int count = m_profile.GetInt(section, QStringLiteral("Anzahl"), 0);
+    if (count == 0)
+        return;
+    const int k = PickPictureNumber(count);
+    const PictureHandle picture = ReadBmpOrGif(m_profile.GetText(section, QStringLiteral("Bild%1").arg(k)));
+    if (!picture)
+        return;
+    QPainter painter(this);
+    // Truncating division: a picture larger than the window is cut evenly.
+    DrawDIB(painter, picture, (width() - GetDIBWidth(picture)) / 2, (height() - GetDIBHeight(picture)) / 2);
+}

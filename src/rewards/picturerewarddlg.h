@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+#include <QSize>
+
+#include <memory>
+
+class CProfile;
+
+namespace Ui {
+class PictureRewardDlg;
+}
+
+// "Und jetzt ein hübsches Bild ": one of the pictures listed in section
+// Bilder, drawn centred at its own size, with applause when sound is on.
+// Every paint reseeds from the clock and reads its picture anew, so a
+// repaint in a later second may show another one.
+class CPictureRewardDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr QSize kOuterSize{620, 435};
+    static constexpr int kButtonRowY = 350;
+
+    explicit CPictureRewardDlg(CProfile& profile, QWidget* parent = nullptr);
+    ~CPictureRewardDlg() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::PictureRewardDlg> m_ui;
+    CProfile& m_profile;
+};
