@@ -133,6 +133,17 @@ QByteArray encodedName(const QString& name) {
     return ToCp1252(name);
 }
 
+// Names are matched trimmed, and a name holding a line break or the character
+// that ends it could never be found again (or would read as another line).
+bool storableName(const QString& name, const char* ender) {
+    if (name.isEmpty() || name.trimmed() != name)
+        return false;
+    for (const QChar c : name)
+        if (c == u'\r' || c == u'\n' || c == u'\0' || c == QLatin1Char(*ender))
+            return false;
+    return true;
+}
+
 bool ownerMayWrite(const QFileInfo& info) {
     return info.permissions().testFlag(QFileDevice::WriteOwner);
 }
@@ -209,6 +220,9 @@ bool CProfile::WriteText(const QString& section, const QString& key, const QStri
         ++lead;
     value.remove(0, lead);
 
+    if (!storableName(section, "]") || !storableName(key, "=") || key.trimmed().startsWith(u'['))
+        return fail("the section or key name cannot be stored");
+
     const QFileInfo info(m_filePath);
     QByteArray bytes;
     if (info.exists()) {
@@ -235,8 +249,11 @@ bool CProfile::WriteText(const QString& section, const QString& key, const QStri
         const QByteArray line = place.storedKey.toByteArray() + '=' + value;
         bytes.replace(place.keyLine->begin, place.keyLine->end - place.keyLine->begin, line);
     } else if (place.sectionFound) {
+        // The new line ends like the line before it, so it can never merge with
+        // what follows (a lone CR before an LF would).
         const Line& last = place.lastSectionLine;
-        const QByteArray line = keyBytes + '=' + value + eol;
+        const QByteArray ending = last.terminated() ? bytes.mid(last.end, last.next - last.end) : eol;
+        const QByteArray line = keyBytes + '=' + value + ending;
         bytes.insert(last.next, last.terminated() ? line : eol + line);
     } else {
         if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))

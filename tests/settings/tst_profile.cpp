@@ -174,6 +174,10 @@ private Q_SLOTS:
             << QByteArray() << "Lobe"
             << "Lob1" << QString::fromUtf8("Schön, süß! €")
             << QByteArray("[Lobe]\r\nLob1=Sch\xf6n, s\xfc\xdf! \x80\r\n");
+        QTest::newRow("new line ends like the one before it")
+            << QByteArray("[P]\rA=1\r\n\n[Q]\r") << "P"
+            << "K"
+            << "2" << QByteArray("[P]\rA=1\r\nK=2\r\n\n[Q]\r");
         QTest::newRow("empty value") << QByteArray("[Parameter]\nHintergrundbild=maus.bmp\n") << "Parameter"
                                      << "Hintergrundbild"
                                      << "" << QByteArray("[Parameter]\nHintergrundbild=\n");
@@ -217,6 +221,34 @@ private Q_SLOTS:
             QCOMPARE(p.GetText(QStringLiteral("s%1").arg(i % 5), QStringLiteral("K%1").arg(i)),
                      QStringLiteral("w%1").arg(i));
         QCOMPARE(readAll(m_path).count("[S"), 5);
+    }
+
+    void unstorableNamesAreRefused_data() {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("key with equals sign") << "Parameter"
+                                              << "a=b";
+        QTest::newRow("key that reads as a section") << "Parameter"
+                                                     << "[Lobe]";
+        QTest::newRow("key with line break") << "Parameter"
+                                             << "a\nb";
+        QTest::newRow("section with closing bracket") << "Para]meter"
+                                                      << "Sound";
+        QTest::newRow("section with line break") << "Para\rmeter"
+                                                 << "Sound";
+        QTest::newRow("blank around the key") << "Parameter"
+                                              << " Sound";
+        QTest::newRow("empty key") << "Parameter"
+                                   << "";
+    }
+    void unstorableNamesAreRefused() {
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        const QByteArray before("[Parameter]\r\nSound=1\r\n");
+        writeAll(m_path, before);
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be stored"));
+        QVERIFY(!CProfile(m_path).WriteText(section, key, "x"));
+        QCOMPARE(readAll(m_path), before);
     }
 
     void missingFoldersAreCreated() {
