@@ -1,0 +1,53 @@
+#include "settings/mypropertypage1.h"
+
+#include <QRadioButton>
+
+#include <array>
+
+#include "settings/profile.h"
+#include "shell/helpcontexts.h"
+#include "ui_mypropertypage1.h"
+
+namespace {
+
+constexpr int kNoReward = 3;
+
+} // namespace
+
+CMyPropertyPage1::CMyPropertyPage1(CProfile& profile, QWidget* parent)
+    : QWidget(parent)
+    , m_profile(profile)
+    , m_ui(std::make_unique<Ui::CMyPropertyPage1>()) {
+    m_ui->setupUi(this);
+}
+
+CMyPropertyPage1::~CMyPropertyPage1() = default;
+
+void CMyPropertyPage1::Load() {
+    const std::array<QRadioButton*, 4> buttons = {m_ui->radio1000, m_ui->radio1001, m_ui->radio1002,
+                                                  m_ui->radio1003};
+    const int value =
+        m_profile.GetInt(QStringLiteral("Parameter"), QStringLiteral("Belohnungsart"), kNoReward);
+    if (value >= 0 && value < int(buttons.size())) {
+        buttons[std::size_t(value)]->setChecked(true);
+        return;
+    }
+    // Auto-exclusive buttons refuse to untick the last ticked one.
+    for (QRadioButton* button : buttons) {
+        button->setAutoExclusive(false);
+        button->setChecked(false);
+        button->setAutoExclusive(true);
+    }
+}
+
+void CMyPropertyPage1::Store() {
+    const std::array<QRadioButton*, 4> buttons = {m_ui->radio1000, m_ui->radio1001, m_ui->radio1002,
+                                                  m_ui->radio1003};
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (buttons[i]->isChecked())
+            m_profile.WriteInt(QStringLiteral("Parameter"), QStringLiteral("Belohnungsart"), int(i));
+}
+
+int CMyPropertyPage1::HelpContext() {
+    return Help::forTemplate(Help::RewardTypePageTemplate);
+}

@@ -1,0 +1,28 @@
+#include "settings/mypropertypage3.h"
+
+#include "settings/profile.h"
+#include "shell/helpcontexts.h"
+#include "ui_mypropertypage3.h"
+
+CMyPropertyPage3::CMyPropertyPage3(CProfile& profile, QWidget* parent)
+    : QWidget(parent)
+    , m_profile(profile)
+    , m_ui(std::make_unique<Ui::CMyPropertyPage3>()) {
+    m_ui->setupUi(this);
+}
+
+CMyPropertyPage3::~CMyPropertyPage3() = default;
+
+void CMyPropertyPage3::Load() {
+    m_ui->edit1005->setText(m_profile.GetText(QStringLiteral("Parameter"), QStringLiteral("Aufgaben")));
+    m_ui->edit1006->setText(m_profile.GetText(QStringLiteral("Parameter"), QStringLiteral("Witze")));
+}
+
+void CMyPropertyPage3::Store() {
+    m_profile.WriteText(QStringLiteral("Parameter"), QStringLiteral("Aufgaben"), m_ui->edit1005->text());
+    m_profile.WriteText(QStringLiteral("Parameter"), QStringLiteral("Witze"), m_ui->edit1006->text());
+}
+
+int CMyPropertyPage3::HelpContext() {
+    return Help::forTemplate(Help::CountsPageTemplate);
+}

@@ -1,0 +1,57 @@
+#include "settings/mypropertypage4.h"
+
+#include <QListWidget>
+#include <QPushButton>
+
+#include "settings/profile.h"
+#include "shell/helpcontexts.h"
+#include "ui_mypropertypage4.h"
+
+namespace {
+
+// Where an entry goes in a list kept sorted without regard to letter case;
+// equal entries keep the order they were added in.
+int sortedRow(const QListWidget& list, const QString& entry) {
+    int row = 0;
+    while (row < list.count() && QString::compare(list.item(row)->text(), entry, Qt::CaseInsensitive) <= 0)
+        ++row;
+    return row;
+}
+
+} // namespace
+
+CMyPropertyPage4::CMyPropertyPage4(CProfile& profile, QWidget* parent)
+    : QWidget(parent)
+    , m_profile(profile)
+    , m_ui(std::make_unique<Ui::CMyPropertyPage4>()) {
+    m_ui->setupUi(this);
+    connect(m_ui->button1020, &QPushButton::clicked, this, &CMyPropertyPage4::onSet);
+}
+
+CMyPropertyPage4::~CMyPropertyPage4() = default;
+
+void CMyPropertyPage4::Load() {
+    m_listCount = m_profile.GetInt(QStringLiteral("Bilder"), QStringLiteral("AnzahlHinter"), 0);
+    m_ui->label1023->setText(m_profile.GetText(QStringLiteral("Parameter"), QStringLiteral("Hintergrundbild"),
+                                               QStringLiteral("maus.bmp")));
+    for (int i = 1; i <= m_listCount; ++i) {
+        const QString name = m_profile.GetText(QStringLiteral("Bilder"), QStringLiteral("Bild%1").arg(i));
+        m_ui->list1011->insertItem(sortedRow(*m_ui->list1011, name), name);
+    }
+}
+
+void CMyPropertyPage4::onSet() {
+    if (const QListWidgetItem* selected = m_ui->list1011->currentItem(); selected && selected->isSelected())
+        m_name = selected->text();
+    m_ui->label1023->setText(m_name);
+}
+
+void CMyPropertyPage4::Store() {
+    m_name = m_ui->label1023->text();
+    m_profile.WriteText(QStringLiteral("Parameter"), QStringLiteral("Hintergrundbild"), m_name);
+    m_profile.WriteInt(QStringLiteral("Parameter"), QStringLiteral("Changed"), 1);
+}
+
+int CMyPropertyPage4::HelpContext() {
+    return Help::forTemplate(Help::BackgroundPageTemplate);
+}

@@ -1,0 +1,108 @@
+#include "settings/optionssheet.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "settings/mypropertypage1.h"
+#include "settings/mypropertypage3.h"
+#include "settings/mypropertypage4.h"
+#include "settings/profile.h"
+#include "shell/showhelp.h"
+
+COptionsSheet::COptionsSheet(CProfile& profile, QWidget* parent)
+    : QDialog(parent)
+    , m_profile(profile) {
+    setWindowTitle(QStringLiteral("Einstellungen"));
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("pages"));
+    m_rewardPage = new CMyPropertyPage1(profile);
+    m_countsPage = new CMyPropertyPage3(profile);
+    m_backgroundPage = new CMyPropertyPage4(profile);
+    for (QWidget* page : {static_cast<QWidget*>(m_rewardPage), static_cast<QWidget*>(m_countsPage),
+                          static_cast<QWidget*>(m_backgroundPage)}) {
+        // The tab shows the page's caption; the page keeps the size of its form.
+        page->setMinimumSize(page->size());
+        m_tabs->addTab(page, page->windowTitle());
+    }
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    auto* cancel = new QPushButton(QStringLiteral("Abbruch"), this);
+    auto* help = new QPushButton(QStringLiteral("Hilfe"), this);
+    ok->setObjectName(QStringLiteral("ok"));
+    cancel->setObjectName(QStringLiteral("cancel"));
+    help->setObjectName(QStringLiteral("help"));
+    ok->setDefault(true);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* button : {ok, cancel, help}) {
+        button->setMinimumWidth(88);
+        buttons->addWidget(button);
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_tabs);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(ok, &QPushButton::clicked, this, &COptionsSheet::accept);
+    connect(cancel, &QPushButton::clicked, this, &COptionsSheet::reject);
+    connect(help, &QPushButton::clicked, this, &COptionsSheet::onHelp);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &COptionsSheet::onPageShown);
+
+    m_tabs->setCurrentIndex(0);
+    onPageShown(0);
+}
+
+COptionsSheet::~COptionsSheet() = default;
+
+int COptionsSheet::Run(CProfile& profile, QWidget* parent, const std::function<void()>& repaintMainWindow) {
+    int result = 0;
+    {
+        COptionsSheet sheet(profile, parent);
+        result = sheet.exec();
+    }
+    if (profile.GetInt(QStringLiteral("Parameter"), QStringLiteral("Changed"), 0) != 0) {
+        if (repaintMainWindow)
+            repaintMainWindow();
+        profile.WriteInt(QStringLiteral("Parameter"), QStringLiteral("Changed"), 0);
+    }
+    return result;
+}
+
+void COptionsSheet::onPageShown(int index) {
+    if (index < 0 || index >= int(m_shown.size()) || m_shown[std::size_t(index)])
+        return;
+    m_shown[std::size_t(index)] = true;
+    switch (index) {
+    case 0:
+        m_rewardPage->Load();
+        break;
+    case 1:
+        m_countsPage->Load();
+        break;
+    default:
+        m_backgroundPage->Load();
+        break;
+    }
+}
+
+void COptionsSheet::accept() {
+    if (m_shown[0])
+        m_rewardPage->Store();
+    if (m_shown[1])
+        m_countsPage->Store();
+    if (m_shown[2])
+        m_backgroundPage->Store();
+    QDialog::accept();
+}
+
+void COptionsSheet::onHelp() {
+    const int index = m_tabs->currentIndex();
+    const int context = index == 0   ? CMyPropertyPage1::HelpContext()
+                        : index == 1 ? CMyPropertyPage3::HelpContext()
+                                     : CMyPropertyPage4::HelpContext();
+    ShowHelp(context);
+}

@@ -1,0 +1,29 @@
+#include "settings/sounddlg.h"
+
+#include <QCheckBox>
+
+#include "settings/profile.h"
+#include "shell/bitmapbutton.h"
+#include "ui_sounddlg.h"
+
+CSoundDlg::CSoundDlg(CProfile& profile, QWidget* parent)
+    : QDialog(parent)
+    , m_profile(profile)
+    , m_ui(std::make_unique<Ui::CSoundDlg>()) {
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    m_ui->button1->AttachByCaption();
+    m_ui->button2->AttachByCaption();
+    connect(m_ui->button1, &QPushButton::clicked, this, &CSoundDlg::accept);
+    connect(m_ui->button2, &QPushButton::clicked, this, &CSoundDlg::reject);
+    m_ui->check1014->setChecked(m_profile.GetInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0) !=
+                                0);
+}
+
+CSoundDlg::~CSoundDlg() = default;
+
+void CSoundDlg::accept() {
+    m_profile.WriteInt(QStringLiteral("Parameter"), QStringLiteral("Sound"),
+                       m_ui->check1014->isChecked() ? 1 : 0);
+    QDialog::accept();
+}

@@ -1,0 +1,352 @@
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "settings/optionssheet.h"
+#include "settings/profile.h"
+#include "shell/showhelp.h"
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+template <typename T> T* child(QWidget& parent, const char* name) {
+    T* found = parent.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+void clickTab(COptionsSheet& sheet, int index) {
+    QTabBar* bar = child<QTabWidget>(sheet, "pages")->tabBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
+}
+
+void clickButton(COptionsSheet& sheet, const char* name) {
+    QTest::mouseClick(child<QPushButton>(sheet, name), Qt::LeftButton);
+}
+
+void clickEntry(QListWidget* list, const QString& text) {
+    const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
+    QVERIFY(!items.isEmpty());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.front()).center());
+}
+
+QStringList entries(const QListWidget* list) {
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
+}
+
+// Which of the four reward buttons is ticked: 0 to 3, or -1 for none.
+int tickedReward(COptionsSheet& sheet) {
+    int ticked = -1;
+    for (int i = 0; i < 4; ++i)
+        if (child<QRadioButton>(sheet, QByteArray("radio").append(QByteArray::number(1000 + i)).constData())
+                ->isChecked())
+            ticked = ticked == -1 ? i : -2;
+    return ticked;
+}
+
+const QString kMissing = QStringLiteral("<missing>");
+
+} // namespace
+
+class TestOptionsSheet : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    std::unique_ptr<CProfile> m_profile;
+    int m_repaints = 0;
+    QList<int> m_helpTopics;
+
+    // Runs the command "Einstellungen"; act plays the user on the open sheet.
+    // A sheet that act leaves open is cancelled.
+    int runSheet(const std::function<void(COptionsSheet&)>& act) {
+        QTimer::singleShot(0, this, [&act] {
+            auto* sheet = qobject_cast<COptionsSheet*>(QApplication::activeModalWidget());
+            QVERIFY(sheet);
+            act(*sheet);
+            if (sheet->isVisible())
+                sheet->reject();
+        });
+        return COptionsSheet::Run(*m_profile, nullptr, [this] { ++m_repaints; });
+    }
+
+    QString stored(const char* section, const char* key) const {
+        return m_profile->GetText(QLatin1String(section), QLatin1String(key), kMissing);
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_path = m_dir->filePath("ollo.INI");
+        m_profile = std::make_unique<CProfile>(m_path);
+        m_repaints = 0;
+        m_helpTopics.clear();
+        SetHelpHandler([this](int data, HelpCommand) {
+            m_helpTopics << data;
+            return true;
+        });
+    }
+    void cleanup() {
+        SetHelpHandler({});
+        m_profile.reset();
+        m_dir.reset();
+    }
+
+    void okAtOnceStoresOnlyTheRewardType() {
+        writeAll(m_path, "[Parameter]\r\nAufgaben=10\r\nBelohnungsart=1\r\n");
+        const int result = runSheet([](COptionsSheet& sheet) {
+            QCOMPARE(child<QTabWidget>(sheet, "pages")->currentIndex(), 0);
+            QCOMPARE(tickedReward(sheet), 1);
+            clickButton(sheet, "ok");
+        });
+        QCOMPARE(result, int(QDialog::Accepted));
+        QCOMPARE(readAll(m_path), QByteArray("[Parameter]\r\nAufgaben=10\r\nBelohnungsart=1\r\n"));
+        QCOMPARE(m_repaints, 0);
+    }
+
+    void rewardType_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("shown");
+        QTest::addColumn<int>("click");
+        QTest::addColumn<QString>("after");
+        const QByteArray none;
+        QTest::newRow("missing shows Keine") << none << 3 << -1 << "3";
+        QTest::newRow("missing, Witze chosen") << none << 3 << 1 << "1";
+        QTest::newRow("0 shows Bilder") << QByteArray("Belohnungsart=0") << 0 << -1 << "0";
+        QTest::newRow("2 shows Zufällig") << QByteArray("Belohnungsart=2") << 2 << -1 << "2";
+        QTest::newRow("3, Bilder chosen") << QByteArray("Belohnungsart=3") << 3 << 0 << "0";
+        QTest::newRow("empty reads 0") << QByteArray("Belohnungsart=") << 0 << -1 << "0";
+        QTest::newRow("4 shows none and stays") << QByteArray("Belohnungsart=4") << -1 << -1 << "4";
+        QTest::newRow("-1 shows none and stays") << QByteArray("Belohnungsart=-1") << -1 << -1 << "-1";
+        QTest::newRow("7, Zufällig chosen") << QByteArray("Belohnungsart=7") << -1 << 2 << "2";
+    }
+    void rewardType() {
+        QFETCH(QByteArray, file);
+        QFETCH(int, shown);
+        QFETCH(int, click);
+        QFETCH(QString, after);
+        writeAll(m_path, "[Parameter]\r\n" + file + "\r\n");
+        runSheet([&](COptionsSheet& sheet) {
+            QCOMPARE(tickedReward(sheet), shown);
+            if (click >= 0)
+                QTest::mouseClick(
+                    child<QRadioButton>(sheet, QByteArray("radio").append(QByteArray::number(1000 + click))),
+                    Qt::LeftButton);
+            clickButton(sheet, "ok");
+        });
+        QCOMPARE(stored("Parameter", "Belohnungsart"), after);
+    }
+
+    void countsStoredAsTyped_data() {
+        QTest::addColumn<QString>("tasks");
+        QTest::addColumn<QString>("jokes");
+        QTest::newRow("digits then a letter") << "12a"
+                                              << "3";
+        QTest::newRow("both empty") << ""
+                                    << "";
+        QTest::newRow("letters only") << "zehn"
+                                      << "x";
+        QTest::newRow("no upper bound") << "100000"
+                                        << "99999999999";
+    }
+    void countsStoredAsTyped() {
+        QFETCH(QString, tasks);
+        QFETCH(QString, jokes);
+        writeAll(m_path, "[Parameter]\r\nAufgaben=10\r\nWitze=16\r\n");
+        runSheet([&](COptionsSheet& sheet) {
+            clickTab(sheet, 1);
+            auto* taskEdit = child<QLineEdit>(sheet, "edit1005");
+            auto* jokeEdit = child<QLineEdit>(sheet, "edit1006");
+            QCOMPARE(taskEdit->text(), QString("10"));
+            QCOMPARE(jokeEdit->text(), QString("16"));
+            for (auto [edit, text] : {std::pair{taskEdit, tasks}, {jokeEdit, jokes}}) {
+                edit->setFocus();
+                edit->selectAll();
+                QTest::keyClick(edit, Qt::Key_Delete);
+                QTest::keyClicks(edit, text);
+            }
+            // A second visit shows what was typed; nothing is read again.
+            clickTab(sheet, 0);
+            clickTab(sheet, 1);
+            QCOMPARE(taskEdit->text(), tasks);
+            clickButton(sheet, "ok");
+        });
+        QCOMPARE(stored("Parameter", "Aufgaben"), tasks);
+        QCOMPARE(stored("Parameter", "Witze"), jokes);
+        QCOMPARE(m_repaints, 0);
+    }
+
+    void countsOpenEmptyWithoutKeys() {
+        runSheet([](COptionsSheet& sheet) {
+            clickTab(sheet, 1);
+            QCOMPARE(child<QLineEdit>(sheet, "edit1005")->text(), QString());
+            QCOMPARE(child<QLineEdit>(sheet, "edit1006")->text(), QString());
+            clickButton(sheet, "ok");
+        });
+        QCOMPARE(stored("Parameter", "Aufgaben"), QString());
+        QCOMPARE(stored("Parameter", "Witze"), QString());
+    }
+
+    void backgroundStoredAndRepainted_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("missing shows maus.bmp") << QByteArray() << "maus.bmp";
+        QTest::newRow("empty stays empty") << QByteArray("Hintergrundbild=\r\n") << "";
+        QTest::newRow("stored name") << QByteArray("Hintergrundbild=Wald Weg.gif\r\n") << "Wald Weg.gif";
+    }
+    void backgroundStoredAndRepainted() {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, label);
+        writeAll(m_path, "[Parameter]\r\n" + file);
+        int repaintsWhileOpen = -1;
+        runSheet([&](COptionsSheet& sheet) {
+            clickTab(sheet, 2);
+            QCOMPARE(child<QLabel>(sheet, "label1023")->text(), label);
+            clickButton(sheet, "ok");
+            repaintsWhileOpen = m_repaints;
+        });
+        QCOMPARE(repaintsWhileOpen, 0);
+        QCOMPARE(m_repaints, 1);
+        QCOMPARE(stored("Parameter", "Hintergrundbild"), label);
+        QCOMPARE(stored("Parameter", "Changed"), QString("0"));
+    }
+
+    void backgroundListSortedWithoutCase() {
+        writeAll(m_path,
+                 "[Bilder]\r\nAnzahlHinter=5\r\nBild0=null.bmp\r\nBild1=Zebra.bmp\r\nBild2=apfel.bmp\r\n"
+                 "Bild4=Baum.gif\r\nBild5=affe.bmp\r\nBild6=sechs.bmp\r\n");
+        runSheet([](COptionsSheet& sheet) {
+            clickTab(sheet, 2);
+            QCOMPARE(entries(child<QListWidget>(sheet, "list1011")),
+                     QStringList({"", "affe.bmp", "apfel.bmp", "Baum.gif", "Zebra.bmp"}));
+        });
+    }
+
+    void setTakesTheSelectionOver() {
+        writeAll(m_path, "[Parameter]\r\nHintergrundbild=alt.bmp\r\n[Bilder]\r\nAnzahlHinter=3\r\n"
+                         "Bild1=see.bmp\r\nBild2=Berg.gif\r\n");
+        runSheet([](COptionsSheet& sheet) {
+            clickTab(sheet, 2);
+            auto* list = child<QListWidget>(sheet, "list1011");
+            auto* label = child<QLabel>(sheet, "label1023");
+            // Nothing taken over yet: "Setzen" empties the label.
+            clickButton(sheet, "button1020");
+            QCOMPARE(label->text(), QString());
+            clickEntry(list, "see.bmp");
+            QCOMPARE(label->text(), QString());
+            clickButton(sheet, "button1020");
+            QCOMPARE(label->text(), QString("see.bmp"));
+            // Selecting alone changes nothing; without a selection the last name stays.
+            clickEntry(list, "Berg.gif");
+            QCOMPARE(label->text(), QString("see.bmp"));
+            list->clearSelection();
+            clickButton(sheet, "button1020");
+            QCOMPARE(label->text(), QString("see.bmp"));
+            // A missing picture key is an empty line, and taking it over stores empty text.
+            clickEntry(list, "");
+            clickButton(sheet, "button1020");
+            QCOMPARE(label->text(), QString());
+            clickEntry(list, "Berg.gif");
+            clickButton(sheet, "button1020");
+            clickButton(sheet, "ok");
+        });
+        QCOMPARE(stored("Parameter", "Hintergrundbild"), QString("Berg.gif"));
+        QCOMPARE(m_repaints, 1);
+    }
+
+    void leavingStoresNothing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Abbruch") << "Abbruch";
+        QTest::newRow("Esc") << "Esc";
+        QTest::newRow("close box") << "close box";
+    }
+    void leavingStoresNothing() {
+        QFETCH(QString, how);
+        const QByteArray before =
+            "[Parameter]\r\nBelohnungsart=0\r\nAufgaben=10\r\nHintergrundbild=maus.bmp\r\n"
+            "[Bilder]\r\nAnzahlHinter=1\r\nBild1=see.bmp\r\n";
+        writeAll(m_path, before);
+        const int result = runSheet([&](COptionsSheet& sheet) {
+            QTest::mouseClick(child<QRadioButton>(sheet, "radio1003"), Qt::LeftButton);
+            clickTab(sheet, 1);
+            QTest::keyClicks(child<QLineEdit>(sheet, "edit1005"), "5");
+            clickTab(sheet, 2);
+            clickEntry(child<QListWidget>(sheet, "list1011"), "see.bmp");
+            clickButton(sheet, "button1020");
+            if (how == "Abbruch")
+                clickButton(sheet, "cancel");
+            else if (how == "Esc")
+                QTest::keyClick(&sheet, Qt::Key_Escape);
+            else
+                sheet.close();
+            QVERIFY(!sheet.isVisible());
+        });
+        QCOMPARE(result, int(QDialog::Rejected));
+        QCOMPARE(readAll(m_path), before);
+        QCOMPARE(m_repaints, 0);
+    }
+
+    void leftOverChangedRepaintsAndIsCleared_data() {
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("Abbruch") << false;
+        QTest::newRow("OK") << true;
+    }
+    void leftOverChangedRepaintsAndIsCleared() {
+        QFETCH(bool, confirm);
+        writeAll(m_path, "[Parameter]\r\nChanged=1\r\n");
+        runSheet([&](COptionsSheet& sheet) { clickButton(sheet, confirm ? "ok" : "cancel"); });
+        QCOMPARE(m_repaints, 1);
+        QCOMPARE(stored("Parameter", "Changed"), QString("0"));
+        runSheet([](COptionsSheet& sheet) { clickButton(sheet, "cancel"); });
+        QCOMPARE(m_repaints, 1);
+    }
+
+    void helpNeverStoresNorCloses() {
+        writeAll(m_path, "[Parameter]\r\nBelohnungsart=1\r\n");
+        const QByteArray before = readAll(m_path);
+        runSheet([&](COptionsSheet& sheet) {
+            QTest::mouseClick(child<QRadioButton>(sheet, "radio1002"), Qt::LeftButton);
+            for (int page = 0; page < 3; ++page) {
+                clickTab(sheet, page);
+                clickButton(sheet, "help");
+                QVERIFY(sheet.isVisible());
+                QCOMPARE(readAll(m_path), before);
+            }
+            clickTab(sheet, 0);
+            clickButton(sheet, "help");
+            QVERIFY(sheet.isVisible());
+        });
+        QCOMPARE(m_helpTopics, QList<int>({131180, 131234, 131233, 131180}));
+        QCOMPARE(readAll(m_path), before);
+    }
+};
+
+QTEST_MAIN(TestOptionsSheet)
+#include "tst_optionssheet.moc"
