@@ -1,11 +1,27 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include <cstdio>
+
+#include "shell/commandline.h"
+#include "shell/trainerapp.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QString::fromUtf8("Ollo für Windows 95 V1.1"));
-    window.resize(620, 440);
-    window.showMaximized();
-    return app.exec();
+    // The command line is judged before Qt connects to the display, so
+    // "--help" works anywhere and a wrong argument opens no window.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine commandLine = ParseCommandLine(arguments);
+    if (commandLine.action != CommandLine::Action::Run) {
+        std::FILE* stream = commandLine.action == CommandLine::Action::Error ? stderr : stdout;
+        std::fputs(commandLine.text.toLocal8Bit().constData(), stream);
+        return commandLine.exitCode;
+    }
+
+    CTrainerApp::CatchTerminationSignals();
+    QApplication application(argc, argv);
+    CTrainerApp app(QCoreApplication::applicationFilePath());
+    if (!app.InitInstance())
+        return 1;
+    return app.Run();
 }

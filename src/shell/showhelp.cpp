@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "shell/helpwindow.h"
+
 namespace {
 
 HelpHandler& handlerSlot() {
@@ -39,8 +41,9 @@ bool ShowHelp(int data, HelpCommand command) {
     // A handler takes the request over entirely, failure included.
     if (handlerSlot())
         return handlerSlot()(data, command);
-    // The help window arrives with the help file; until then every request fails.
-    QMessageBox::information(messageOwner(), QStringLiteral("Ollo"),
-                             QString::fromUtf8("Die Hilfe konnte nicht aufgerufen werden."));
+    if (HelpWindow::Open(data, command))
+        return true;
+    QMessageBox::warning(messageOwner(), QStringLiteral("Ollo"),
+                         QString::fromUtf8("Die Hilfe konnte nicht aufgerufen werden."));
     return false;
 }

@@ -1,0 +1,22 @@
+#include "shell/bitmapokdlg.h"
+
+#include "shell/bitmapbutton.h"
+
+#include "ui_bitmapokdlg160.h"
+
+CBitmapOkDlg::CBitmapOkDlg(int templateId, QWidget* parent)
+    : QDialog(parent)
+    , m_templateId(templateId)
+    , m_ui(std::make_unique<Ui::BitmapOkDlg160>()) {
+    // Template 160 is the only one the program has.
+    m_ui->setupUi(this);
+    m_ui->button1->AttachByCaption();
+    m_ui->button1->setFocus();
+    connect(m_ui->button1, &QPushButton::clicked, this, [this] { done(1); });
+}
+
+CBitmapOkDlg::~CBitmapOkDlg() = default;
+
+void CBitmapOkDlg::reject() {
+    done(2);
+}

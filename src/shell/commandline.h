@@ -1,0 +1,22 @@
+#pragma once
+
+// The program's command line. Ollo needs no arguments; "--help" and
+// "--version" answer and end, the window system's own options (-platform,
+// -display, -style, …) pass to Qt, and anything else is an error, found
+// before any window opens.
+
+#include <QString>
+#include <QStringList>
+
+struct CommandLine {
+    enum class Action { Run, Help, Version, Error };
+
+    Action action = Action::Run;
+    // What to print: the usage or version text on standard output, the error
+    // on standard error.
+    QString text;
+    int exitCode = 0;
+};
+
+// arguments[0] is the program file.
+CommandLine ParseCommandLine(const QStringList& arguments);

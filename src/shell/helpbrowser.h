@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QTextBrowser>
+
+class QHelpEngineCore;
+
+// Shows the help file's topics: qthelp:// addresses are read from the help
+// engine, links to the web open in the desktop's browser.
+class HelpBrowser : public QTextBrowser {
+    Q_OBJECT
+
+public:
+    explicit HelpBrowser(QHelpEngineCore& engine, QWidget* parent = nullptr);
+
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    void followLink(const QUrl& link);
+
+    QHelpEngineCore& m_engine;
+};

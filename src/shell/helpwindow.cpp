@@ -1,0 +1,170 @@
+#include "shell/helpwindow.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHelpContentWidget>
+#include <QHelpEngine>
+#include <QHelpIndexWidget>
+#include <QHelpLink>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "shell/helpbrowser.h"
+
+namespace {
+
+struct HelpDesk {
+    QString helpFile;
+    QPointer<QWidget> owner;
+    QPointer<HelpWindow> current;
+};
+
+HelpDesk& desk() {
+    static HelpDesk d;
+    return d;
+}
+
+} // namespace
+
+HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_collectionDir(std::make_unique<QTemporaryDir>()) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QString::fromUtf8("Ollo-Hilfe"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/ollo.svg")));
+    resize(860, 620);
+
+    // The engine records the registration in a collection file of its own;
+    // the help file itself stays read-only wherever it is installed.
+    m_engine = new QHelpEngine(m_collectionDir->filePath(QStringLiteral("ollo.qhc")), this);
+    m_engine->setReadOnly(false);
+    m_ready = m_collectionDir->isValid() && QFileInfo::exists(helpFile) && m_engine->setupData() &&
+              m_engine->registerDocumentation(helpFile);
+    if (m_ready)
+        m_engine->setupData();
+
+    m_browser = new HelpBrowser(*m_engine);
+    m_navigation = new QTabWidget;
+
+    QHelpContentWidget* contents = m_engine->contentWidget();
+    m_navigation->addTab(contents, QString::fromUtf8("Inhalt"));
+    connect(contents, &QHelpContentWidget::linkActivated, this, &HelpWindow::showTopic);
+
+    auto* indexPage = new QWidget;
+    auto* search = new QLineEdit;
+    auto* searchLabel = new QLabel(QString::fromUtf8("&Suchen:"));
+    searchLabel->setBuddy(search);
+    QHelpIndexWidget* index = m_engine->indexWidget();
+    auto* indexLayout = new QVBoxLayout(indexPage);
+    indexLayout->addWidget(searchLabel);
+    indexLayout->addWidget(search);
+    indexLayout->addWidget(index);
+    m_navigation->addTab(indexPage, QString::fromUtf8("Index"));
+    connect(search, &QLineEdit::textChanged, index,
+            [index](const QString& text) { index->filterIndices(text); });
+    connect(search, &QLineEdit::returnPressed, index, &QHelpIndexWidget::activateCurrentItem);
+    connect(index, &QHelpIndexWidget::documentActivated, this,
+            [this](const QHelpLink& document, const QString&) { showTopic(document.url); });
+    connect(index, &QHelpIndexWidget::documentsActivated, this,
+            [this](const QList<QHelpLink>& documents, const QString&) {
+                if (!documents.isEmpty())
+                    showTopic(documents.first().url);
+            });
+
+    auto* splitter = new QSplitter;
+    splitter->addWidget(m_navigation);
+    splitter->addWidget(m_browser);
+    splitter->setStretchFactor(1, 3);
+    splitter->setSizes({240, 620});
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+}
+
+HelpWindow::~HelpWindow() = default;
+
+bool HelpWindow::showContext(int number) {
+    if (!m_ready)
+        return false;
+    const QList<QHelpLink> links = m_engine->documentsForIdentifier(QStringLiteral("ctx.%1").arg(number));
+    if (links.isEmpty())
+        return false;
+    showTopic(links.first().url);
+    return true;
+}
+
+bool HelpWindow::showContents() {
+    if (!m_ready)
+        return false;
+    const QStringList namespaces = m_engine->registeredDocumentations();
+    if (namespaces.isEmpty())
+        return false;
+    const QList<QUrl> pages = m_engine->files(namespaces.first(), QString(), QStringLiteral("html"));
+    if (pages.isEmpty())
+        return false;
+    QUrl first = pages.first();
+    for (const QUrl& page : pages) {
+        if (page.path().endsWith(QLatin1String("/index.html")))
+            first = page;
+    }
+    m_navigation->setCurrentIndex(0);
+    showTopic(first);
+    return true;
+}
+
+QUrl HelpWindow::currentTopic() const {
+    return m_browser->source();
+}
+
+void HelpWindow::showTopic(const QUrl& url) {
+    m_browser->setSource(url);
+}
+
+void HelpWindow::SetHelpFile(const QString& path) {
+    desk().helpFile = path;
+}
+
+QString HelpWindow::HelpFile() {
+    return desk().helpFile;
+}
+
+void HelpWindow::SetOwner(QWidget* owner) {
+    desk().owner = owner;
+}
+
+HelpWindow* HelpWindow::Current() {
+    return desk().current;
+}
+
+bool HelpWindow::Open(int data, HelpCommand command) {
+    // A window that is not the running modal dialog's child could not be used
+    // until the dialog closes.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (owner == nullptr)
+        owner = desk().owner;
+
+    HelpWindow* window = desk().current;
+    if (window != nullptr && window->parentWidget() != owner) {
+        window->close();
+        window = nullptr;
+    }
+    const bool created = window == nullptr;
+    if (created)
+        window = new HelpWindow(desk().helpFile, owner);
+
+    const bool shown = command == HelpCommand::Finder ? window->showContents() : window->showContext(data);
+    if (!shown) {
+        if (created)
+            window->close();
+        return false;
+    }
+    desk().current = window;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
+}

@@ -1,0 +1,227 @@
+#include "shell/mainframe.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QTimer>
+#include <QWindowStateChangeEvent>
+
+#include "settings/profile.h"
+#include "shell/backdrop.h"
+#include "shell/commandids.h"
+#include "shell/helpcontexts.h"
+#include "shell/menutable.h"
+#include "shell/showhelp.h"
+#include "shell/statusline.h"
+
+namespace {
+
+constexpr QSize kRestoreSize(620, 440);
+
+QIcon programIcon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/ollo-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, QWidget* parent)
+    : QMainWindow(parent)
+    , m_profile(profile)
+    , m_appCommands(appCommands) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(QString::fromUtf8("Ollo für Windows 95 V1.1"));
+    setWindowIcon(programIcon());
+
+    m_backdrop = new Backdrop(m_profile);
+    setCentralWidget(m_backdrop);
+    m_statusLine = new StatusLine;
+    setStatusBar(m_statusLine);
+
+    buildMenus();
+    buildAccelerators();
+    buildCommandTable();
+    showIdlePrompt();
+    resize(kRestoreSize);
+}
+
+CMainFrame::~CMainFrame() {
+    leaveContextHelp();
+}
+
+void CMainFrame::buildCommandTable() {
+    m_commands.add(Cmd::StatusBar, [this] { toggleStatusBar(); });
+    m_commands.add(Cmd::HelpContents, [] { ShowHelp(0, HelpCommand::Finder); });
+    m_commands.add(Cmd::HelpFinder, [] { ShowHelp(0, HelpCommand::Finder); });
+    m_commands.add(Cmd::ContextHelp, [this] { enterContextHelp(); });
+}
+
+void CMainFrame::buildMenus() {
+    for (const MenuTable::Menu& spec : MenuTable::MainMenu()) {
+        QMenu* menu = menuBar()->addMenu(spec.title);
+        for (const MenuTable::Item& item : spec.items) {
+            if (item.commandId == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(item.text);
+            const int id = item.commandId;
+            action->setData(id);
+            action->setEnabled(hasHandler(id));
+            connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+            connect(action, &QAction::hovered, this,
+                    [this, id] { m_statusLine->setMessage(MenuTable::Prompt(id)); });
+            m_actions[id] = action;
+        }
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { menuOpening(menu); });
+        connect(menu, &QMenu::aboutToHide, this, &CMainFrame::menuClosing);
+    }
+    m_actions.at(Cmd::StatusBar)->setCheckable(true);
+    m_actions.at(Cmd::StatusBar)->setChecked(true);
+}
+
+void CMainFrame::buildAccelerators() {
+    for (const MenuTable::Accelerator& accelerator : MenuTable::Accelerators()) {
+        auto* shortcut = new QShortcut(QKeySequence(accelerator.key), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        const int id = accelerator.commandId;
+        connect(shortcut, &QShortcut::activated, this, [this, id] {
+            // Keys whose command nobody handles do nothing, in either mode.
+            if (hasHandler(id))
+                runCommand(id);
+        });
+    }
+}
+
+bool CMainFrame::hasHandler(int commandId) const {
+    return m_commands.has(commandId) || m_appCommands.has(commandId);
+}
+
+bool CMainFrame::runCommand(int commandId) {
+    if (m_contextHelp) {
+        if (commandId == Cmd::ContextHelp)
+            return true;
+        leaveContextHelp();
+        ShowHelp(Help::forCommand(commandId));
+        return true;
+    }
+    return m_commands.run(commandId) || m_appCommands.run(commandId);
+}
+
+QAction* CMainFrame::action(int commandId) const {
+    const auto it = m_actions.find(commandId);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::repaintBackdrop() {
+    m_backdrop->update();
+}
+
+void CMainFrame::menuOpening(QMenu* menu) {
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator())
+            continue;
+        // In context-help mode every item can be chosen for its topic.
+        action->setEnabled(m_contextHelp || hasHandler(action->data().toInt()));
+    }
+    m_actions.at(Cmd::StatusBar)->setChecked(m_statusLine->isVisible());
+    m_statusLine->setMessage({});
+    m_statusLine->setWidened(true);
+}
+
+void CMainFrame::menuClosing() {
+    // Moving from one menu of the bar to the next closes one popup and opens
+    // another; only when no popup follows has the menu mode ended.
+    QTimer::singleShot(0, this, [this] {
+        if (QApplication::activePopupWidget() != nullptr)
+            return;
+        m_statusLine->setWidened(false);
+        showIdlePrompt();
+    });
+}
+
+void CMainFrame::showIdlePrompt() {
+    m_statusLine->setMessage(m_contextHelp ? MenuTable::ContextHelpPrompt() : MenuTable::IdlePrompt());
+}
+
+void CMainFrame::toggleStatusBar() {
+    m_statusLine->setVisible(!m_statusLine->isVisible());
+    m_actions.at(Cmd::StatusBar)->setChecked(m_statusLine->isVisible());
+}
+
+void CMainFrame::enterContextHelp() {
+    if (m_contextHelp)
+        return;
+    m_contextHelp = true;
+    QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+    qApp->installEventFilter(this);
+    showIdlePrompt();
+}
+
+void CMainFrame::leaveContextHelp() {
+    if (!m_contextHelp)
+        return;
+    m_contextHelp = false;
+    qApp->removeEventFilter(this);
+    QApplication::restoreOverrideCursor();
+    showIdlePrompt();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (!m_contextHelp)
+        return QMainWindow::eventFilter(watched, event);
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        QApplication::activePopupWidget() == nullptr) {
+        leaveContextHelp();
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        // Menus open as usual; their command then opens its topic.
+        if (qobject_cast<QMenuBar*>(widget) != nullptr || qobject_cast<QMenu*>(widget) != nullptr)
+            return false;
+        int topic = 0;
+        if (widget == m_backdrop || m_backdrop->isAncestorOf(widget))
+            topic = Help::forTemplate(Help::MainWindowResource);
+        else if (widget == m_statusLine || m_statusLine->isAncestorOf(widget))
+            topic = Help::forCommand(Cmd::StatusBar);
+        leaveContextHelp();
+        if (topic != 0)
+            ShowHelp(topic);
+        return true;
+    }
+    return false;
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // The message line shows the prompts itself.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !m_restorePending)
+        return;
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    const Qt::WindowStates restored = Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen;
+    if ((change->oldState() & Qt::WindowMaximized) && !(windowState() & restored)) {
+        m_restorePending = false;
+        // The frame's decorations are known only once the window is mapped.
+        QTimer::singleShot(0, this, [this] { resize(kRestoreSize - (frameGeometry().size() - size())); });
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted())
+        Q_EMIT closed();
+}

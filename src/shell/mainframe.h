@@ -1,0 +1,78 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <map>
+
+#include "shell/commandtable.h"
+
+class QAction;
+class QMenu;
+class CProfile;
+class Backdrop;
+class StatusLine;
+
+// The program's one top-level window: the menu bar of the series and options,
+// the accelerators, the status bar with prompts, lock keys and a live clock,
+// and the backdrop picture. Its own table handles the status bar, help
+// contents and context help; every other command goes to the application's
+// table. A menu item is enabled when either table has its command, decided
+// each time the menu opens.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    CMainFrame(CProfile& profile, const CommandTable& appCommands, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CommandTable& commands() { return m_commands; }
+
+    // Routes a command: in context-help mode it opens the command's topic
+    // instead; otherwise the frame's table, then the application's. False
+    // when nobody handles it.
+    bool runCommand(int commandId);
+    bool hasHandler(int commandId) const;
+
+    // The options sheet calls this after a new background has been stored.
+    void repaintBackdrop();
+
+    bool inContextHelpMode() const { return m_contextHelp; }
+
+    StatusLine* statusLine() const { return m_statusLine; }
+    Backdrop* backdrop() const { return m_backdrop; }
+    QAction* action(int commandId) const;
+
+Q_SIGNALS:
+    // The window has closed; the application ends.
+    void closed();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildAccelerators();
+    void buildCommandTable();
+
+    void menuOpening(QMenu* menu);
+    void menuClosing();
+    void showIdlePrompt();
+    void toggleStatusBar();
+
+    void enterContextHelp();
+    void leaveContextHelp();
+
+    CProfile& m_profile;
+    const CommandTable& m_appCommands;
+    CommandTable m_commands;
+    std::map<int, QAction*> m_actions;
+    Backdrop* m_backdrop = nullptr;
+    StatusLine* m_statusLine = nullptr;
+    bool m_contextHelp = false;
+    // The first restore from the start's maximised state gives the window its
+    // outer size of 620 × 440, frame included.
+    bool m_restorePending = true;
+};

@@ -1,0 +1,172 @@
+#include "shell/trainerapp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "shell/bitmapokdlg.h"
+#include "shell/commandids.h"
+#include "shell/helpcontexts.h"
+#include "shell/helpwindow.h"
+#include "shell/infodlg.h"
+#include "shell/mainframe.h"
+#include "shell/showhelp.h"
+
+namespace {
+
+CTrainerApp* g_app = nullptr;
+
+// The self-pipe that carries a termination signal into the event loop.
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void onTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+QString baseNameOf(const QString& programFile) {
+    const QString name = QFileInfo(programFile).completeBaseName();
+    return name.isEmpty() ? QStringLiteral("ollo") : name;
+}
+
+bool runsFromBuildTree(const QString& programFile) {
+    QDir dir = QFileInfo(programFile).absoluteDir();
+    for (int level = 0; level < 3; ++level) {
+        if (dir.exists(QStringLiteral("CMakeCache.txt")))
+            return true;
+        if (!dir.cdUp())
+            break;
+    }
+    return false;
+}
+
+// Made the current directory before anything reads a file.
+QString enterContentFolder(const QString& programFile) {
+    const QString folder = CTrainerApp::ContentFolder(programFile);
+    if (!folder.isEmpty())
+        QDir::setCurrent(folder);
+    return QDir::currentPath();
+}
+
+QString helpFileFor(const QString& programFile, const QString& contentFolder) {
+    const QString name = baseNameOf(programFile) + QStringLiteral(".qch");
+    const QString besideProgram = QFileInfo(programFile).absoluteDir().filePath(name);
+    const QString inContent = QDir(contentFolder).filePath(name);
+    if (!QFileInfo::exists(besideProgram) && QFileInfo::exists(inContent))
+        return inContent;
+    return besideProgram;
+}
+
+} // namespace
+
+CTrainerApp::CTrainerApp(const QString& programFile)
+    : m_baseName(baseNameOf(programFile))
+    , m_contentFolder(enterContentFolder(programFile))
+    , m_helpFilePath(helpFileFor(programFile, m_contentFolder))
+    , m_profile(CProfile::PathFor(m_baseName)) {
+    g_app = this;
+    copyDefaultSettings();
+    HelpWindow::SetHelpFile(m_helpFilePath);
+    // The program ends when its main window closes, whatever else is open.
+    QApplication::setQuitOnLastWindowClosed(false);
+    buildCommandTable();
+}
+
+CTrainerApp::~CTrainerApp() {
+    HelpWindow::SetOwner(nullptr);
+    g_app = nullptr;
+}
+
+CTrainerApp* CTrainerApp::instance() {
+    return g_app;
+}
+
+QString CTrainerApp::ContentFolder(const QString& programFile) {
+    const QString fromEnvironment = qEnvironmentVariable("OLLO_DATA");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    const QString installed = QStringLiteral(OLLO_INSTALL_DATA_DIR);
+    if (QFileInfo(installed).isDir())
+        return installed;
+    const QString source = QStringLiteral(OLLO_SOURCE_DATA_DIR);
+    if (runsFromBuildTree(programFile) && QFileInfo(source).isDir())
+        return source;
+    return {};
+}
+
+// A family's first start: the shipped settings become theirs. An existing
+// file is never touched.
+void CTrainerApp::copyDefaultSettings() const {
+    const QString target = m_profile.filePath();
+    const QString shipped = QDir(m_contentFolder).filePath(QStringLiteral("default.INI"));
+    if (QFileInfo::exists(target) || !QFileInfo::exists(shipped))
+        return;
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    if (QFile::copy(shipped, target))
+        QFile::setPermissions(target, QFile::permissions(target) | QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void CTrainerApp::CatchTerminationSignals() {
+    if (g_signalPipe[0] >= 0 || ::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    struct sigaction action {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+}
+
+bool CTrainerApp::InitInstance() {
+    m_mainFrame = std::make_unique<CMainFrame>(m_profile, m_commands);
+    HelpWindow::SetOwner(m_mainFrame.get());
+    connect(m_mainFrame.get(), &CMainFrame::closed, this, [] { QCoreApplication::quit(); });
+
+    if (g_signalPipe[0] >= 0) {
+        m_terminationNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+        connect(m_terminationNotifier.get(), &QSocketNotifier::activated, this, [this] {
+            char bytes[16];
+            while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+            }
+            m_mainFrame->close();
+        });
+    }
+
+    // The frame was made 620 × 440, the size "restore" returns to.
+    m_mainFrame->showMaximized();
+    m_mainFrame->repaint();
+    return true;
+}
+
+int CTrainerApp::Run() {
+    return QApplication::exec();
+}
+
+// The application's commands. Each subsystem adds its handlers here; a menu
+// item lights up as soon as its command has one.
+void CTrainerApp::buildCommandTable() {
+    // Information and help (the help items open their topics, nothing else).
+    m_commands.add(Cmd::About, [this] {
+        CInfoDlg dialog(m_mainFrame.get());
+        dialog.exec();
+    });
+    m_commands.add(Cmd::Contact, [this] {
+        CBitmapOkDlg dialog(CBitmapOkDlg::ContactTemplate, m_mainFrame.get());
+        dialog.exec();
+    });
+    m_commands.add(Cmd::Internet, [] { ShowHelp(Help::forCommand(Cmd::Internet)); });
+    m_commands.add(Cmd::OwnExercises, [] { ShowHelp(Help::forCommand(Cmd::OwnExercises)); });
+    m_commands.add(Cmd::Publisher, [] { ShowHelp(Help::forCommand(Cmd::Publisher)); });
+
+    // Shut-down: the same road as the close box.
+    m_commands.add(Cmd::Exit, [this] {
+        if (m_mainFrame)
+            m_mainFrame->close();
+    });
+}

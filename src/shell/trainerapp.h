@@ -1,0 +1,66 @@
+#pragma once
+
+// The application object: fixes the program's identity (base name, help
+// file, settings file) from the program file, makes the content folder the
+// current directory, creates and shows the main frame and runs the loop.
+// Its command table holds every command the main frame does not handle
+// itself: the series, the settings dialogs, the information and help items,
+// and "&Beenden". Created once, after the QApplication.
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+#include "settings/profile.h"
+#include "shell/commandtable.h"
+
+class CMainFrame;
+class QSocketNotifier;
+
+class CTrainerApp : public QObject {
+    Q_OBJECT
+
+public:
+    // programFile: the running program's path; its base name names the help
+    // file and the settings file.
+    explicit CTrainerApp(const QString& programFile);
+    ~CTrainerApp() override;
+
+    static CTrainerApp* instance();
+
+    // Creates the main frame, gives it its restore size, shows it maximised
+    // and paints it. False if the window could not be made.
+    bool InitInstance();
+    // The message loop; the exit code (0 after a normal close).
+    int Run();
+
+    const QString& baseName() const { return m_baseName; }
+    const QString& helpFilePath() const { return m_helpFilePath; }
+    const QString& contentFolder() const { return m_contentFolder; }
+    CProfile& profile() { return m_profile; }
+    // The owner of every dialog the program opens.
+    CMainFrame* mainWindow() const { return m_mainFrame.get(); }
+    CommandTable& commands() { return m_commands; }
+
+    // Where the program's pictures, jokes and sounds are: $OLLO_DATA if set,
+    // else the installed data folder if it exists, else the repository's
+    // data folder when the program runs from a build tree; empty when none.
+    static QString ContentFolder(const QString& programFile);
+
+    // SIGTERM, SIGINT and SIGHUP close the main window like its close box, so
+    // the program ends as usual. Call before the QApplication is made.
+    static void CatchTerminationSignals();
+
+private:
+    void buildCommandTable();
+    void copyDefaultSettings() const;
+
+    QString m_baseName;
+    QString m_contentFolder;
+    QString m_helpFilePath;
+    CProfile m_profile;
+    CommandTable m_commands;
+    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<QSocketNotifier> m_terminationNotifier;
+};
