@@ -53,6 +53,11 @@ void clickEntry(QListWidget* list, const QString& text) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.front()).center());
 }
 
+// A radio button reacts only to clicks on its circle and its text.
+void clickRadio(QRadioButton* button) {
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
 QStringList entries(const QListWidget* list) {
     QStringList texts;
     for (int row = 0; row < list->count(); ++row)
@@ -156,9 +161,8 @@ private Q_SLOTS:
         runSheet([&](COptionsSheet& sheet) {
             QCOMPARE(tickedReward(sheet), shown);
             if (click >= 0)
-                QTest::mouseClick(
-                    child<QRadioButton>(sheet, QByteArray("radio").append(QByteArray::number(1000 + click))),
-                    Qt::LeftButton);
+                clickRadio(
+                    child<QRadioButton>(sheet, QByteArray("radio").append(QByteArray::number(1000 + click))));
             clickButton(sheet, "ok");
         });
         QCOMPARE(stored("Parameter", "Belohnungsart"), after);
@@ -294,7 +298,7 @@ private Q_SLOTS:
             "[Bilder]\r\nAnzahlHinter=1\r\nBild1=see.bmp\r\n";
         writeAll(m_path, before);
         const int result = runSheet([&](COptionsSheet& sheet) {
-            QTest::mouseClick(child<QRadioButton>(sheet, "radio1003"), Qt::LeftButton);
+            clickRadio(child<QRadioButton>(sheet, "radio1003"));
             clickTab(sheet, 1);
             QTest::keyClicks(child<QLineEdit>(sheet, "edit1005"), "5");
             clickTab(sheet, 2);
@@ -332,7 +336,7 @@ private Q_SLOTS:
         writeAll(m_path, "[Parameter]\r\nBelohnungsart=1\r\n");
         const QByteArray before = readAll(m_path);
         runSheet([&](COptionsSheet& sheet) {
-            QTest::mouseClick(child<QRadioButton>(sheet, "radio1002"), Qt::LeftButton);
+            clickRadio(child<QRadioButton>(sheet, "radio1002"));
             for (int page = 0; page < 3; ++page) {
                 clickTab(sheet, page);
                 clickButton(sheet, "help");

@@ -1,0 +1,293 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+#include "settings/fontchooser.h"
+#include "settings/profile.h"
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+template <typename T> T* child(QWidget& parent, const char* name) {
+    T* found = parent.findChild<T*>(QLatin1String(name));
+    if (!found)
+        qFatal("no child %s", name);
+    return found;
+}
+
+QStringList entries(const QListWidget* list) {
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
+}
+
+void clickEntry(QListWidget* list, const QString& text) {
+    const QList<QListWidgetItem*> items = list->findItems(text, Qt::MatchExactly);
+    QVERIFY(!items.isEmpty());
+    list->scrollToItem(items.front());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.front()).center());
+}
+
+// A check box reacts only to clicks on its box and its text.
+void clickCheckBox(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+}
+
+QString installedFamily() {
+    const QStringList families = QFontDatabase::families();
+    return families.contains("DejaVu Sans") ? QStringLiteral("DejaVu Sans") : families.value(0);
+}
+
+// Answers the chooser by playing the user on it; the result is what the
+// user's last button (or done()) left, Rejected when nothing closed it.
+FontChooserAnswer answerBy(std::function<void(CFontChooser&)> act) {
+    return [act = std::move(act)](CFontChooser& chooser) {
+        act(chooser);
+        return chooser.result();
+    };
+}
+
+} // namespace
+
+class TestFontChooser : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    std::unique_ptr<CProfile> m_profile;
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_path = m_dir->filePath("ollo.INI");
+        m_profile = std::make_unique<CProfile>(m_path);
+    }
+    void cleanup() {
+        SetFontChooserAnswer({});
+        m_profile.reset();
+        m_dir.reset();
+    }
+
+    void sizesOfferedPerStyle_data() {
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<int>("smallest");
+        QTest::addColumn<int>("largest");
+        QTest::newRow("BigFont") << "BigFont" << 30 << 60;
+        QTest::newRow("SmallFont") << "SmallFont" << 20 << 30;
+    }
+    void sizesOfferedPerStyle() {
+        QFETCH(QString, section);
+        QFETCH(int, smallest);
+        QFETCH(int, largest);
+        const TextStyleSection style = section == "BigFont" ? BigFontSection() : SmallFontSection();
+        QCOMPARE(style.defaultHeight, smallest);
+        QCOMPARE(style.largestSize, largest);
+        QStringList expected;
+        for (int size = smallest; size <= largest; ++size)
+            expected << QString::number(size);
+
+        SetFontChooserAnswer(answerBy([&](CFontChooser& chooser) {
+            chooser.show();
+            auto* sizes = child<QListWidget>(chooser, "sizeList");
+            QCOMPARE(entries(sizes), expected);
+            // No size is selected, also not after the list took the focus.
+            sizes->setFocus(Qt::TabFocusReason);
+            QVERIFY(sizes->selectedItems().isEmpty());
+            QVERIFY(!chooser.SizeChosen());
+            // Without a stored height the style starts from the smallest size.
+            QCOMPARE(chooser.Chosen().height, smallest);
+        }));
+        QVERIFY(!ChooseTextStyle(*m_profile, style.section, style.defaultHeight, style.largestSize, nullptr));
+    }
+
+    void firstUseStartsOnArialInBlack() {
+        SetFontChooserAnswer(answerBy([](CFontChooser& chooser) {
+            auto* families = child<QListWidget>(chooser, "familyList");
+            // Not installed here, so it is listed under its stored name.
+            QCOMPARE(families->currentItem()->text(), QString("Arial"));
+            QCOMPARE(child<QListWidget>(chooser, "styleList")->currentItem()->text(), QString("Standard"));
+            QVERIFY(!child<QCheckBox>(chooser, "underlineBox")->isChecked());
+            QVERIFY(!child<QCheckBox>(chooser, "strikeOutBox")->isChecked());
+            QCOMPARE(child<QComboBox>(chooser, "colourBox")->currentText(), QString("Schwarz"));
+            QCOMPARE(child<QLabel>(chooser, "sample")->font().family(), QString("Arial"));
+            QCOMPARE(child<QLabel>(chooser, "sample")->font().pixelSize(), 30);
+        }));
+        ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr);
+        QVERIFY(!QFile::exists(m_path));
+    }
+
+    void firstWriteKeepsTheKeyOrder() {
+        const QString family = installedFamily();
+        SetFontChooserAnswer(answerBy([&](CFontChooser& chooser) {
+            chooser.show();
+            clickEntry(child<QListWidget>(chooser, "familyList"), family);
+            clickEntry(child<QListWidget>(chooser, "styleList"), "Fett");
+            clickEntry(child<QListWidget>(chooser, "sizeList"), "36");
+            clickCheckBox(child<QCheckBox>(chooser, "underlineBox"));
+            auto* colours = child<QComboBox>(chooser, "colourBox");
+            colours->setFocus();
+            QTest::keyClick(colours, Qt::Key_Home);
+            for (int i = 0; i < colours->findText("Rot"); ++i)
+                QTest::keyClick(colours, Qt::Key_Down);
+            QCOMPARE(colours->currentText(), QString("Rot"));
+            // The sample shows the choice as the drill will draw it.
+            const QLabel* sample = child<QLabel>(chooser, "sample");
+            QCOMPARE(sample->font().pixelSize(), 36);
+            QVERIFY(sample->font().bold());
+            QVERIFY(sample->font().underline());
+            QCOMPARE(sample->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+            QTest::mouseClick(child<QPushButton>(chooser, "okButton"), Qt::LeftButton);
+        }));
+        QVERIFY(ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr));
+        QCOMPARE(readAll(m_path),
+                 "[BigFont]\r\nRot=255\r\nGruen=0\r\nBlau=0\r\nUnderline=1\r\nItalic=0\r\nStrikeOut=0\r\n"
+                 "FontHeight=36\r\nFontWidth=0\r\nFontWeight=700\r\nName=" +
+                     family.toUtf8() + "\r\n");
+    }
+
+    void noSizeChosenKeepsTheStoredHeight_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("height");
+        QTest::newRow("missing stays missing") << QByteArray("[SmallFont]\r\nName=Alt\r\n") << "<missing>";
+        QTest::newRow("stored beyond the offered sizes")
+            << QByteArray("[SmallFont]\r\nFontHeight=44\r\n") << "44";
+        QTest::newRow("stored empty") << QByteArray("[SmallFont]\r\nFontHeight=\r\n") << "";
+    }
+    void noSizeChosenKeepsTheStoredHeight() {
+        QFETCH(QByteArray, file);
+        writeAll(m_path, file);
+        SetFontChooserAnswer(answerBy([](CFontChooser& chooser) {
+            chooser.SelectStyle(false, true);
+            chooser.accept();
+        }));
+        QVERIFY(ChooseTextStyle(*m_profile, "SmallFont", 20, 30, nullptr));
+        QTEST(m_profile->GetText("SmallFont", "FontHeight", "<missing>"), "height");
+        QCOMPARE(m_profile->GetInt("SmallFont", "Italic", -1), 1);
+    }
+
+    void storedStyleRoundTrips() {
+        // A face that is not installed, bold italic, strike-out and a colour
+        // outside the sixteen (red 300 counts with its low 8 bits: 44).
+        const QByteArray file =
+            "[BigFont]\r\nRot=300\r\nGruen=0\r\nBlau=255\r\nFontHeight=40\r\nFontWidth=9\r\n"
+            "FontWeight=700\r\nItalic=1\r\nUnderline=0\r\nStrikeOut=1\r\nName=Zauberschrift\r\n";
+        writeAll(m_path, file);
+        SetFontChooserAnswer(answerBy([](CFontChooser& chooser) {
+            QCOMPARE(child<QListWidget>(chooser, "familyList")->currentItem()->text(),
+                     QString("Zauberschrift"));
+            QCOMPARE(child<QListWidget>(chooser, "styleList")->currentItem()->text(), QString("Fett Kursiv"));
+            QVERIFY(child<QCheckBox>(chooser, "strikeOutBox")->isChecked());
+            QCOMPARE(child<QComboBox>(chooser, "colourBox")->currentText(), QString("Eigene (44, 0, 255)"));
+            QCOMPARE(child<QLabel>(chooser, "sample")->font().pixelSize(), 40);
+            chooser.accept();
+        }));
+        ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr);
+        const CProfile& p = *m_profile;
+        QCOMPARE(p.GetText("BigFont", "Name"), QString("Zauberschrift"));
+        QCOMPARE(p.GetText("BigFont", "Rot"), QString("44"));
+        QCOMPARE(p.GetText("BigFont", "Blau"), QString("255"));
+        QCOMPARE(p.GetText("BigFont", "FontHeight"), QString("40"));
+        QCOMPARE(p.GetText("BigFont", "FontWidth"), QString("9"));
+        QCOMPARE(p.GetText("BigFont", "FontWeight"), QString("700"));
+        QCOMPARE(p.GetText("BigFont", "Italic"), QString("1"));
+        QCOMPARE(p.GetText("BigFont", "StrikeOut"), QString("1"));
+    }
+
+    // The modal run itself, answered through its buttons.
+    void buttonsOfTheModalRun_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("Abbruch writes nothing") << "cancelButton" << false;
+        QTest::newRow("OK writes") << "okButton" << true;
+    }
+    void buttonsOfTheModalRun() {
+        QFETCH(QString, button);
+        QFETCH(bool, written);
+        const QByteArray before = "[SmallFont]\r\nRot=1\r\nFontHeight=22\r\n";
+        writeAll(m_path, before);
+        QTimer::singleShot(0, this, [&] {
+            auto* chooser = qobject_cast<CFontChooser*>(QApplication::activeModalWidget());
+            QVERIFY(chooser);
+            clickEntry(child<QListWidget>(*chooser, "sizeList"), "25");
+            clickCheckBox(child<QCheckBox>(*chooser, "strikeOutBox"));
+            QTest::mouseClick(child<QPushButton>(*chooser, button.toLatin1().constData()), Qt::LeftButton);
+            if (chooser->isVisible())
+                chooser->reject();
+        });
+        QCOMPARE(ChooseTextStyle(*m_profile, "SmallFont", 20, 30, nullptr), written);
+        if (written) {
+            QCOMPARE(m_profile->GetText("SmallFont", "FontHeight"), QString("25"));
+            QCOMPARE(m_profile->GetText("SmallFont", "StrikeOut"), QString("1"));
+        } else {
+            QCOMPARE(readAll(m_path), before);
+        }
+    }
+
+    void otherColourAsksTheColourDialog_data() {
+        QTest::addColumn<bool>("confirm");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("chosen") << true << "Eigene (1, 2, 3)" << QColor(1, 2, 3);
+        QTest::newRow("a standard colour picks its entry") << true << "Gelb" << QColor(255, 255, 0);
+        QTest::newRow("cancelled") << false << "Marineblau" << QColor(0, 0, 128);
+    }
+    void otherColourAsksTheColourDialog() {
+        QFETCH(bool, confirm);
+        QFETCH(QString, shown);
+        QFETCH(QColor, colour);
+        TextStyle start;
+        start.blue = 128;
+        CFontChooser chooser(start, 20, 30);
+        chooser.show();
+        auto* colours = child<QComboBox>(chooser, "colourBox");
+        QCOMPARE(colours->currentText(), QString("Marineblau"));
+        QTimer::singleShot(0, this, [&] {
+            auto* dialog = qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->currentColor(), QColor(0, 0, 128));
+            // The dialog speaks German.
+            const QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
+            QVERIFY(std::any_of(buttons.cbegin(), buttons.cend(),
+                                [](const QPushButton* b) { return b->text() == "Abbruch"; }));
+            dialog->setCurrentColor(colour);
+            if (confirm)
+                dialog->accept();
+            else
+                dialog->reject();
+        });
+        colours->setFocus();
+        QTest::keyClick(colours, Qt::Key_End); // "Andere…"
+        QCOMPARE(colours->currentText(), shown);
+        const TextStyle chosen = chooser.Chosen();
+        QCOMPARE(QColor(chosen.red, chosen.green, chosen.blue), confirm ? colour : QColor(0, 0, 128));
+        QCOMPARE(child<QLabel>(chooser, "sample")->palette().color(QPalette::WindowText),
+                 QColor(chosen.red, chosen.green, chosen.blue));
+    }
+};
+
+QTEST_MAIN(TestFontChooser)
+#include "tst_fontchooser.moc"

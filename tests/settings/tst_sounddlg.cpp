@@ -1,0 +1,107 @@
+#include <QCheckBox>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "settings/profile.h"
+#include "settings/sounddlg.h"
+#include "shell/bitmapbutton.h"
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+class TestSoundDlg : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_path = m_dir->filePath("ollo.INI");
+    }
+    void cleanup() { m_dir.reset(); }
+
+    void switchStoresOnlyOnOk_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("ticked");
+        QTest::addColumn<bool>("toggle");
+        QTest::addColumn<QString>("leave");
+        QTest::addColumn<QByteArray>("after");
+        const QByteArray none;
+        QTest::newRow("missing, OK writes 0")
+            << none << false << false << "OK" << QByteArray("[Parameter]\r\nSound=0\r\n");
+        QTest::newRow("1, OK keeps 1") << QByteArray("[Parameter]\r\nSound=1\r\n") << true << false << "OK"
+                                       << QByteArray("[Parameter]\r\nSound=1\r\n");
+        QTest::newRow("5 shows on, OK writes 1") << QByteArray("[Parameter]\r\nSound=5\r\n") << true << false
+                                                 << "OK" << QByteArray("[Parameter]\r\nSound=1\r\n");
+        QTest::newRow("0, toggled, OK writes 1") << QByteArray("[Parameter]\r\nSound=0\r\n") << false << true
+                                                 << "OK" << QByteArray("[Parameter]\r\nSound=1\r\n");
+        QTest::newRow("1, toggled, Ende keeps 1") << QByteArray("[Parameter]\r\nSound=1\r\n") << true << true
+                                                  << "Ende" << QByteArray("[Parameter]\r\nSound=1\r\n");
+        QTest::newRow("missing, toggled, Esc writes nothing") << none << false << true << "Esc" << none;
+        QTest::newRow("0, toggled, close box keeps 0")
+            << QByteArray("[Parameter]\r\nSound=0\r\n") << false << true << "close box"
+            << QByteArray("[Parameter]\r\nSound=0\r\n");
+    }
+    void switchStoresOnlyOnOk() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, ticked);
+        QFETCH(bool, toggle);
+        QFETCH(QString, leave);
+        QFETCH(QByteArray, after);
+        if (!file.isEmpty())
+            writeAll(m_path, file);
+        CProfile profile(m_path);
+        CSoundDlg dialog(profile);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        auto* check = dialog.findChild<QCheckBox*>("check1014");
+        QCOMPARE(check->isChecked(), ticked);
+        if (toggle)
+            QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));
+        QCOMPARE(check->isChecked(), ticked != toggle);
+        if (leave == "OK")
+            QTest::mouseClick(dialog.findChild<CBitmapButton*>("button1"), Qt::LeftButton);
+        else if (leave == "Ende")
+            QTest::mouseClick(dialog.findChild<CBitmapButton*>("button2"), Qt::LeftButton);
+        else if (leave == "Esc")
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        else
+            dialog.close();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(leave == "OK" ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(readAll(m_path), after);
+    }
+
+    void clownButtonsTakeTheirFaces() {
+        CProfile profile(m_path);
+        CSoundDlg dialog(profile);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        // Template places 15,30 and 100,30 dialog units; the faces are 87 × 44.
+        QCOMPARE(dialog.findChild<CBitmapButton*>("button1")->geometry(), QRect(23, 49, 87, 44));
+        QCOMPARE(dialog.findChild<CBitmapButton*>("button2")->geometry(), QRect(150, 49, 87, 44));
+        QVERIFY(!dialog.findChild<CBitmapButton*>("button1")->currentFace().isNull());
+        QVERIFY(dialog.rect().contains(dialog.findChild<CBitmapButton*>("button2")->geometry()));
+    }
+};
+
+QTEST_MAIN(TestSoundDlg)
+#include "tst_sounddlg.moc"
