@@ -25,3 +25,6 @@ export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:detect_stac
 export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 run_suite "$root/build-sanitize" -DOLLO_SANITIZE=ON -DOLLO_BENCHMARKS=OFF
+
+echo "== Fuzzing, ${OLLO_FUZZ_SECONDS:-30} seconds a target =="
+"$root/scripts/fuzz.sh" "${OLLO_FUZZ_SECONDS:-30}"
