@@ -7,9 +7,14 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <utility>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "settings/fontchooser.h"
+#include "settings/optionssheet.h"
+#include "settings/sounddlg.h"
+#include "settings/textstyle.h"
 #include "shell/bitmapokdlg.h"
 #include "shell/commandids.h"
 #include "shell/helpcontexts.h"
@@ -151,6 +156,24 @@ int CTrainerApp::Run() {
 // The application's commands. Each subsystem adds its handlers here; a menu
 // item lights up as soon as its command has one.
 void CTrainerApp::buildCommandTable() {
+    // "Optionen": the settings dialogs, owned by the main window.
+    m_commands.add(Cmd::Options, [this] {
+        COptionsSheet::Run(m_profile, m_mainFrame.get(), [this] {
+            if (m_mainFrame)
+                m_mainFrame->repaintBackdrop();
+        });
+    });
+    for (const auto& [command, style] :
+         {std::pair{Cmd::BigFont, BigFontSection()}, {Cmd::SmallFont, SmallFontSection()}})
+        m_commands.add(command, [this, style] {
+            ChooseTextStyle(m_profile, style.section, style.defaultHeight, style.largestSize,
+                            m_mainFrame.get());
+        });
+    m_commands.add(Cmd::Sound, [this] {
+        CSoundDlg dialog(m_profile, m_mainFrame.get());
+        dialog.exec();
+    });
+
     // Information and help (the help items open their topics, nothing else).
     m_commands.add(Cmd::About, [this] {
         CInfoDlg dialog(m_mainFrame.get());
