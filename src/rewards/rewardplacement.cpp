@@ -9,10 +9,13 @@
 #include <algorithm>
 
 void PlaceRewardDialog(QWidget* dialog, QSize outerSize) {
-    const QRect client = dialog->geometry();
-    const QRect outer = dialog->frameGeometry();
-    const QMargins frame(client.left() - outer.left(), client.top() - outer.top(),
+    QMargins frame;
+    if (dialog->isVisible()) {
+        const QRect client = dialog->geometry();
+        const QRect outer = dialog->frameGeometry();
+        frame = QMargins(client.left() - outer.left(), client.top() - outer.top(),
                          outer.right() - client.right(), outer.bottom() - client.bottom());
+    }
     dialog->setFixedSize(outerSize.shrunkBy(frame));
 
     const QWidget* owner = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;

@@ -1,0 +1,289 @@
+#include <QDir>
+#include <QFile>
+#include <QFontMetrics>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include "drill/clock.h"
+#include "rewards/jokerewarddlg.h"
+#include "rewardseeds.h"
+#include "settings/profile.h"
+#include "shell/bitmapbutton.h"
+#include "shell/soundplayer.h"
+
+namespace {
+
+void setClock(std::int64_t seconds) {
+    Clock::SetSource([seconds] { return seconds; });
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+void writeBackdrop(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QVERIFY(image.save("joke.bmp", "BMP"));
+}
+
+bool isInk(QRgb pixel) {
+    return qGray(pixel) < 128;
+}
+
+// Rows (above the button row) and columns that hold dark pixels.
+struct Ink {
+    QList<int> rows;
+    int left = -1;
+};
+
+Ink inkOf(const QImage& shot) {
+    Ink ink;
+    for (int y = 0; y < CJokeRewardDlg::kButtonRowY; ++y) {
+        bool any = false;
+        for (int x = 0; x < shot.width(); ++x) {
+            if (isInk(shot.pixel(x, y))) {
+                any = true;
+                if (ink.left < 0 || x < ink.left)
+                    ink.left = x;
+            }
+        }
+        if (any)
+            ink.rows << y;
+    }
+    return ink;
+}
+
+// The first row of every run of inked rows.
+QList<int> lineTops(const QList<int>& rows) {
+    QList<int> tops;
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        if (i == 0 || rows[i] != rows[i - 1] + 1)
+            tops << rows[i];
+    return tops;
+}
+
+} // namespace
+
+class TestJokeRewardDlg : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CProfile> m_profile;
+    QString m_oldCurrent;
+    QStringList m_sounds;
+
+    QImage shotOf(CJokeRewardDlg& dialog) {
+        return dialog.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_oldCurrent = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        m_profile = std::make_unique<CProfile>(m_dir->filePath("ollo.INI"));
+        m_sounds.clear();
+        SetSoundObserver([this](const QString& name) { m_sounds << name; });
+        setClock(1000);
+    }
+    void cleanup() {
+        SetSoundObserver({});
+        Clock::SetSource({});
+        QDir::setCurrent(m_oldCurrent);
+        m_profile.reset();
+        m_dir.reset();
+    }
+
+    void layout() {
+        QWidget frame;
+        frame.setGeometry(60, 40, 700, 500);
+        frame.show();
+        CJokeRewardDlg dialog(*m_profile, &frame);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.windowTitle(), QString("Und jetzt ein lustiger Witz !"));
+        QCOMPARE(dialog.frameGeometry().size(), QSize(630, 440));
+        // Centred over the owner's frame, (58, 38) to (761, 541).
+        QCOMPARE(frame.frameGeometry(), QRect(58, 38, 704, 504));
+        QCOMPARE(dialog.frameGeometry().topLeft(), QPoint(95, 70));
+        auto* ok = dialog.findChild<CBitmapButton*>("okButton");
+        QVERIFY(ok);
+        QCOMPARE(ok->geometry(), QRect(280, 350, 79, 44));
+        QCOMPARE(dialog.focusWidget(), ok);
+
+        const QFont& font = dialog.textFont();
+        QCOMPARE(font.family(), QString("Arial"));
+        QCOMPARE(font.pixelSize(), 25);
+        QCOMPARE(font.weight(), QFont::Normal);
+        QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+        QCOMPARE(dialog.lineHeight(), QFontMetrics(font).height());
+    }
+
+    void jokeChosen_data() {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("draw");
+        QTest::addColumn<QString>("firstLine"); // empty: no joke
+        QTest::newRow("3, draw 0 → witz1") << 3 << 0 << "eins";
+        QTest::newRow("3, draw 1 → witz1") << 3 << 1 << "eins";
+        QTest::newRow("3, draw 2 → witz2") << 3 << 2 << "zwei";
+        QTest::newRow("3, draw 3 → witz3") << 3 << 3 << "drei";
+        QTest::newRow("1, draw 1 → witz1") << 1 << 1 << "eins";
+        QTest::newRow("1, draw 0 → witz1") << 1 << 0 << "eins";
+        QTest::newRow("5, draw 4 names a missing file") << 5 << 4 << "";
+        QTest::newRow("none") << 0 << 0 << "";
+    }
+    void jokeChosen() {
+        QFETCH(int, count);
+        QFETCH(int, draw);
+        QFETCH(QString, firstLine);
+        writeAll("witz1.txt", "eins\r\nPointe\r\n");
+        writeAll("witz2.txt", "zwei\r\n");
+        writeAll("witz3.txt", "drei");
+        m_profile->WriteInt("Parameter", "Witze", count);
+        m_profile->WriteInt("Parameter", "Sound", 1);
+        if (count > 0)
+            setClock(SecondsForDraw(count, draw));
+        CJokeRewardDlg dialog(*m_profile);
+        QCOMPARE(dialog.jokeLines().value(0), firstLine);
+        QCOMPARE(m_sounds, firstLine.isEmpty() ? QStringList() : QStringList{"lachen.wav"});
+    }
+
+    void laughter_data() {
+        QTest::addColumn<int>("sound");
+        QTest::addColumn<bool>("jokeThere");
+        QTest::addColumn<QStringList>("sounds");
+        QTest::newRow("loaded, sound on") << 1 << true << QStringList{"lachen.wav"};
+        QTest::newRow("loaded, sound on as 3") << 3 << true << QStringList{"lachen.wav"};
+        QTest::newRow("loaded, sound off") << 0 << true << QStringList{};
+        QTest::newRow("file missing, sound on") << 1 << false << QStringList{};
+    }
+    void laughter() {
+        QFETCH(int, sound);
+        QFETCH(bool, jokeThere);
+        if (jokeThere)
+            writeAll("witz1.txt", "Ha!\r\n");
+        m_profile->WriteInt("Parameter", "Witze", 1);
+        m_profile->WriteInt("Parameter", "Sound", sound);
+        {
+            CJokeRewardDlg dialog(*m_profile);
+            dialog.grab(); // painting plays nothing
+            dialog.grab();
+        }
+        QTEST(m_sounds, "sounds");
+    }
+
+    void linesDrawnInPlace() {
+        writeBackdrop(QSize(630, 440), Qt::white);
+        writeAll("witz1.txt", "WWW\r\nWWW\r\nWWW\r\n");
+        m_profile->WriteInt("Parameter", "Witze", 1);
+        CJokeRewardDlg dialog(*m_profile);
+        QCOMPARE(dialog.jokeLines(), (QStringList{"WWW", "WWW", "WWW", ""}));
+
+        const Ink ink = inkOf(shotOf(dialog));
+        const QList<int> tops = lineTops(ink.rows);
+        QCOMPARE(tops.size(), 3);
+        const QFontMetrics metrics(dialog.textFont());
+        const int advance = dialog.lineHeight() + 3;
+        // The cell's top is at y = 100; "W" is inked from its cap height down.
+        const int capTop = 100 + metrics.ascent() + metrics.tightBoundingRect("W").top();
+        QVERIFY2(qAbs(tops[0] - capTop) <= 1,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(tops[0]).arg(capTop)));
+        QVERIFY(tops[0] >= 100);
+        QCOMPARE(tops[1] - tops[0], advance);
+        QCOMPARE(tops[2] - tops[1], advance);
+        QVERIFY2(ink.left >= 75 && ink.left <= 77, qPrintable(QString::number(ink.left)));
+    }
+
+    void colourAndTransparency() {
+        writeBackdrop(QSize(630, 440), QColor("#ffe0a0"));
+        writeAll("witz1.txt", QByteArray(20, '\xdb') + "\r\n"); // a row of "Û"
+        m_profile->WriteInt("Parameter", "Witze", 1);
+        CJokeRewardDlg dialog(*m_profile);
+        const QImage shot = shotOf(dialog);
+        bool black = false;
+        for (int y = 100; y < 130; ++y)
+            for (int x = 75; x < 300; ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                black = black || c == QColor(Qt::black);
+                // Only the backdrop and shades between it and black: no box.
+                QVERIFY(c == QColor("#ffe0a0") || (c.red() >= c.green() && c.green() >= c.blue()));
+            }
+        QVERIFY(black);
+    }
+
+    void backdropAtTopLeftUnscaled() {
+        writeBackdrop(QSize(100, 50), Qt::red);
+        m_profile->WriteInt("Parameter", "Witze", 0);
+        CJokeRewardDlg dialog(*m_profile);
+        const QImage shot = shotOf(dialog);
+        QCOMPARE(shot.pixelColor(0, 0), QColor(Qt::red));
+        QCOMPARE(shot.pixelColor(99, 49), QColor(Qt::red));
+        QCOMPARE(shot.pixelColor(100, 20), dialog.palette().color(QPalette::Window));
+        QCOMPARE(shot.pixelColor(20, 50), dialog.palette().color(QPalette::Window));
+    }
+
+    void noBackdropNoText_data() {
+        QTest::addColumn<QByteArray>("backdrop");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("a GIF is not looked at") << QByteArray::fromHex(
+            "4749463839611e001400f0000000ff0000000021f90400000000002c000000001e0014000002"
+            "17848fa9cbed0fa39cb4da8bb3debcfb0f86e24896665200003b");
+        QTest::newRow("text") << QByteArray("kein Bild");
+    }
+    void noBackdropNoText() {
+        QFETCH(QByteArray, backdrop);
+        if (!backdrop.isEmpty())
+            writeAll("joke.bmp", backdrop);
+        writeAll("witz1.txt", "WWW\r\nWWW\r\n");
+        m_profile->WriteInt("Parameter", "Witze", 1);
+        m_profile->WriteInt("Parameter", "Sound", 1);
+        CJokeRewardDlg dialog(*m_profile);
+        QCOMPARE(dialog.jokeLines().size(), 3);
+        QCOMPARE(inkOf(shotOf(dialog)).rows, QList<int>());
+        QCOMPARE(shotOf(dialog).pixelColor(10, 10), dialog.palette().color(QPalette::Window));
+        QCOMPARE(m_sounds, QStringList{"lachen.wav"}); // the laughter still plays
+    }
+
+    // Chosen once on opening: a repaint in another second shows the same joke.
+    void repaintShowsTheSameJoke() {
+        writeBackdrop(QSize(630, 440), Qt::white);
+        writeAll("witz1.txt", "eins\r\n");
+        writeAll("witz2.txt", "zwei zwei zwei\r\nzwei\r\n");
+        m_profile->WriteInt("Parameter", "Witze", 2);
+        setClock(SecondsForDraw(2, 2));
+        CJokeRewardDlg dialog(*m_profile);
+        const QImage first = shotOf(dialog);
+        setClock(SecondsForDraw(2, 1));
+        QCOMPARE(shotOf(dialog), first);
+        QCOMPARE(dialog.jokeLines().value(0), QString("zwei zwei zwei"));
+    }
+
+    void closing_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("result");
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(QDialog::Accepted);
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << int(QDialog::Rejected);
+        QTest::newRow("space on the focused OK") << int(Qt::Key_Space) << int(QDialog::Accepted);
+    }
+    void closing() {
+        QFETCH(int, key);
+        CJokeRewardDlg dialog(*m_profile);
+        QTimer::singleShot(0, &dialog, [&] {
+            QWidget* target = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
+            QTest::keyClick(target, Qt::Key(key));
+        });
+        QTimer::singleShot(5000, &dialog, [&] { dialog.done(-1); });
+        QTEST(dialog.exec(), "result");
+    }
+};
+
+QTEST_MAIN(TestJokeRewardDlg)
+#include "tst_jokerewarddlg.moc"

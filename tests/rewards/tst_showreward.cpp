@@ -1,0 +1,171 @@
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include "drill/clock.h"
+#include "rewards/jokerewarddlg.h"
+#include "rewards/picturerewarddlg.h"
+#include "rewards/showreward.h"
+#include "rewardseeds.h"
+#include "settings/profile.h"
+
+Q_DECLARE_METATYPE(RewardKind)
+
+namespace {
+
+void setClock(std::int64_t seconds) {
+    Clock::SetSource([seconds] { return seconds; });
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestShowReward : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CProfile> m_profile;
+    QList<RewardKind> m_runs;
+    QList<int> m_flagWhileRunning;
+    QList<QWidget*> m_owners;
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_profile = std::make_unique<CProfile>(m_dir->filePath("ollo.INI"));
+        m_runs.clear();
+        m_flagWhileRunning.clear();
+        m_owners.clear();
+        SetRewardRunner([this](RewardKind reward, CProfile& profile, QWidget* owner) {
+            m_runs << reward;
+            m_flagWhileRunning << profile.GetInt("Parameter", "Lobe", -1);
+            m_owners << owner;
+        });
+    }
+    void cleanup() {
+        SetRewardRunner({});
+        Clock::SetSource({});
+        m_profile.reset();
+        m_dir.reset();
+    }
+
+    void decision_data() {
+        QTest::addColumn<QByteArray>("parameter");
+        QTest::addColumn<qint64>("seconds");
+        QTest::addColumn<QList<RewardKind>>("runs");
+        QTest::addColumn<int>("flagAfter");
+
+        const qint64 drawsPicture = SecondsForDraw(1, 0);
+        const qint64 drawsJoke = SecondsForDraw(1, 1);
+        using Runs = QList<RewardKind>;
+        QTest::newRow("picture") << QByteArray("Lobe=1\r\nBelohnungsart=0") << drawsJoke
+                                 << Runs{RewardKind::Picture} << 0;
+        QTest::newRow("joke") << QByteArray("Lobe=1\r\nBelohnungsart=1") << drawsPicture
+                              << Runs{RewardKind::Joke} << 0;
+        QTest::newRow("random, picture")
+            << QByteArray("Lobe=1\r\nBelohnungsart=2") << drawsPicture << Runs{RewardKind::Picture} << 0;
+        QTest::newRow("random, joke")
+            << QByteArray("Lobe=1\r\nBelohnungsart=2") << drawsJoke << Runs{RewardKind::Joke} << 0;
+        QTest::newRow("none") << QByteArray("Lobe=1\r\nBelohnungsart=3") << drawsPicture << Runs{} << 0;
+        QTest::newRow("7 is none") << QByteArray("Lobe=1\r\nBelohnungsart=7") << drawsPicture << Runs{} << 0;
+        QTest::newRow("missing type is none") << QByteArray("Lobe=1") << drawsPicture << Runs{} << 0;
+        QTest::newRow("flag 2 counts")
+            << QByteArray("Lobe=2\r\nBelohnungsart=1") << drawsPicture << Runs{RewardKind::Joke} << 0;
+        QTest::newRow("not earned") << QByteArray("Lobe=0\r\nBelohnungsart=0") << drawsPicture << Runs{} << 0;
+    }
+    void decision() {
+        QFETCH(QByteArray, parameter);
+        QFETCH(qint64, seconds);
+        QFile file(m_profile->filePath());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[Parameter]\r\n" + parameter + "\r\n");
+        file.close();
+        setClock(seconds);
+        QWidget owner;
+        ShowReward(*m_profile, &owner);
+        QTEST(m_runs, "runs");
+        QTEST(m_profile->GetInt("Parameter", "Lobe", -1), "flagAfter");
+        // The flag goes back to 0 only after the reward has run.
+        for (const int flag : std::as_const(m_flagWhileRunning))
+            QVERIFY(flag != 0);
+        for (QWidget* o : std::as_const(m_owners))
+            QCOMPARE(o, &owner);
+    }
+
+    void notEarnedWritesNothing_data() {
+        QTest::addColumn<QByteArray>("settings");
+        QTest::newRow("no file") << QByteArray();
+        QTest::newRow("flag 0") << QByteArray("[Parameter]\nLobe = 0\nBelohnungsart=0\n");
+        QTest::newRow("no flag") << QByteArray("[Parameter]\nBelohnungsart=1\n");
+    }
+    void notEarnedWritesNothing() {
+        QFETCH(QByteArray, settings);
+        if (!settings.isEmpty()) {
+            QFile file(m_profile->filePath());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(settings);
+        }
+        ShowReward(*m_profile, nullptr);
+        QVERIFY(m_runs.isEmpty());
+        QCOMPARE(QFile::exists(m_profile->filePath()), !settings.isEmpty());
+        QCOMPARE(readAll(m_profile->filePath()), settings);
+    }
+
+    // A second drill ended by cancel leaves the flag alone: no second reward.
+    void rewardIsGivenOnce() {
+        m_profile->WriteInt("Parameter", "Belohnungsart", 1);
+        m_profile->WriteInt("Parameter", "Lobe", 1);
+        ShowReward(*m_profile, nullptr);
+        ShowReward(*m_profile, nullptr);
+        QCOMPARE(m_runs, QList<RewardKind>{RewardKind::Joke});
+    }
+
+    void realDialogs_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("picture") << 0 << QString::fromUtf8("Und jetzt ein hübsches Bild ");
+        QTest::newRow("joke") << 1 << QString("Und jetzt ein lustiger Witz !");
+    }
+    void realDialogs() {
+        QFETCH(int, type);
+        SetRewardRunner({});
+        m_profile->WriteInt("Parameter", "Belohnungsart", type);
+        m_profile->WriteInt("Parameter", "Lobe", 1);
+        QWidget frame;
+        frame.resize(620, 440);
+        frame.show();
+        QString seenCaption;
+        QWidget* seenParent = nullptr;
+        int flagWhileOpen = -1;
+        QTimer::singleShot(0, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            QVERIFY(modal);
+            seenCaption = modal->windowTitle();
+            seenParent = modal->parentWidget();
+            flagWhileOpen = m_profile->GetInt("Parameter", "Lobe", -1);
+            auto* ok = modal->findChild<QPushButton*>("okButton");
+            QVERIFY(ok);
+            QTest::mouseClick(ok, Qt::LeftButton);
+        });
+        ShowReward(*m_profile, &frame);
+        QTEST(seenCaption, "caption");
+        QCOMPARE(seenParent, &frame);
+        QCOMPARE(flagWhileOpen, 1);
+        QCOMPARE(m_profile->GetInt("Parameter", "Lobe", -1), 0);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(frame.findChildren<QDialog*>().isEmpty()); // destroyed before returning
+    }
+};
+
+QTEST_MAIN(TestShowReward)
+#include "tst_showreward.moc"
