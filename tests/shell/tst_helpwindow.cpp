@@ -1,0 +1,197 @@
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include "shell/helpbrowser.h"
+#include "shell/helpcontexts.h"
+#include "shell/helpwindow.h"
+#include "shell/showhelp.h"
+
+namespace {
+
+struct MessageSeen {
+    QString title;
+    QString text;
+};
+
+// Answers the next message box and tells what it said.
+void answerMessageBox(MessageSeen* seen) {
+    QTimer::singleShot(0, qApp, [seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            answerMessageBox(seen);
+            return;
+        }
+        seen->title = box->windowTitle();
+        seen->text = box->text();
+        box->accept();
+    });
+}
+
+} // namespace
+
+class TestHelpWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QWidget> m_owner;
+
+    static void dropHelpWindow() {
+        if (HelpWindow* window = HelpWindow::Current())
+            window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+private Q_SLOTS:
+    void init() {
+        SetHelpHandler({});
+        HelpWindow::SetHelpFile(QStringLiteral(OLLO_HELP_FILE));
+        m_owner = std::make_unique<QWidget>();
+        HelpWindow::SetOwner(m_owner.get());
+    }
+
+    void cleanup() {
+        dropHelpWindow();
+        HelpWindow::SetOwner(nullptr);
+        m_owner.reset();
+    }
+
+    void everyContextOpensItsTopic_data() {
+        QTest::addColumn<int>("context");
+        for (const int context : Help::AllContexts)
+            QTest::addRow("%d", context) << context;
+    }
+
+    void everyContextOpensItsTopic() {
+        QFETCH(int, context);
+        QVERIFY(ShowHelp(context, HelpCommand::Context));
+        HelpWindow* window = HelpWindow::Current();
+        QVERIFY(window != nullptr);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->parentWidget(), m_owner.get());
+        const QUrl topic = window->currentTopic();
+        QCOMPARE(topic.scheme(), QStringLiteral("qthelp"));
+        QVERIFY2(topic.path().endsWith(QLatin1String(".html")), qPrintable(topic.toString()));
+        // The child reads German text, not an empty page.
+        QVERIFY2(window->browser()->toPlainText().size() > 80, qPrintable(topic.toString()));
+    }
+
+    void helpTopicsOpenTheirOwnPages_data() {
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QString>("page");
+        QTest::newRow("Internet") << 98357 << "internet.html";
+        QTest::newRow("Eigene Übungen") << 98359 << "eigene.html";
+        QTest::newRow("Über das Ollo-Projekt") << 98362 << "herausgeber.html";
+        QTest::newRow("main window") << 131200 << "hauptfenster.html";
+    }
+
+    void helpTopicsOpenTheirOwnPages() {
+        QFETCH(int, context);
+        QFETCH(QString, page);
+        QVERIFY(ShowHelp(context));
+        QCOMPARE(HelpWindow::Current()->currentTopic().fileName(), page);
+    }
+
+    void finderShowsContents() {
+        QVERIFY(ShowHelp(0, HelpCommand::Finder));
+        HelpWindow* window = HelpWindow::Current();
+        QCOMPARE(window->currentTopic().fileName(), QStringLiteral("index.html"));
+        QCOMPARE(window->navigation()->currentIndex(), 0);
+        QCOMPARE(window->navigation()->tabText(0), QStringLiteral("Inhalt"));
+        QCOMPARE(window->navigation()->tabText(1), QStringLiteral("Index"));
+        // One window serves every request.
+        QVERIFY(ShowHelp(98357));
+        QCOMPARE(HelpWindow::Current(), window);
+    }
+
+    void failureSaysSo_data() {
+        QTest::addColumn<QString>("helpFile");
+        QTest::addColumn<int>("context");
+        QTest::newRow("unknown number") << QStringLiteral(OLLO_HELP_FILE) << 12345;
+        QTest::newRow("number of no topic") << QStringLiteral(OLLO_HELP_FILE) << Help::forCommand(57634);
+        QTest::newRow("no help file") << "/nirgends/ollo.qch" << 98357;
+        QTest::newRow("not a help file") << QStringLiteral(OLLO_PICTURE_FIXTURES "/plain.gif") << 98357;
+    }
+
+    void failureSaysSo() {
+        QFETCH(QString, helpFile);
+        QFETCH(int, context);
+        HelpWindow::SetHelpFile(helpFile);
+        MessageSeen seen;
+        answerMessageBox(&seen);
+        QVERIFY(!ShowHelp(context));
+        QCOMPARE(seen.title, QStringLiteral("Ollo"));
+        QCOMPARE(seen.text, QString::fromUtf8("Die Hilfe konnte nicht aufgerufen werden."));
+        QCOMPARE(HelpWindow::Current(), nullptr);
+    }
+
+    void finderWithoutHelpFileSaysSo() {
+        HelpWindow::SetHelpFile(QStringLiteral("/nirgends/ollo.qch"));
+        MessageSeen seen;
+        answerMessageBox(&seen);
+        QVERIFY(!ShowHelp(0, HelpCommand::Finder));
+        QCOMPARE(seen.text, QString::fromUtf8("Die Hilfe konnte nicht aufgerufen werden."));
+    }
+
+    // A failed request leaves the open topic as it was.
+    void failureChangesNothing() {
+        QVERIFY(ShowHelp(98359));
+        HelpWindow* window = HelpWindow::Current();
+        const QUrl before = window->currentTopic();
+        MessageSeen seen;
+        answerMessageBox(&seen);
+        QVERIFY(!ShowHelp(4711));
+        QCOMPARE(HelpWindow::Current(), window);
+        QCOMPARE(window->currentTopic(), before);
+        QVERIFY(window->isVisible());
+    }
+
+    // Help asked for from a running dialog belongs to that dialog, so the
+    // child can read it before closing the dialog.
+    void helpFromModalDialog() {
+        QVERIFY(ShowHelp(98357));
+        QDialog dialog(m_owner.get());
+        QWidget* parentSeen = nullptr;
+        bool shown = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            shown = ShowHelp(131176);
+            parentSeen = HelpWindow::Current() ? HelpWindow::Current()->parentWidget() : nullptr;
+            dialog.accept();
+        });
+        dialog.exec();
+        QVERIFY(shown);
+        QCOMPARE(parentSeen, &dialog);
+    }
+
+    void handlerTakesOver() {
+        int seen = 0;
+        SetHelpHandler([&](int data, HelpCommand) {
+            seen = data;
+            return true;
+        });
+        QVERIFY(ShowHelp(98359));
+        QCOMPARE(seen, 98359);
+        QCOMPARE(HelpWindow::Current(), nullptr);
+        SetHelpHandler({});
+    }
+
+    // Help cannot open under an open menu: the menu closes first.
+    void openMenuCloses() {
+        QWidget window;
+        window.show();
+        auto* menu = new QWidget(&window, Qt::Popup);
+        menu->show();
+        QTRY_VERIFY(QApplication::activePopupWidget() == menu);
+        QVERIFY(ShowHelp(98357));
+        QCOMPARE(QApplication::activePopupWidget(), nullptr);
+    }
+};
+
+QTEST_MAIN(TestHelpWindow)
+#include "tst_helpwindow.moc"

@@ -1,0 +1,301 @@
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+#include "shell/bitmapokdlg.h"
+#include "shell/commandids.h"
+#include "shell/infodlg.h"
+#include "shell/mainframe.h"
+#include "shell/showhelp.h"
+#include "shell/trainerapp.h"
+
+namespace {
+
+const QByteArray kShipped = "[Parameter]\r\nSound=1\r\nHintergrundbild=maus.bmp\r\n";
+const QByteArray kFamily = "[Parameter]\r\nSound=0\r\nAufgaben=5\r\n";
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Everything a folder holds, with the bytes of each file.
+QMap<QString, QByteArray> snapshot(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
+        files.insert(name, readAll(dir.filePath(name)));
+    return files;
+}
+
+// The class of the dialog that opens next, which is then closed with Esc.
+void closeNextDialog(QString* className) {
+    QTimer::singleShot(0, qApp, [className] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            closeNextDialog(className);
+            return;
+        }
+        *className = QString::fromLatin1(modal->metaObject()->className());
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
+}
+
+} // namespace
+
+class TestTrainerApp : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_config;
+    std::unique_ptr<QTemporaryDir> m_content;
+    QString m_oldCurrent;
+    std::vector<int> m_help;
+
+    QString settingsFile() const { return m_config->filePath(QStringLiteral("ollo.INI")); }
+
+    // The built program, on its own settings and content folders.
+    QProcessEnvironment programEnvironment() const {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->path());
+        environment.insert(QStringLiteral("OLLO_DATA"), m_content->path());
+        return environment;
+    }
+
+    struct Outcome {
+        int exitCode = -1;
+        QProcess::ExitStatus status = QProcess::CrashExit;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    Outcome runProgram(const QStringList& arguments, bool closeWhenStarted) {
+        QProcess program;
+        program.setProcessEnvironment(programEnvironment());
+        program.setWorkingDirectory(QDir::tempPath());
+        program.start(QStringLiteral(OLLO_PROGRAM), arguments);
+        if (!program.waitForStarted())
+            return {};
+        if (closeWhenStarted) {
+            // Give it time to open its window; the termination signal then
+            // closes it like the close box (and would also do so earlier).
+            QTest::qWait(1500);
+            program.terminate();
+        }
+        program.waitForFinished(20000);
+        return {program.exitCode(), program.exitStatus(), program.readAllStandardOutput(),
+                program.readAllStandardError()};
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_config = std::make_unique<QTemporaryDir>();
+        m_content = std::make_unique<QTemporaryDir>();
+        m_oldCurrent = QDir::currentPath();
+        qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
+        qputenv("OLLO_DATA", m_content->path().toLocal8Bit());
+        m_help.clear();
+        SetHelpHandler([this](int data, HelpCommand) {
+            m_help.push_back(data);
+            return true;
+        });
+    }
+
+    void cleanup() {
+        SetHelpHandler({});
+        QDir::setCurrent(m_oldCurrent);
+        m_content.reset();
+        m_config.reset();
+    }
+
+    void identityFromProgramFile() {
+        const QString programDir = m_content->filePath(QStringLiteral("bin"));
+        QVERIFY(QDir().mkpath(programDir));
+        CTrainerApp app(programDir + QStringLiteral("/rechnen"));
+        QCOMPARE(app.baseName(), QStringLiteral("rechnen"));
+        QCOMPARE(app.profile().filePath(), m_config->filePath(QStringLiteral("rechnen.INI")));
+        QCOMPARE(QDir::currentPath(), QDir(m_content->path()).canonicalPath());
+        // Neither beside the program nor in the content folder: the first
+        // place, which will report that there is no help.
+        QCOMPARE(app.helpFilePath(), programDir + QStringLiteral("/rechnen.qch"));
+
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("rechnen.qch")), "x"));
+        CTrainerApp inContent(programDir + QStringLiteral("/rechnen"));
+        QCOMPARE(inContent.helpFilePath(), QDir(QDir::currentPath()).filePath(QStringLiteral("rechnen.qch")));
+
+        QVERIFY(writeAll(programDir + QStringLiteral("/rechnen.qch"), "x"));
+        CTrainerApp beside(programDir + QStringLiteral("/rechnen"));
+        QCOMPARE(beside.helpFilePath(), programDir + QStringLiteral("/rechnen.qch"));
+    }
+
+    void contentFolderFromEnvironment() {
+        QCOMPARE(CTrainerApp::ContentFolder(QStringLiteral("/usr/bin/ollo")), m_content->path());
+        qunsetenv("OLLO_DATA");
+        // Run from the build tree (no installed copy on a build machine is
+        // assumed): the repository's data folder.
+        const QString fromBuildTree = CTrainerApp::ContentFolder(QStringLiteral(OLLO_PROGRAM));
+        QVERIFY(fromBuildTree == QStringLiteral(OLLO_SOURCE_DATA_DIR) ||
+                fromBuildTree == QStringLiteral(OLLO_INSTALL_DATA_DIR));
+    }
+
+    void firstStartCopiesShippedSettings_data() {
+        QTest::addColumn<bool>("shipped");
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QByteArray>("afterStart");
+        QTest::newRow("first start") << true << false << kShipped;
+        QTest::newRow("existing file untouched") << true << true << kFamily;
+        QTest::newRow("nothing shipped") << false << false << QByteArray();
+    }
+
+    void firstStartCopiesShippedSettings() {
+        QFETCH(bool, shipped);
+        QFETCH(bool, existing);
+        QFETCH(QByteArray, afterStart);
+        if (shipped)
+            QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        // The settings folder itself may be missing on a first start.
+        qputenv("XDG_CONFIG_HOME", m_config->filePath(QStringLiteral("neu/config")).toLocal8Bit());
+        const QString target = m_config->filePath(QStringLiteral("neu/config/ollo.INI"));
+        if (existing) {
+            QVERIFY(QDir().mkpath(m_config->filePath(QStringLiteral("neu/config"))));
+            QVERIFY(writeAll(target, kFamily));
+        }
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        QCOMPARE(QFile::exists(target), !afterStart.isEmpty());
+        QCOMPARE(readAll(target), afterStart);
+        if (!afterStart.isEmpty())
+            QVERIFY(app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0));
+    }
+
+    void startShowsMaximisedFrame() {
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        QVERIFY(app.InitInstance());
+        CMainFrame* frame = app.mainWindow();
+        QVERIFY(frame != nullptr);
+        QCOMPARE(CTrainerApp::instance(), &app);
+        QTRY_VERIFY(frame->isMaximized());
+        QVERIFY(frame->isVisible());
+        frame->showNormal();
+        QTRY_COMPARE(frame->frameGeometry().size(), QSize(620, 440));
+    }
+
+    void menuCommandsReachTheirHandlers_data() {
+        QTest::addColumn<int>("commandId");
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<int>("topic");
+        QTest::newRow("Info über Ollo") << Cmd::About << "CInfoDlg" << 0;
+        QTest::newRow("Fragen und Probleme") << Cmd::Contact << "CBitmapOkDlg" << 0;
+        QTest::newRow("Internet") << Cmd::Internet << QString() << 98357;
+        QTest::newRow("Eigene Übungen") << Cmd::OwnExercises << QString() << 98359;
+        QTest::newRow("Über das Ollo-Projekt") << Cmd::Publisher << QString() << 98362;
+    }
+
+    void menuCommandsReachTheirHandlers() {
+        QFETCH(int, commandId);
+        QFETCH(QString, dialog);
+        QFETCH(int, topic);
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        QVERIFY(app.InitInstance());
+        QString opened;
+        if (!dialog.isEmpty())
+            closeNextDialog(&opened);
+        app.mainWindow()->action(commandId)->trigger();
+        QCOMPARE(opened, dialog);
+        const std::vector<int> expected = topic == 0 ? std::vector<int>{} : std::vector<int>{topic};
+        QCOMPARE(m_help, expected);
+        QVERIFY(app.mainWindow()->isVisible());
+    }
+
+    // "&Beenden" ends the loop with 0 and writes nothing.
+    void exitEndsTheLoop() {
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        const auto before = snapshot(m_config->path());
+        QVERIFY(app.InitInstance());
+        QTimer::singleShot(0, app.mainWindow(), [&app] { app.mainWindow()->action(Cmd::Exit)->trigger(); });
+        QCOMPARE(app.Run(), 0);
+        QVERIFY(!app.mainWindow()->isVisible());
+        QCOMPARE(snapshot(m_config->path()), before);
+    }
+
+    void programArguments_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("out");
+        QTest::addColumn<QByteArray>("errPart");
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << QByteArray("Ollo 1.1\n")
+                                   << QByteArray();
+        QTest::newRow("unknown") << QStringList{"--nix"} << 2 << QByteArray()
+                                 << QByteArray("unbekanntes Argument \xe2\x80\x9e--nix\xe2\x80\x9c");
+    }
+
+    void programArguments() {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, out);
+        QFETCH(QByteArray, errPart);
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        const Outcome outcome = runProgram(arguments, false);
+        QCOMPARE(outcome.status, QProcess::NormalExit);
+        QCOMPARE(outcome.exitCode, exitCode);
+        QCOMPARE(outcome.out, out);
+        QVERIFY2(outcome.err.contains(errPart), outcome.err.constData());
+        // Nothing was started: not even the first-start copy.
+        QVERIFY(!QFile::exists(settingsFile()));
+    }
+
+    void programHelpText() {
+        const Outcome outcome = runProgram({QStringLiteral("--help")}, false);
+        QCOMPARE(outcome.exitCode, 0);
+        const QString text = QString::fromUtf8(outcome.out);
+        QVERIFY(text.startsWith(QStringLiteral("Aufruf: ollo")));
+        QVERIFY(text.contains(QStringLiteral("--version")));
+        QVERIFY(text.contains(QString::fromUtf8("Einmaleins")));
+        QVERIFY(outcome.err.isEmpty());
+    }
+
+    void programRunsAndEndsCleanly_data() {
+        QTest::addColumn<bool>("shipped");
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("no settings anywhere") << false << false;
+        QTest::newRow("first start") << true << false;
+        QTest::newRow("family settings") << true << true;
+    }
+
+    void programRunsAndEndsCleanly() {
+        QFETCH(bool, shipped);
+        QFETCH(bool, existing);
+        if (shipped)
+            QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        if (existing)
+            QVERIFY(writeAll(settingsFile(), kFamily));
+        const Outcome outcome = runProgram({QStringLiteral("-platform"), QStringLiteral("offscreen")}, true);
+        QCOMPARE(outcome.status, QProcess::NormalExit);
+        QCOMPARE(outcome.exitCode, 0);
+        QVERIFY2(!outcome.err.contains("rror"), outcome.err.constData());
+        const QMap<QString, QByteArray> after = snapshot(m_config->path());
+        if (!shipped && !existing)
+            QVERIFY(after.isEmpty());
+        else
+            QCOMPARE(after, (QMap<QString, QByteArray>{
+                                {QStringLiteral("ollo.INI"), existing ? kFamily : kShipped}}));
+    }
+};
+
+QTEST_MAIN(TestTrainerApp)
+#include "tst_trainerapp.moc"
