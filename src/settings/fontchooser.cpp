@@ -21,8 +21,7 @@ namespace {
 constexpr int kNormalWeight = 400;
 constexpr int kBoldWeight = 700;
 constexpr int kFirstBoldWeight = 600;
-constexpr int kSampleWidth = 340;
-constexpr int kSampleHeight = 96;
+constexpr int kSampleHeight = 100; // the 60-point style of the task line fits
 
 struct NamedColour {
     const char* name;
@@ -70,18 +69,18 @@ public:
         Q_UNUSED(disambiguation)
         Q_UNUSED(n)
         static const std::array<std::pair<const char*, const char*>, 16> words = {{
-            {"Hu&e:", "F&arbton:"},
+            {"Hu&e:", "Farb&ton:"},
             {"&Sat:", "&Sättigung:"},
             {"&Val:", "&Helligkeit:"},
             {"&Red:", "&Rot:"},
             {"&Green:", "&Grün:"},
             {"Bl&ue:", "Bla&u:"},
             {"A&lpha channel:", "A&lphakanal:"},
-            {"&HTML:", "&HTML:"},
+            {"&HTML:", "HT&ML:"},
             {"Select Color", "Farbe wählen"},
-            {"&Basic colors", "&Grundfarben"},
-            {"&Custom colors", "&Benutzerdefinierte Farben"},
-            {"&Add to Custom Colors", "Zu benutzerdefinierten Farben &hinzufügen"},
+            {"&Basic colors", "Grund&farben"},
+            {"&Custom colors", "Benutzerdefinierte Farb&en"},
+            {"&Add to Custom Colors", "Zu benutzerdefinierten Farben hin&zufügen"},
             {"&Pick Screen Color", "Farbe vom &Bildschirm"},
             {"Cursor at %1, %2\nPress ESC to cancel", "Zeiger bei %1, %2\nAbbrechen mit Esc"},
             {"OK", "OK"},
@@ -109,7 +108,7 @@ CFontChooser::CFontChooser(const TextStyle& start, int smallestSize, int largest
     , m_ui(std::make_unique<Ui::CFontChooser>())
     , m_start(start) {
     m_ui->setupUi(this);
-    m_ui->sample->setFixedSize(kSampleWidth, kSampleHeight);
+    m_ui->sample->setFixedHeight(kSampleHeight);
     m_ui->sample->setAutoFillBackground(true);
     QPalette samplePalette = m_ui->sample->palette();
     samplePalette.setColor(QPalette::Window, Qt::white);

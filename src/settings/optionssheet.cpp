@@ -1,7 +1,9 @@
 #include "settings/optionssheet.h"
 
+#include <QFont>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -15,9 +17,16 @@ COptionsSheet::COptionsSheet(CProfile& profile, QWidget* parent)
     : QDialog(parent)
     , m_profile(profile) {
     setWindowTitle(QStringLiteral("Einstellungen"));
+    // The pages are laid out for the 8-point dialog font; tabs and buttons match them.
+    QFont dialogFont(QStringLiteral("Liberation Sans"));
+    dialogFont.setPointSize(8);
+    setFont(dialogFont);
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("pages"));
+    // Every tab in sight: the sheet grows to hold them.
+    m_tabs->setUsesScrollButtons(false);
+    m_tabs->tabBar()->setElideMode(Qt::ElideNone);
     m_rewardPage = new CMyPropertyPage1(profile);
     m_countsPage = new CMyPropertyPage3(profile);
     m_backgroundPage = new CMyPropertyPage4(profile);
