@@ -3,6 +3,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
@@ -259,11 +260,15 @@ bool CFontChooser::SizeChosen() const {
 void CFontChooser::updateSample() {
     const TextStyle style = Chosen();
     QFont font(style.name);
-    font.setPixelSize(std::max(1, style.height));
     font.setWeight(style.weight >= kFirstBoldWeight ? QFont::Bold : QFont::Normal);
     font.setItalic(style.italic);
     font.setUnderline(style.underline);
     font.setStrikeOut(style.strikeOut);
+    // The drill takes the size as the height of a line of text in pixels.
+    const int height = std::max(1, style.height);
+    font.setPixelSize(height);
+    if (const int line = QFontMetrics(font).height(); line > 0)
+        font.setPixelSize(std::max(1, height * height / line));
     m_ui->sample->setFont(font);
     QPalette palette = m_ui->sample->palette();
     palette.setColor(QPalette::WindowText, QColor(style.red, style.green, style.blue));
