@@ -1,0 +1,257 @@
+#include "drill/drilldialog.h"
+
+#include <QCloseEvent>
+#include <QPaintEvent>
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPalette>
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "drill/limitdialog.h"
+#include "drill/seriescatalogue.h"
+#include "pictures/picturefile.h"
+#include "rewards/praisepick.h"
+#include "rewards/wronganswerdlg.h"
+#include "settings/profile.h"
+#include "shell/commandids.h"
+#include "shell/helpcontexts.h"
+#include "shell/showhelp.h"
+#include "shell/soundplayer.h"
+#include "ui_drilldialog.h"
+
+namespace {
+
+const QString kParameter = QStringLiteral("Parameter");
+const QString kBigFont = QStringLiteral("BigFont");
+const QString kSmallFont = QStringLiteral("SmallFont");
+const QColor kBackground(0, 0, 255);
+
+// The largest pixel size whose character cell (ascent + descent) is at most
+// the given height: the stored height is the cell, Qt's pixel size the em.
+int pixelSizeForCell(QFont font, int cell) {
+    const auto cellAt = [&font](int pixels) {
+        font.setPixelSize(pixels);
+        return QFontMetrics(font).height();
+    };
+    int pixels = std::max(1, cell * cell / std::max(1, cellAt(cell)));
+    while (pixels > 1 && cellAt(pixels) > cell)
+        --pixels;
+    while (cellAt(pixels + 1) <= cell)
+        ++pixels;
+    return pixels;
+}
+
+// A text style as the settings keep it: FontHeight is the character cell in
+// pixels (negative: the em height), FontWidth the average character width
+// (0: the typeface's own), FontWeight 100..900, the three attributes as
+// flags in their low byte, Name at most 31 characters.
+QFont readFont(const CProfile& profile, const QString& section) {
+    QFont font(profile.GetText(section, QStringLiteral("Name"), QStringLiteral("Arial")).left(31));
+    const int weight = profile.GetInt(section, QStringLiteral("FontWeight"), 400);
+    font.setWeight(weight <= 0 ? QFont::Normal : QFont::Weight(std::min(weight, 1000)));
+    font.setItalic((profile.GetInt(section, QStringLiteral("Italic"), 0) & 0xFF) != 0);
+    font.setUnderline((profile.GetInt(section, QStringLiteral("Underline"), 0) & 0xFF) != 0);
+    font.setStrikeOut((profile.GetInt(section, QStringLiteral("StrikeOut"), 0) & 0xFF) != 0);
+
+    const int height = profile.GetInt(section, QStringLiteral("FontHeight"), 35);
+    if (height > 0)
+        font.setPixelSize(pixelSizeForCell(font, height));
+    else if (height < 0 && height > -10000)
+        font.setPixelSize(-height);
+
+    const int width = profile.GetInt(section, QStringLiteral("FontWidth"), 0);
+    if (width > 0) {
+        const int natural = QFontMetrics(font).averageCharWidth();
+        if (natural > 0)
+            font.setStretch(std::clamp(width * 100 / natural, 1, 4000));
+    }
+    return font;
+}
+
+QColor readColour(const CProfile& profile, const QString& section) {
+    return QColor(profile.GetInt(section, QStringLiteral("Rot"), 0) & 0xFF,
+                  profile.GetInt(section, QStringLiteral("Gruen"), 0) & 0xFF,
+                  profile.GetInt(section, QStringLiteral("Blau"), 0) & 0xFF);
+}
+
+// Changes the palette only when it differs, so that a paint may call it.
+void setColours(QWidget* widget, QPalette::ColorRole backgroundRole, QPalette::ColorRole textRole,
+                const QColor& text) {
+    QPalette palette = widget->palette();
+    if (palette.color(backgroundRole) == kBackground && palette.color(textRole) == text)
+        return;
+    palette.setColor(backgroundRole, kBackground);
+    palette.setColor(textRole, text);
+    widget->setPalette(palette);
+}
+
+int runWrongAnswerDialog(QWidget* owner) {
+    CWrongAnswerDlg dialog(owner);
+    return dialog.exec();
+}
+
+} // namespace
+
+CDrillDialog::CDrillDialog(CProfile& profile, int commandId, QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::CDrillDialog>())
+    , m_profile(profile)
+    , m_commandId(commandId)
+    , m_wrongAnswerChoice(&runWrongAnswerDialog)
+    , m_limitPrompt([this](const QString& preset) -> std::optional<QString> {
+        QString value = preset;
+        CLimitDialog dialog(value, parentWidget());
+        if (dialog.exec() != Cmd::IdOk)
+            return std::nullopt;
+        return value;
+    })
+    , m_state([this](const QString& preset) { return m_limitPrompt(preset); }) {
+    m_ui->setupUi(this);
+    setFixedSize(size());
+
+    const SeriesInfo* series = FindSeries(commandId);
+    setWindowTitle(series ? QString::fromUtf8(series->menuText) : QString());
+    m_messageText = QStringLiteral(u"Löse obige Aufgabe !");
+
+    for (CBitmapButton* button : {m_ui->okButton, m_ui->cancelButton, m_ui->helpButton})
+        button->AttachByCaption();
+
+    const QFont big = readFont(m_profile, kBigFont);
+    m_ui->task->setFont(big);
+    m_ui->message->setFont(readFont(m_profile, kSmallFont));
+    m_ui->answer->setFont(big);
+    applyColours();
+    m_ui->answer->setFocus();
+
+    m_praiseCount = m_profile.GetInt(QStringLiteral("Lobe"), QStringLiteral("Anzahl"), 0);
+    m_taskCount = m_profile.GetInt(kParameter, QStringLiteral("Aufgaben"), 0);
+    m_soundOn = m_profile.GetInt(kParameter, QStringLiteral("Sound"), 0) != 0;
+    m_ui->answer->clear();
+    m_ui->task->clear();
+    m_ui->message->clear();
+
+    connect(m_ui->okButton, &QPushButton::clicked, this, &CDrillDialog::onOk);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CDrillDialog::reject);
+    connect(m_ui->helpButton, &QPushButton::clicked, this, &CDrillDialog::onHelp);
+}
+
+CDrillDialog::~CDrillDialog() = default;
+
+void CDrillDialog::setWrongAnswerChoice(WrongAnswerChoice choice) {
+    m_wrongAnswerChoice = std::move(choice);
+}
+
+void CDrillDialog::setLimitPrompt(CDrillState::LimitPrompt prompt) {
+    m_limitPrompt = std::move(prompt);
+}
+
+int CDrillDialog::exec() {
+    if (!m_state.Begin(m_commandId, m_taskCount)) {
+        // Ended before the first task: closes without ever showing.
+        writeCompletionFlag();
+        setResult(Cmd::IdCancel);
+        return Cmd::IdCancel;
+    }
+    showTask();
+    return QDialog::exec();
+}
+
+void CDrillDialog::showTask() {
+    m_ui->task->setText(m_state.taskText());
+    m_ui->message->setText(m_messageText);
+}
+
+void CDrillDialog::reject() {
+    done(Cmd::IdCancel);
+}
+
+void CDrillDialog::closeEvent(QCloseEvent* event) {
+    writeCompletionFlag();
+    QDialog::closeEvent(event);
+}
+
+void CDrillDialog::writeCompletionFlag() {
+    m_profile.WriteInt(kParameter, QStringLiteral("Lobe"), m_state.CompletionFlag());
+}
+
+void CDrillDialog::onOk() {
+    if (m_state.isAnswered()) {
+        advance();
+        return;
+    }
+    m_typedText = m_ui->answer->text();
+    if (m_state.Submit(m_typedText) == CDrillState::Verdict::Correct) {
+        showNextFaces(true);
+        m_ui->message->setText(PickPraise(m_praiseCount, m_profile));
+        return;
+    }
+    if (m_wrongAnswerChoice(this) == CWrongAnswerDlg::TryAgain) {
+        m_state.Retry();
+        m_ui->answer->clear();
+        m_ui->answer->setFocus();
+        if (m_soundOn)
+            PlaySound(QStringLiteral("gemein.wav"));
+    } else {
+        m_state.Solve();
+        m_ui->answer->setText(m_state.answerText());
+        if (m_soundOn)
+            PlaySound(QStringLiteral("drum.wav"));
+        showNextFaces(true);
+    }
+}
+
+void CDrillDialog::advance() {
+    if (m_state.Advance() == CDrillState::Step::End) {
+        close();
+        return;
+    }
+    showNextFaces(false);
+    m_ui->answer->clear();
+    m_ui->answer->setFocus();
+    showTask();
+}
+
+void CDrillDialog::showNextFaces(bool next) {
+    if (next)
+        m_ui->okButton->LoadFaces(QStringLiteral("NEXTU"), QStringLiteral("NEXTD"));
+    else
+        m_ui->okButton->LoadFaces(QStringLiteral("OKU"), QStringLiteral("OKD"));
+    m_ui->okButton->update();
+}
+
+void CDrillDialog::onHelp() {
+    ShowHelp(Help::forCommand(m_commandId));
+}
+
+void CDrillDialog::applyColours() {
+    const QColor big = readColour(m_profile, kBigFont);
+    setColours(m_ui->task, QPalette::Window, QPalette::WindowText, big);
+    setColours(m_ui->message, QPalette::Window, QPalette::WindowText, readColour(m_profile, kSmallFont));
+    setColours(m_ui->answer, QPalette::Base, QPalette::Text, big);
+}
+
+void CDrillDialog::paintEvent(QPaintEvent* event) {
+    // Read at every paint, so a picture changed on disk shows at the next one.
+    const QString backdrop = QStringLiteral("background.bmp");
+    if (IsBMPFile(backdrop)) {
+        const PictureHandle picture = ReadDIB(backdrop);
+        if (picture) {
+            QPainter painter(this);
+            StretchDIB(painter, picture, 0, 0, width(), height());
+        }
+    }
+    applyColours();
+    // A button repainting itself (pressed, focused) repaints the dialog behind
+    // it too; only other paints take the focus back, or a button could never
+    // be pressed with the mouse nor reached with Tab.
+    QRegion buttons;
+    for (const CBitmapButton* button : {m_ui->okButton, m_ui->cancelButton, m_ui->helpButton})
+        buttons += button->geometry();
+    if (!(event->region() - buttons).isEmpty())
+        m_ui->answer->setFocus();
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "drill/drillstate.h"
+
+class CProfile;
+namespace Ui {
+class CDrillDialog;
+}
+
+// One drill in its window: the task in large type, the answer typed into a
+// digits-only field, OK judging it through CDrillState. A correct answer shows
+// a praise phrase, a wrong one the "Oh! Oooooh!" choice; either way OK then
+// reads "Weiter" and moves on. Closing (after the last task, or the close box)
+// writes Parameter/Lobe = the completion flag; cancelling writes nothing.
+//
+// Settings are read when the dialog is built; the first task is posed by
+// exec(), where a "Beliebige Reihe" asks for its number before the window
+// shows and ends at once (writing Lobe 0) for a refusal or a number below 2.
+class CDrillDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    // Given the window that opens it; returns CWrongAnswerDlg's result.
+    using WrongAnswerChoice = std::function<int(QWidget* owner)>;
+
+    CDrillDialog(CProfile& profile, int commandId, QWidget* parent = nullptr);
+    ~CDrillDialog() override;
+
+    // Both run the real dialogs unless replaced (tests answer them here).
+    void setWrongAnswerChoice(WrongAnswerChoice choice);
+    void setLimitPrompt(CDrillState::LimitPrompt prompt);
+
+    const CDrillState& state() const { return m_state; }
+
+    int exec() override;
+    void reject() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void onOk();
+    void advance();
+    void onHelp();
+    void showTask();
+    void applyColours();
+    void showNextFaces(bool next);
+    void writeCompletionFlag();
+
+    std::unique_ptr<Ui::CDrillDialog> m_ui;
+    CProfile& m_profile;
+    int m_commandId = 0;
+    WrongAnswerChoice m_wrongAnswerChoice;
+    CDrillState::LimitPrompt m_limitPrompt;
+    CDrillState m_state;
+    QString m_messageText;
+    QString m_typedText;
+    int m_praiseCount = 0;
+    int m_taskCount = 0;
+    bool m_soundOn = false;
+};

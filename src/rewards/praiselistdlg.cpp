@@ -1,0 +1,104 @@
+#include "rewards/praiselistdlg.h"
+
+#include <QCollator>
+#include <QListWidget>
+#include <QValidator>
+
+#include "settings/cp1252.h"
+#include "settings/profile.h"
+#include "shell/commandids.h"
+#include "shell/helpcontexts.h"
+#include "shell/showhelp.h"
+#include "ui_praiselistdlg.h"
+
+namespace {
+
+const QString kSection = QStringLiteral("Lobe");
+const QString kCount = QStringLiteral("Anzahl");
+
+QString phraseKey(int number) {
+    return QStringLiteral("Lob%1").arg(number);
+}
+
+// Refuses any edit that would hold a character the settings file cannot
+// store, so nothing is changed silently on saving.
+class Cp1252Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return CanEncodeCp1252(input) ? Acceptable : Invalid;
+    }
+};
+
+} // namespace
+
+CPraiseListDlg::CPraiseListDlg(CProfile& profile, QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::CPraiseListDlg>())
+    , m_profile(profile) {
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    m_ui->phraseEdit->setMaxLength(34);
+    m_ui->phraseEdit->setValidator(new Cp1252Validator(m_ui->phraseEdit));
+
+    const int count = m_profile.GetInt(kSection, kCount, 0);
+    for (int i = 1; i <= count; ++i)
+        insertSorted(m_profile.GetText(kSection, phraseKey(i)));
+
+    connect(m_ui->okButton, &QPushButton::clicked, this, &CPraiseListDlg::accept);
+    connect(m_ui->cancelButton, &QPushButton::clicked, this, &CPraiseListDlg::reject);
+    connect(m_ui->addButton, &QPushButton::clicked, this, &CPraiseListDlg::onAdd);
+    connect(m_ui->deleteButton, &QPushButton::clicked, this, &CPraiseListDlg::onDelete);
+    connect(m_ui->helpButton, &QPushButton::clicked, this, &CPraiseListDlg::onHelp);
+    m_ui->okButton->setFocus();
+}
+
+CPraiseListDlg::~CPraiseListDlg() = default;
+
+void CPraiseListDlg::insertSorted(const QString& phrase) {
+    QCollator collator(QLocale(QLocale::German, QLocale::Germany));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    QListWidget* list = m_ui->list;
+    // Binary search for the first line that sorts after the phrase.
+    int low = 0;
+    int high = list->count();
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (collator.compare(list->item(mid)->text(), phrase) <= 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    list->insertItem(low, phrase);
+}
+
+void CPraiseListDlg::onAdd() {
+    insertSorted(m_ui->phraseEdit->text());
+    QListWidget* list = m_ui->list;
+    list->setCurrentRow(list->count() - 1, QItemSelectionModel::ClearAndSelect);
+    m_ui->phraseEdit->clear();
+}
+
+void CPraiseListDlg::onDelete() {
+    const QList<QListWidgetItem*> selected = m_ui->list->selectedItems();
+    if (selected.isEmpty())
+        return;
+    std::unique_ptr<QListWidgetItem> gone(m_ui->list->takeItem(m_ui->list->row(selected.first())));
+    m_ui->list->clearSelection();
+}
+
+void CPraiseListDlg::onHelp() {
+    ShowHelp(Help::forTemplate(Help::PraiseEditorTemplate));
+}
+
+void CPraiseListDlg::accept() {
+    const int count = m_ui->list->count();
+    for (int i = 0; i < count; ++i)
+        m_profile.WriteText(kSection, phraseKey(i + 1), m_ui->list->item(i)->text());
+    m_profile.WriteInt(kSection, kCount, count);
+    done(Cmd::IdOk);
+}
+
+void CPraiseListDlg::reject() {
+    done(Cmd::IdCancel);
+}
