@@ -8,7 +8,9 @@
 #include <QFile>
 #include <QMediaDevices>
 #include <QPointer>
+#include <QTimer>
 
+#include <chrono>
 #include <memory>
 
 #include "shell/wavsound.h"
@@ -18,59 +20,86 @@ namespace {
 // Larger files are refused unread, so a bad file cannot take all memory.
 constexpr qint64 maxFileSize = 50 * 1024 * 1024;
 
-// Silence played after every sound: the device stops only once this has
-// drained, so the end of the real sound is always heard.
-constexpr int trailingSilenceMs = 300;
+// Silence played after every sound, so that the device's last period holds
+// no part of the real sound when it stops.
+constexpr int trailingSilenceMs = 200;
 
 std::function<void(const QString&)>& observer() {
     static std::function<void(const QString&)> instance;
     return instance;
 }
 
+// The audio back end says on the console that it found no sound server; the
+// program stays silent then, so that one remark is dropped.
+QAudioDevice quietDefaultOutput() {
+    static QtMessageHandler previous = nullptr;
+    previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (previous && !text.startsWith(u"PulseAudioService:"))
+                previous(type, context, text);
+        });
+    QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    qInstallMessageHandler(previous);
+    return device;
+}
+
 // The one sound output of the program; a child of the application object,
 // so it goes before the audio back end does.
 class SoundOutput : public QObject {
 public:
-    using QObject::QObject;
+    explicit SoundOutput(QObject* parent)
+        : QObject(parent) {
+        m_releaseTimer.setSingleShot(true);
+        connect(&m_releaseTimer, &QTimer::timeout, this, &SoundOutput::release);
+    }
     ~SoundOutput() override { release(); }
 
     void play(const WavSound& sound) {
         release();
-        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+        const QAudioDevice device = quietDefaultOutput();
         if (device.isNull())
             return;
         QAudioFormat format;
         format.setSampleRate(sound.sampleRate);
         format.setChannelCount(sound.channelCount);
         format.setSampleFormat(QAudioFormat::Int16);
-        const qsizetype silence =
-            qsizetype{2} * sound.channelCount * sound.sampleRate * trailingSilenceMs / 1000;
+        const int silentFrames = sound.sampleRate * trailingSilenceMs / 1000;
         m_buffer = std::make_unique<QBuffer>();
-        m_buffer->setData(sound.samples + QByteArray(silence, '\0'));
+        m_buffer->setData(sound.samples + QByteArray(format.bytesForFrames(silentFrames), '\0'));
         m_buffer->open(QIODevice::ReadOnly);
         m_sink = std::make_unique<QAudioSink>(device, format);
-        connect(m_sink.get(), &QAudioSink::stateChanged, this, [this](QAudio::State state) {
-            if (state == QAudio::IdleState || state == QAudio::StoppedState)
-                QMetaObject::invokeMethod(this, &SoundOutput::releaseIfDone, Qt::QueuedConnection);
-        });
+        connect(m_sink.get(), &QAudioSink::stateChanged, this, &SoundOutput::onStateChanged);
         m_sink->start(m_buffer.get());
     }
 
 private:
-    void releaseIfDone() {
-        if (m_sink && m_sink->state() != QAudio::ActiveState)
-            release();
+    // Idle with the whole sound read means it has all gone to the device,
+    // which still holds up to one buffer of it: stopping at once would cut
+    // that off. Idle before the end is an underrun the sink recovers from.
+    void onStateChanged(QAudio::State state) {
+        if (!m_sink || m_releaseTimer.isActive())
+            return;
+        if (state == QAudio::StoppedState) {
+            m_releaseTimer.start(0);
+        } else if (state == QAudio::IdleState && m_buffer->atEnd()) {
+            const qint64 bufferedMs = m_sink->format().durationForBytes(m_sink->bufferSize()) / 1000;
+            m_releaseTimer.start(std::chrono::milliseconds(bufferedMs + 100));
+        }
     }
 
     void release() {
-        if (m_sink)
+        m_releaseTimer.stop();
+        if (m_sink) {
+            m_sink->disconnect(this);
             m_sink->stop();
+        }
         m_sink.reset();
         m_buffer.reset();
     }
 
     std::unique_ptr<QAudioSink> m_sink;
     std::unique_ptr<QBuffer> m_buffer;
+    QTimer m_releaseTimer;
 };
 
 SoundOutput* output() {
