@@ -3,7 +3,11 @@
 // Pictures from BMP and GIF files. A caller tests, reads, draws and drops a
 // picture within one paint; nothing is kept between paints. The file's bytes
 // decide its type, never its name. Palettes are not needed on today's
-// displays, so there is no palette step: drawing uses the picture's colours.
+// displays, so there is no palette step (no CreateDIBPalette): drawing uses
+// the picture's colours. A file that is missing, unreadable, broken or larger
+// than kMaxPicturePixels gives an empty handle and nothing else.
+// BMP: 1, 4, 8, 16, 24 and 32 bits, RLE4, RLE8, bit fields, 12- to 124-byte
+// headers, bottom-up and top-down rows. GIF: the first frame.
 
 #include <QImage>
 #include <QString>
@@ -13,7 +17,8 @@
 class QPainter;
 
 // Owns one decoded picture and frees it with itself; an empty handle means no
-// picture.
+// picture. The image is RGB32 (BMP, opaque GIF) or premultiplied ARGB32 (GIF
+// with a transparent colour), the formats QPainter draws fastest.
 class PictureHandle {
 public:
     PictureHandle() = default;
@@ -42,7 +47,7 @@ int GetDIBHeight(const PictureHandle& picture);
 
 // Unscaled, top-left corner at (x, y).
 void DrawDIB(QPainter& painter, const PictureHandle& picture, int x, int y);
-// Scaled to fill the rectangle.
+// Scaled to fill the rectangle; nothing for an empty rectangle.
 void StretchDIB(QPainter& painter, const PictureHandle& picture, int x, int y, int width, int height);
 
 // The usual road for pictures that may be either: BMP first, then GIF.

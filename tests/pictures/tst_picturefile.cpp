@@ -1,0 +1,584 @@
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdlib>
+#include <memory>
+
+#include "bmpbuilder.h"
+#include "pictures/picturefile.h"
+
+using namespace BmpBuilder;
+
+namespace {
+
+const QString kFixtures = QStringLiteral(OLLO_PICTURE_FIXTURES);
+constexpr QRgb kMarker = 0xff123456;
+
+QList<QRgb> sixteenColours() {
+    QList<QRgb> palette;
+    for (int i = 0; i < 16; ++i)
+        palette << qRgb((i * 16) & 255, (255 - i * 16) & 255, (i * 73) & 255);
+    return palette;
+}
+
+// The channel value of level q of a channel with max + 1 levels: what a
+// decoder must make of it.
+int level(int q, int max) {
+    return (q * 255 + max / 2) / max;
+}
+
+// Pixels in the file's terms (palette indices up to 8 bits, else colours)
+// and the picture they must decode to.
+struct Pattern {
+    QList<std::uint32_t> pixels;
+    QImage expected;
+};
+
+Pattern pattern(const Spec& spec) {
+    Pattern p;
+    p.expected = QImage(spec.width, spec.height, QImage::Format_RGB32);
+    const int colours = spec.bitCount <= 8 ? (1 << spec.bitCount) : 0;
+    const int greenMax = spec.masks[1] == 0x07e0 ? 63 : 31;
+    for (int y = 0; y < spec.height; ++y) {
+        for (int x = 0; x < spec.width; ++x) {
+            QRgb colour;
+            if (colours) {
+                // Runs in the upper half, changing values in the lower half.
+                const int index = (y < spec.height / 2 ? x / 4 + y : x * 7 + y * 3) % colours;
+                p.pixels << std::uint32_t(index);
+                colour = spec.palette.value(index, qRgb(0, 0, 0));
+            } else if (spec.bitCount == 16) {
+                colour =
+                    qRgb(level(x % 32, 31), level((x + y) % (greenMax + 1), greenMax), level(y % 32, 31));
+                p.pixels << colour;
+            } else {
+                colour = qRgb(x * 6 & 255, y * 20 & 255, x * y & 255);
+                p.pixels << colour;
+            }
+            p.expected.setPixel(x, y, colour);
+        }
+    }
+    return p;
+}
+
+// Pixels that differ between two pictures of the same size, alpha ignored;
+// -1 when the sizes differ or one is missing.
+int differingPixels(const QImage& actual, const QImage& expected) {
+    if (actual.isNull() || expected.isNull() || actual.size() != expected.size())
+        return -1;
+    int count = 0;
+    for (int y = 0; y < actual.height(); ++y)
+        for (int x = 0; x < actual.width(); ++x)
+            if ((actual.pixel(x, y) | 0xff000000) != (expected.pixel(x, y) | 0xff000000))
+                ++count;
+    return count;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A 24-bit picture whose every pixel tells where it is.
+QRgb positionColour(int x, int y) {
+    return qRgb(x & 255, y & 255, (x >> 8) | ((y >> 8) << 4));
+}
+
+QByteArray positionPicture(int width, int height) {
+    Spec spec;
+    spec.width = width;
+    spec.height = height;
+    QList<std::uint32_t> pixels;
+    pixels.reserve(width * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels << positionColour(x, y);
+    return build(spec, pixels);
+}
+
+} // namespace
+
+class TestPictureFile : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+
+    QString put(const QString& name, const QByteArray& bytes) {
+        const QString path = m_dir->filePath(name);
+        if (!writeFile(path, bytes))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup() { m_dir.reset(); }
+
+    void sniffsTheBytesNotTheName_data() {
+        QTest::addColumn<QString>("source"); // a fixture, or "" for none
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("isBmp");
+        QTest::addColumn<bool>("isGif");
+
+        QTest::newRow("gif named .bmp") << "plain.gif"
+                                        << "x.bmp" << false << true;
+        QTest::newRow("bmp named .gif") << "bits24.bmp"
+                                        << "x.gif" << true << false;
+        QTest::newRow("bmp without suffix") << "bits8.bmp"
+                                            << "bild" << true << false;
+        QTest::newRow("gif87a named .txt") << "gif87a"
+                                           << "x.txt" << false << true;
+        QTest::newRow("png named .gif") << "broken/png-named.gif"
+                                        << "y.gif" << false << false;
+        QTest::newRow("text named .bmp") << "broken/text.bmp"
+                                         << "y.bmp" << false << false;
+        QTest::newRow("empty file") << "broken/empty.bmp"
+                                    << "y.bmp" << false << false;
+        QTest::newRow("missing file") << ""
+                                      << "nowhere.bmp" << false << false;
+    }
+    void sniffsTheBytesNotTheName() {
+        QFETCH(QString, source);
+        QFETCH(QString, name);
+        QFETCH(bool, isBmp);
+        QFETCH(bool, isGif);
+
+        QString path = m_dir->filePath(name);
+        if (source == "gif87a") {
+            QByteArray bytes = readFile(kFixtures + "/plain.gif");
+            bytes.replace(0, 6, "GIF87a");
+            put(name, bytes);
+        } else if (!source.isEmpty()) {
+            QVERIFY(QFile::copy(kFixtures + '/' + source, path));
+        }
+
+        QCOMPARE(IsBMPFile(path), isBmp);
+        QCOMPARE(ConvertIsGIFFile(path), isGif);
+        QCOMPARE(!ReadBmpOrGif(path).isNull(), isBmp || isGif);
+        QCOMPARE(!ReadDIB(path).isNull(), isBmp);
+        QCOMPARE(!ConvertGIFtoDIB(path).isNull(), isGif);
+    }
+
+    void folderWithAPictureNameIsNoPicture_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("bmp") << "x.bmp";
+        QTest::newRow("gif") << "x.gif";
+    }
+    void folderWithAPictureNameIsNoPicture() {
+        QFETCH(QString, name);
+        QVERIFY(QDir(m_dir->path()).mkdir(name));
+        const QString path = m_dir->filePath(name);
+        QVERIFY(!IsBMPFile(path));
+        QVERIFY(!ConvertIsGIFFile(path));
+        QVERIFY(ReadDIB(path).isNull());
+        QVERIFY(ConvertGIFtoDIB(path).isNull());
+    }
+
+    // Files from another program's writer, against reference pictures.
+    void readsFixtures_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("reference");
+
+        QTest::newRow("1 bit") << "bits1.bmp"
+                               << "ref2.png";
+        QTest::newRow("4 bits") << "bits4.bmp"
+                                << "ref16.png";
+        QTest::newRow("8 bits") << "bits8.bmp"
+                                << "ref64.png";
+        QTest::newRow("rle8") << "rle8.bmp"
+                              << "ref64.png";
+        QTest::newRow("24 bits") << "bits24.bmp"
+                                 << "ref16.png";
+        QTest::newRow("4 bits, v5 header") << "bits4-v5.bmp"
+                                           << "ref16.png";
+        QTest::newRow("24 bits, v5 header") << "bits24-v5.bmp"
+                                            << "ref16.png";
+        QTest::newRow("32 bits, v5 header") << "bits32-v5.bmp"
+                                            << "ref16.png";
+        QTest::newRow("24 bits, 12-byte header") << "bits24-core.bmp"
+                                                 << "ref16.png";
+        QTest::newRow("gif") << "plain.gif"
+                             << "ref16.png";
+        QTest::newRow("interlaced gif") << "interlaced.gif"
+                                        << "ref16.png";
+        QTest::newRow("animated gif, first frame") << "animated.gif"
+                                                   << "ref16.png";
+    }
+    void readsFixtures() {
+        QFETCH(QString, file);
+        QFETCH(QString, reference);
+
+        const PictureHandle picture = ReadBmpOrGif(kFixtures + '/' + file);
+        QVERIFY(picture);
+        QCOMPARE(GetDIBWidth(picture), 37);
+        QCOMPARE(GetDIBHeight(picture), 11);
+        QCOMPARE(differingPixels(picture.image(), QImage(kFixtures + '/' + reference)), 0);
+        // Every pixel is opaque: pictures cover what lies beneath them.
+        QVERIFY(!picture.image().hasAlphaChannel());
+    }
+
+    // Every header version with every bit count, both row orders, RLE.
+    void readsBuiltVariants_data() {
+        QTest::addColumn<int>("headerSize");
+        QTest::addColumn<int>("bitCount");
+        QTest::addColumn<uint>("compression");
+        QTest::addColumn<bool>("topDown");
+        QTest::addColumn<int>("width");
+
+        for (const int header : {12, 40, 108, 124}) {
+            for (const int bits : {1, 4, 8, 16, 24, 32}) {
+                if (header == 12 && (bits == 16 || bits == 32))
+                    continue;
+                for (const bool topDown : {false, true}) {
+                    if (header == 12 && topDown)
+                        continue;
+                    QTest::addRow("h%d, %d bits%s", header, bits, topDown ? ", top-down" : "")
+                        << header << bits << uint(Rgb) << topDown << 37;
+                }
+            }
+        }
+        for (const int header : {40, 108, 124}) {
+            QTest::addRow("h%d, rle4", header) << header << 4 << uint(Rle4) << false << 37;
+            QTest::addRow("h%d, rle8", header) << header << 8 << uint(Rle8) << false << 37;
+        }
+        QTest::newRow("rle4, 300 wide") << 40 << 4 << uint(Rle4) << false << 300;
+        QTest::newRow("rle8, 300 wide") << 40 << 8 << uint(Rle8) << false << 300;
+        QTest::newRow("1 bit, 1 wide") << 40 << 1 << uint(Rgb) << false << 1;
+        QTest::newRow("4 bits, 1 wide") << 40 << 4 << uint(Rgb) << false << 1;
+        QTest::newRow("24 bits, 1 wide") << 40 << 24 << uint(Rgb) << false << 1;
+        QTest::newRow("h40, 16 bits 5-6-5") << 40 << 16 << uint(BitFields) << false << 37;
+        QTest::newRow("h124, 16 bits 5-6-5") << 124 << 16 << uint(BitFields) << true << 37;
+        QTest::newRow("h40, 32 bits, blue-green-red masks") << 40 << 32 << uint(BitFields) << false << 37;
+        QTest::newRow("h108, 32 bits, blue-green-red masks") << 108 << 32 << uint(BitFields) << true << 37;
+    }
+    void readsBuiltVariants() {
+        QFETCH(int, headerSize);
+        QFETCH(int, bitCount);
+        QFETCH(uint, compression);
+        QFETCH(bool, topDown);
+        QFETCH(int, width);
+
+        Spec spec;
+        spec.headerSize = headerSize;
+        spec.width = width;
+        spec.height = 11;
+        spec.bitCount = bitCount;
+        spec.compression = compression;
+        spec.topDown = topDown;
+        if (bitCount <= 8)
+            spec.palette = sixteenColours().mid(0, 1 << bitCount);
+        if (compression == BitFields)
+            spec.masks = bitCount == 16 ? std::array<std::uint32_t, 3>{0xf800, 0x07e0, 0x001f}
+                                        : std::array<std::uint32_t, 3>{0x000000ff, 0x0000ff00, 0x00ff0000};
+        if (bitCount == 8) // 8-bit pictures use all of a 256-entry table
+            for (int i = 16; i < 256; ++i)
+                spec.palette << qRgb(i, 255 - i, i / 2);
+        const Pattern p = pattern(spec);
+        const QString path = put("variant.bmp", build(spec, p.pixels));
+
+        const PictureHandle picture = ReadDIB(path);
+        QVERIFY(picture);
+        QCOMPARE(differingPixels(picture.image(), p.expected), 0);
+    }
+
+    // Hand-written RLE streams. Expected rows top to bottom, one hex digit
+    // (palette index) a pixel; "" means no picture.
+    void readsRleStreams_data() {
+        QTest::addColumn<int>("bitCount");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("rle8: run, literal, end of line")
+            << 8 << 5 << 2 << QByteArray::fromHex("0201 0003020304 00 0000 0507 0000 0001") << "77777/11234";
+        QTest::newRow("rle8: delta skips pixels, which keep colour 0")
+            << 8 << 4 << 3 << QByteArray::fromHex("0105 00020201 0106 0000 0407 0001") << "7777/0006/5000";
+        QTest::newRow("rle8: a run beyond the row is cut")
+            << 8 << 3 << 1 << QByteArray::fromHex("0509 0001") << "999";
+        QTest::newRow("rle8: no end-of-picture after the last row")
+            << 8 << 2 << 2 << QByteArray::fromHex("0203 0000 0204 0000") << "44/33";
+        QTest::newRow("rle8: an early end-of-picture leaves colour 0")
+            << 8 << 3 << 2 << QByteArray::fromHex("0102 0001") << "000/200";
+        QTest::newRow("rle4: a run alternates its two colours")
+            << 4 << 5 << 1 << QByteArray::fromHex("0512 0001") << "12121";
+        QTest::newRow("rle4: odd literal padded to a word")
+            << 4 << 5 << 1 << QByteArray::fromHex("0005123450 00 0001") << "12345";
+        QTest::newRow("rle4: literal of three needs no padding")
+            << 4 << 3 << 1 << QByteArray::fromHex("0003abc0 0001") << "abc";
+        QTest::newRow("rle4: delta") << 4 << 4 << 2 << QByteArray::fromHex("00020301 01ff 0001")
+                                     << "000f/0000";
+        QTest::newRow("rle8: stops inside a row") << 8 << 2 << 2 << QByteArray::fromHex("0201") << "";
+        QTest::newRow("rle8: literal cut short") << 8 << 4 << 1 << QByteArray::fromHex("00040102") << "";
+        QTest::newRow("rle8: escape cut short") << 8 << 4 << 1 << QByteArray::fromHex("0401 00") << "";
+        QTest::newRow("rle4: delta cut short") << 4 << 4 << 2 << QByteArray::fromHex("000201") << "";
+    }
+    void readsRleStreams() {
+        QFETCH(int, bitCount);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QByteArray, stream);
+        QFETCH(QString, expected);
+
+        Spec spec;
+        spec.width = width;
+        spec.height = height;
+        spec.bitCount = bitCount;
+        spec.compression = bitCount == 4 ? Rle4 : Rle8;
+        spec.palette = sixteenColours();
+        spec.rawPixels = stream;
+        const PictureHandle picture = ReadDIB(put("rle.bmp", build(spec, {})));
+        if (expected.isEmpty()) {
+            QVERIFY(picture.isNull());
+            return;
+        }
+        QVERIFY(picture);
+        QImage want(width, height, QImage::Format_RGB32);
+        const QStringList rows = expected.split('/');
+        QCOMPARE(rows.size(), height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                want.setPixel(x, y, spec.palette[rows[y].mid(x, 1).toInt(nullptr, 16)]);
+        QCOMPARE(differingPixels(picture.image(), want), 0);
+    }
+
+    void toleratesSloppyWriters_data() {
+        QTest::addColumn<QString>("sloppiness");
+        QTest::newRow("pixel offset 0") << "offset 0";
+        QTest::newRow("pixel offset inside the header") << "offset 20";
+        QTest::newRow("last row without its padding") << "short last row";
+        QTest::newRow("colour count below the bit count") << "3 colours";
+    }
+    void toleratesSloppyWriters() {
+        QFETCH(QString, sloppiness);
+        Spec spec;
+        spec.width = 37;
+        spec.height = 11;
+        spec.bitCount = 4;
+        spec.palette = sixteenColours();
+        if (sloppiness.startsWith("offset"))
+            spec.dataOffset = sloppiness.mid(7).toInt();
+        Pattern p = pattern(spec);
+        if (sloppiness == "3 colours") {
+            // Indices beyond the table show black.
+            spec.palette = spec.palette.mid(0, 3);
+            for (int y = 0; y < spec.height; ++y)
+                for (int x = 0; x < spec.width; ++x)
+                    if (p.pixels[y * spec.width + x] >= 3)
+                        p.expected.setPixel(x, y, qRgb(0, 0, 0));
+        }
+        QByteArray bytes = build(spec, p.pixels);
+        if (sloppiness == "short last row")
+            bytes.chop(1); // 37 pixels of 4 bits: 19 bytes and one byte of padding
+        QCOMPARE(differingPixels(ReadDIB(put("sloppy.bmp", bytes)).image(), p.expected), 0);
+    }
+
+    // Every file of the broken folder gives no picture through every road.
+    void brokenFixturesGiveNoPicture_data() {
+        QTest::addColumn<QString>("file");
+        const QStringList files = QDir(kFixtures + "/broken").entryList(QDir::Files, QDir::Name);
+        QVERIFY(files.size() >= 25);
+        for (const QString& file : files)
+            QTest::newRow(qPrintable(file)) << file;
+    }
+    void brokenFixturesGiveNoPicture() {
+        QFETCH(QString, file);
+        const QString path = kFixtures + "/broken/" + file;
+        QVERIFY(ReadBmpOrGif(path).isNull());
+        QVERIFY(ReadDIB(path).isNull());
+        QVERIFY(ConvertGIFtoDIB(path).isNull());
+    }
+
+    void brokenBuiltFilesGiveNoPicture_data() {
+        QTest::addColumn<QByteArray>("bytes");
+
+        auto file = [](auto change) {
+            Spec spec;
+            spec.width = 37;
+            spec.height = 11;
+            spec.bitCount = 8;
+            spec.palette = sixteenColours();
+            change(spec);
+            if (spec.bitCount > 8)
+                spec.palette.clear();
+            return build(spec, pattern(spec).pixels);
+        };
+        // Complete, and one pixel over the limit: refused before decoding.
+        Spec overLimit;
+        overLimit.width = 8193;
+        overLimit.height = 8192;
+        overLimit.bitCount = 1;
+        overLimit.palette = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
+        overLimit.rawPixels = QByteArray(qsizetype(8192) * 1028, '\0');
+        QTest::newRow("8193 x 8192, complete") << build(overLimit, {});
+        QTest::newRow("65536 x 65536") << file([](Spec& s) {
+            s.headerWidth = 65536;
+            s.headerHeight = 65536;
+        });
+        QTest::newRow("width -37") << file([](Spec& s) { s.headerWidth = -37; });
+        QTest::newRow("12-byte header, height 0xfff5 is not top-down") << file([](Spec& s) {
+            s.headerSize = 12;
+            s.headerHeight = 0xfff5;
+        });
+        QTest::newRow("rle4 with 8 bits") << file([](Spec& s) { s.compression = Rle4; });
+        QTest::newRow("rle8 with 4 bits") << file([](Spec& s) {
+            s.bitCount = 4;
+            s.compression = Rle8;
+        });
+        QTest::newRow("bit fields with 24 bits") << file([](Spec& s) {
+            s.bitCount = 24;
+            s.compression = BitFields;
+        });
+        QTest::newRow("bit fields, a mask 0") << file([](Spec& s) {
+            s.bitCount = 32;
+            s.compression = BitFields;
+            s.masks = {0x00ff0000, 0, 0x000000ff};
+        });
+        QTest::newRow("bit fields, a mask with a gap") << file([](Spec& s) {
+            s.bitCount = 16;
+            s.compression = BitFields;
+            s.masks = {0xf800, 0x0505, 0x001f};
+        });
+        QTest::newRow("64-byte header, compression 3") << file([](Spec& s) {
+            s.headerSize = 64;
+            s.bitCount = 16;
+            s.compression = BitFields;
+        });
+        QTest::newRow("last row missing") << file([](Spec&) {}).chopped(40);
+        QTest::newRow("palette cut short") << file([](Spec&) {}).left(14 + 40 + 30);
+        QTest::newRow("masks cut short") << file([](Spec& s) {
+                                                s.bitCount = 32;
+                                                s.compression = BitFields;
+                                                s.width = 1;
+                                                s.height = 1;
+                                            }).left(14 + 40 + 8);
+    }
+    void brokenBuiltFilesGiveNoPicture() {
+        QFETCH(QByteArray, bytes);
+        const QString path = put("broken.bmp", bytes);
+        QVERIFY(IsBMPFile(path));
+        QVERIFY(ReadDIB(path).isNull());
+        QVERIFY(ReadBmpOrGif(path).isNull());
+    }
+
+    // A picture larger than its area, centred, is cut evenly: 700 x 500 in
+    // 620 x 435 loses 40 columns on either side, 32 rows above and 33 below.
+    void drawsUnscaledAtNegativeOffsets() {
+        const PictureHandle picture = ReadDIB(put("big.bmp", positionPicture(700, 500)));
+        QVERIFY(picture);
+        QImage canvas(620, 435, QImage::Format_RGB32);
+        canvas.fill(kMarker);
+        {
+            QPainter painter(&canvas);
+            DrawDIB(painter, picture, (canvas.width() - GetDIBWidth(picture)) / 2,
+                    (canvas.height() - GetDIBHeight(picture)) / 2);
+        }
+        QCOMPARE(canvas.pixel(0, 0), positionColour(40, 32));
+        QCOMPARE(canvas.pixel(619, 434), positionColour(659, 466));
+        int wrong = 0;
+        for (int y = 0; y < canvas.height(); ++y)
+            for (int x = 0; x < canvas.width(); ++x)
+                wrong += canvas.pixel(x, y) != positionColour(x + 40, y + 32);
+        QCOMPARE(wrong, 0);
+    }
+
+    void drawsUnscaledAtItsPlaceOnly() {
+        const PictureHandle picture = ReadDIB(put("small.bmp", positionPicture(30, 20)));
+        QImage canvas(100, 60, QImage::Format_RGB32);
+        canvas.fill(kMarker);
+        {
+            QPainter painter(&canvas);
+            DrawDIB(painter, picture, 35, 20);
+        }
+        for (int y = 0; y < canvas.height(); ++y) {
+            for (int x = 0; x < canvas.width(); ++x) {
+                const bool inside = x >= 35 && x < 65 && y >= 20 && y < 40;
+                QCOMPARE(canvas.pixel(x, y), inside ? positionColour(x - 35, y - 20) : kMarker);
+            }
+        }
+    }
+
+    // The drill's backdrop: 1024 x 768 stretched to 633 x 400.
+    void stretchesToFillTheRectangle() {
+        Spec spec;
+        spec.width = 1024;
+        spec.height = 768;
+        QList<std::uint32_t> pixels;
+        const QRgb quadrants[4] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 0)};
+        for (int y = 0; y < spec.height; ++y)
+            for (int x = 0; x < spec.width; ++x)
+                pixels << quadrants[(y >= 384) * 2 + (x >= 512)];
+        const PictureHandle picture = ReadDIB(put("backdrop.bmp", build(spec, pixels)));
+        QVERIFY(picture);
+
+        QImage canvas(700, 450, QImage::Format_RGB32);
+        canvas.fill(kMarker);
+        {
+            QPainter painter(&canvas);
+            StretchDIB(painter, picture, 10, 20, 633, 400);
+        }
+        const QRect area(10, 20, 633, 400);
+        for (int y = 0; y < canvas.height(); ++y) {
+            for (int x = 0; x < canvas.width(); ++x) {
+                const QRgb pixel = canvas.pixel(x, y);
+                if (!area.contains(x, y)) {
+                    QCOMPARE(pixel, kMarker);
+                    continue;
+                }
+                // Away from the seams each quadrant keeps its exact colour.
+                const int dx = x - area.center().x();
+                const int dy = y - area.center().y();
+                if (std::abs(dx) > 2 && std::abs(dy) > 2)
+                    QCOMPARE(pixel, quadrants[(dy > 0) * 2 + (dx > 0)]);
+            }
+        }
+    }
+
+    void noPictureDrawsNothing_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("unscaled") << "draw";
+        QTest::newRow("stretched") << "stretch";
+        QTest::newRow("stretched to width 0") << "zero";
+        QTest::newRow("stretched to negative height") << "negative";
+    }
+    void noPictureDrawsNothing() {
+        QFETCH(QString, how);
+        const PictureHandle none;
+        const PictureHandle picture =
+            how == "zero" || how == "negative" ? ReadDIB(kFixtures + "/bits24.bmp") : none;
+        QCOMPARE(GetDIBWidth(none), 0);
+        QCOMPARE(GetDIBHeight(none), 0);
+        QImage canvas(40, 30, QImage::Format_RGB32);
+        canvas.fill(kMarker);
+        {
+            QPainter painter(&canvas);
+            if (how == "draw")
+                DrawDIB(painter, picture, 0, 0);
+            else if (how == "stretch")
+                StretchDIB(painter, picture, 0, 0, 40, 30);
+            else if (how == "zero")
+                StretchDIB(painter, picture, 0, 0, 0, 30);
+            else
+                StretchDIB(painter, picture, 0, 30, 40, -30);
+        }
+        QImage untouched(40, 30, QImage::Format_RGB32);
+        untouched.fill(kMarker);
+        QCOMPARE(canvas, untouched);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPictureFile)
+#include "tst_picturefile.moc"
