@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 #include "shell/wavsound.h"
 
@@ -43,6 +44,14 @@ QAudioDevice quietDefaultOutput() {
     return device;
 }
 
+QAudioFormat int16Format(int sampleRate, int channelCount) {
+    QAudioFormat format;
+    format.setSampleRate(sampleRate);
+    format.setChannelCount(channelCount);
+    format.setSampleFormat(QAudioFormat::Int16);
+    return format;
+}
+
 // The one sound output of the program; a child of the application object,
 // so it goes before the audio back end does.
 class SoundOutput : public QObject {
@@ -59,13 +68,19 @@ public:
         const QAudioDevice device = quietDefaultOutput();
         if (device.isNull())
             return;
-        QAudioFormat format;
-        format.setSampleRate(sound.sampleRate);
-        format.setChannelCount(sound.channelCount);
-        format.setSampleFormat(QAudioFormat::Int16);
-        const int silentFrames = sound.sampleRate * trailingSilenceMs / 1000;
+        QAudioFormat format = int16Format(sound.sampleRate, sound.channelCount);
+        std::optional<WavSound> converted;
+        if (!device.isFormatSupported(format)) {
+            const QAudioFormat preferred = device.preferredFormat();
+            format = int16Format(preferred.sampleRate(), preferred.channelCount());
+            if (!device.isFormatSupported(format))
+                return;
+            converted = ConvertWav(sound, format.sampleRate(), format.channelCount());
+        }
+        const int silentFrames = format.sampleRate() * trailingSilenceMs / 1000;
         m_buffer = std::make_unique<QBuffer>();
-        m_buffer->setData(sound.samples + QByteArray(format.bytesForFrames(silentFrames), '\0'));
+        m_buffer->setData((converted ? converted->samples : sound.samples) +
+                          QByteArray(format.bytesForFrames(silentFrames), '\0'));
         m_buffer->open(QIODevice::ReadOnly);
         m_sink = std::make_unique<QAudioSink>(device, format);
         connect(m_sink.get(), &QAudioSink::stateChanged, this, &SoundOutput::onStateChanged);

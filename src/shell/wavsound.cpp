@@ -125,3 +125,39 @@ std::optional<WavSound> ParseWav(const QByteArray& file) {
     }
     return std::nullopt;
 }
+
+WavSound ConvertWav(const WavSound& sound, int sampleRate, int channelCount) {
+    const qsizetype frames = sound.frameCount();
+    if (frames == 0)
+        return {sampleRate, channelCount, {}};
+    const auto sampleAt = [&sound](qsizetype frame, int channel) {
+        qint16 sample = 0;
+        std::memcpy(&sample, sound.samples.constData() + 2 * (frame * sound.channelCount + channel), 2);
+        return sample;
+    };
+    // Keeps every channel when the count stays, else mixes to mono.
+    const bool keepChannels = channelCount == sound.channelCount;
+    const auto valueAt = [&](qsizetype frame, int channel) -> double {
+        if (keepChannels)
+            return sampleAt(frame, channel);
+        double sum = 0;
+        for (int c = 0; c < sound.channelCount; ++c)
+            sum += sampleAt(frame, c);
+        return sum / sound.channelCount;
+    };
+    const qsizetype outFrames = std::max<qsizetype>(1, frames * sampleRate / sound.sampleRate);
+    WavSound out{sampleRate, channelCount, QByteArray(outFrames * channelCount * 2, Qt::Uninitialized)};
+    const double step = double(sound.sampleRate) / sampleRate;
+    for (qsizetype frame = 0; frame < outFrames; ++frame) {
+        const double position = frame * step;
+        const auto before = std::min(static_cast<qsizetype>(position), frames - 1);
+        const qsizetype after = std::min(before + 1, frames - 1);
+        const double weight = position - before;
+        for (int channel = 0; channel < channelCount; ++channel) {
+            const double value = valueAt(before, channel) * (1 - weight) + valueAt(after, channel) * weight;
+            const auto sample = static_cast<qint16>(std::lround(std::clamp(value, -32768.0, 32767.0)));
+            std::memcpy(out.samples.data() + 2 * (frame * channelCount + channel), &sample, 2);
+        }
+    }
+    return out;
+}

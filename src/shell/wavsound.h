@@ -19,3 +19,8 @@ struct WavSound {
 // header, mono or stereo. Data cut short plays as far as its whole frames go.
 // Anything else, and a file without a single frame, gives nothing.
 std::optional<WavSound> ParseWav(const QByteArray& file);
+
+// The same sound at another rate, by linear interpolation, and with another
+// channel count: channels are averaged to mono first, then copied to each
+// channel. For a device that cannot take the file's own format.
+WavSound ConvertWav(const WavSound& sound, int sampleRate, int channelCount);

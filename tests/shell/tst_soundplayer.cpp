@@ -104,6 +104,13 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+WavSound soundOf(int rate, int channels, const QList<qint16>& samples) {
+    WavSound sound{rate, channels, {}};
+    for (const qint16 sample : samples)
+        sound.samples.append(reinterpret_cast<const char*>(&sample), sizeof sample);
+    return sound;
+}
+
 QList<qint16> samplesOf(const WavSound& sound) {
     QList<qint16> samples;
     for (qsizetype i = 0; i + 1 < sound.samples.size(); i += 2)
@@ -160,6 +167,8 @@ private Q_SLOTS:
     void parsesPlayableFiles();
     void refusesOtherFiles_data();
     void refusesOtherFiles();
+    void convertsForDevice_data();
+    void convertsForDevice();
     void observerHearsEveryRequest();
     void playsWithoutServer();
 
@@ -381,6 +390,42 @@ void TestSoundPlayer::refusesOtherFiles_data() {
 void TestSoundPlayer::refusesOtherFiles() {
     QFETCH(QByteArray, file);
     QVERIFY(!ParseWav(file));
+}
+
+void TestSoundPlayer::convertsForDevice_data() {
+    QTest::addColumn<int>("rate");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<QList<qint16>>("samples");
+    QTest::addColumn<int>("toRate");
+    QTest::addColumn<int>("toChannels");
+    QTest::addColumn<QList<qint16>>("expected");
+
+    QTest::newRow("same format") << 8000 << 1 << QList<qint16>{1, -2, 3} << 8000 << 1
+                                 << QList<qint16>{1, -2, 3};
+    QTest::newRow("mono to stereo") << 8000 << 1 << QList<qint16>{100, -200} << 8000 << 2
+                                    << QList<qint16>{100, 100, -200, -200};
+    QTest::newRow("stereo to mono averages")
+        << 8000 << 2 << QList<qint16>{100, 300, -32768, -32768} << 8000 << 1 << QList<qint16>{200, -32768};
+    QTest::newRow("double rate interpolates")
+        << 8000 << 1 << QList<qint16>{0, 1000} << 16000 << 1 << QList<qint16>{0, 500, 1000, 1000};
+    QTest::newRow("half rate") << 16000 << 2 << QList<qint16>{0, 1, 10, 11, 20, 21, 30, 31} << 8000 << 2
+                               << QList<qint16>{0, 1, 20, 21};
+    QTest::newRow("rate and channels") << 8000 << 2 << QList<qint16>{0, 100, 32767, 32767} << 16000 << 1
+                                       << QList<qint16>{50, 16409, 32767, 32767};
+}
+
+void TestSoundPlayer::convertsForDevice() {
+    QFETCH(int, rate);
+    QFETCH(int, channels);
+    QFETCH(QList<qint16>, samples);
+    QFETCH(int, toRate);
+    QFETCH(int, toChannels);
+    QFETCH(QList<qint16>, expected);
+
+    const WavSound converted = ConvertWav(soundOf(rate, channels, samples), toRate, toChannels);
+    QCOMPARE(converted.sampleRate, toRate);
+    QCOMPARE(converted.channelCount, toChannels);
+    QCOMPARE(samplesOf(converted), expected);
 }
 
 void TestSoundPlayer::observerHearsEveryRequest() {
