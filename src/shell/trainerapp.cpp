@@ -11,6 +11,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "drill/drilllauncher.h"
+#include "drill/seriescatalogue.h"
+#include "rewards/praiselistdlg.h"
 #include "settings/fontchooser.h"
 #include "settings/optionssheet.h"
 #include "settings/sounddlg.h"
@@ -156,6 +159,11 @@ int CTrainerApp::Run() {
 // The application's commands. Each subsystem adds its handlers here; a menu
 // item lights up as soon as its command has one.
 void CTrainerApp::buildCommandTable() {
+    // The 36 series of the four drill menus: each runs one drill.
+    for (const SeriesInfo& series : SeriesCatalogue())
+        m_commands.add(series.commandId,
+                       [this, id = int(series.commandId)] { StartDrill(id, m_profile, m_mainFrame.get()); });
+
     // "Optionen": the settings dialogs, owned by the main window.
     m_commands.add(Cmd::Options, [this] {
         COptionsSheet::Run(m_profile, m_mainFrame.get(), [this] {
@@ -169,6 +177,10 @@ void CTrainerApp::buildCommandTable() {
             ChooseTextStyle(m_profile, style.section, style.defaultHeight, style.largestSize,
                             m_mainFrame.get());
         });
+    m_commands.add(Cmd::PraiseList, [this] {
+        CPraiseListDlg dialog(m_profile, m_mainFrame.get());
+        dialog.exec();
+    });
     m_commands.add(Cmd::Sound, [this] {
         CSoundDlg dialog(m_profile, m_mainFrame.get());
         dialog.exec();
