@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHelpContentModel>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
 #include <QLabel>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -53,6 +55,11 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     QHelpContentWidget* contents = m_engine->contentWidget();
     m_navigation->addTab(contents, QString::fromUtf8("Inhalt"));
     connect(contents, &QHelpContentWidget::linkActivated, this, &HelpWindow::showTopic);
+    // The contents are read in the background; the chapters show once read.
+    connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents, [this, contents] {
+        contents->expandToDepth(0);
+        markInContents(currentTopic());
+    });
 
     auto* indexPage = new QWidget;
     auto* search = new QLineEdit;
@@ -74,6 +81,14 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
                 if (!documents.isEmpty())
                     showTopic(documents.first().url);
             });
+
+    connect(m_navigation, &QTabWidget::currentChanged, search, [search](int tab) {
+        if (tab == 1)
+            search->setFocus();
+    });
+    // Esc puts the help away, as it closes every other window of the program.
+    auto* away = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(away, &QShortcut::activated, this, &QWidget::close);
 
     auto* splitter = new QSplitter;
     splitter->addWidget(m_navigation);
@@ -122,6 +137,14 @@ QUrl HelpWindow::currentTopic() const {
 
 void HelpWindow::showTopic(const QUrl& url) {
     m_browser->setSource(url);
+    markInContents(url);
+}
+
+void HelpWindow::markInContents(const QUrl& url) {
+    QHelpContentWidget* contents = m_engine->contentWidget();
+    const QModelIndex entry = contents->indexOf(url);
+    if (entry.isValid())
+        contents->setCurrentIndex(entry);
 }
 
 void HelpWindow::SetHelpFile(const QString& path) {

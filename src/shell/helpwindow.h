@@ -51,6 +51,7 @@ public:
 
 private:
     void showTopic(const QUrl& url);
+    void markInContents(const QUrl& url);
 
     std::unique_ptr<QTemporaryDir> m_collectionDir;
     QHelpEngine* m_engine = nullptr;

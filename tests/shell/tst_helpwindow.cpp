@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -108,6 +109,17 @@ private Q_SLOTS:
         // One window serves every request.
         QVERIFY(ShowHelp(98357));
         QCOMPARE(HelpWindow::Current(), window);
+    }
+
+    void escapePutsHelpAway() {
+        QVERIFY(ShowHelp(98357));
+        QPointer<HelpWindow> window = HelpWindow::Current();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QTest::keyClick(window->browser(), Qt::Key_Escape);
+        QTRY_VERIFY(window.isNull());
+        // The next request opens it again.
+        QVERIFY(ShowHelp(98359));
+        QVERIFY(HelpWindow::Current() != nullptr);
     }
 
     void failureSaysSo_data() {
