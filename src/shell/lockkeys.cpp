@@ -30,3 +30,11 @@ LockKeyState ReadLockKeys() {
 #endif
     return state;
 }
+
+bool LockKeysFromX11() {
+#ifdef OLLO_HAVE_X11
+    return true;
+#else
+    return false;
+#endif
+}

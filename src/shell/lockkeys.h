@@ -13,3 +13,6 @@ struct LockKeyState {
 };
 
 LockKeyState ReadLockKeys();
+
+// Whether the program was built able to ask the X server at all.
+bool LockKeysFromX11();
