@@ -5,15 +5,18 @@
 #include <array>
 #include <utility>
 
+#include "pictures/picturefile.h"
+
 namespace {
 
 QImage loadFace(const QString& name) {
     if (name.isEmpty())
         return {};
-    return QImage(QStringLiteral(":/bitmaps/%1.bmp").arg(name));
+    return ReadDIB(QStringLiteral(":/bitmaps/%1.bmp").arg(name)).image();
 }
 
-// The word each up face shows, for screen readers.
+// The word each up face shows, for screen readers; empty for faces without
+// a word, where the reader falls back to the caption.
 QString spokenName(const QString& upFace) {
     static const std::array<std::pair<const char*, const char*>, 8> words = {{
         {"OKU", "OK"},
@@ -50,9 +53,9 @@ bool CBitmapButton::LoadFaces(const QString& up, const QString& down, const QStr
                               const QString& disabled) {
     m_up = m_down = m_focus = m_disabled = QImage();
     m_up = loadFace(up);
+    setAccessibleName(m_up.isNull() ? QString() : spokenName(up));
     if (m_up.isNull())
         return false;
-    setAccessibleName(spokenName(up));
     bool all = true;
     for (auto [face, name] : {std::pair{&m_down, &down}, {&m_focus, &focus}, {&m_disabled, &disabled}}) {
         *face = loadFace(*name);
@@ -62,8 +65,10 @@ bool CBitmapButton::LoadFaces(const QString& up, const QString& down, const QStr
 }
 
 void CBitmapButton::SizeToFace() {
-    if (!m_up.isNull())
-        setGeometry(QRect(geometry().topLeft(), m_up.size()));
+    if (m_up.isNull())
+        return;
+    resize(m_up.size());
+    updateGeometry();
 }
 
 QSize CBitmapButton::sizeHint() const {
@@ -84,6 +89,8 @@ void CBitmapButton::paintEvent(QPaintEvent*) {
     const QImage& face = currentFace();
     if (face.isNull())
         return;
+    // A straight copy; on a scaled screen every face pixel becomes a block.
     QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QPoint(0, 0), face);
 }

@@ -8,7 +8,9 @@
 // <NAME>.bmp"). In a form the button is placed with the caption that names its
 // faces ("OK" → "OKU", "OKD", "OKF", "OKX"); AttachByCaption loads them and
 // sizes the button to its up face. Only the chosen face is drawn: no text, no
-// focus frame, no greying.
+// focus frame, no greying. Clicking, the space bar and the clicked() signal
+// are those of any push button, with or without faces. The accessible name is
+// the word the up face shows ("Weiter" for "NEXTU"), not the caption.
 class CBitmapButton : public QPushButton {
     Q_OBJECT
 
@@ -20,7 +22,8 @@ public:
     bool AttachByCaption();
     // Drops the faces held so far and loads the named ones; empty names are
     // allowed for down, focus and disabled. True only if every face asked for
-    // was loaded. Does not repaint.
+    // was loaded; false at once without an up face. Does not repaint: a caller
+    // that swaps the faces of a visible button calls update().
     bool LoadFaces(const QString& up, const QString& down = {}, const QString& focus = {},
                    const QString& disabled = {});
     // The up face's size, keeping the top-left corner.
@@ -28,7 +31,9 @@ public:
 
     QSize sizeHint() const override;
 
-    // The face that the current state shows (null when there is none).
+    // The face the current state shows: down while pressed, else focus while
+    // focused, else disabled while disabled, each only if loaded; else up.
+    // Null when there is no up face.
     const QImage& currentFace() const;
 
 protected:
