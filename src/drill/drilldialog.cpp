@@ -18,6 +18,7 @@
 #include "rewards/praisepick.h"
 #include "rewards/wronganswerdlg.h"
 #include "settings/profile.h"
+#include "settings/textstyle.h"
 #include "shell/commandids.h"
 #include "shell/helpcontexts.h"
 #include "shell/showhelp.h"
@@ -30,53 +31,55 @@ const QString kParameter = QStringLiteral("Parameter");
 const QString kBigFont = QStringLiteral("BigFont");
 const QString kSmallFont = QStringLiteral("SmallFont");
 const QColor kBackground(0, 0, 255);
+constexpr int kDefaultFontHeight = 35;
+
+// Far beyond any size that fits the dialog; keeps absurd settings cheap.
+constexpr int kLargestFontHeight = 1000;
 
 // The largest pixel size whose character cell (ascent + descent) is at most
 // the given height: the stored height is the cell, Qt's pixel size the em.
+// The steps are bounded, for typefaces that do not scale.
 int pixelSizeForCell(QFont font, int cell) {
     const auto cellAt = [&font](int pixels) {
         font.setPixelSize(pixels);
         return QFontMetrics(font).height();
     };
     int pixels = std::max(1, cell * cell / std::max(1, cellAt(cell)));
-    while (pixels > 1 && cellAt(pixels) > cell)
+    for (int step = 0; step < 8 && pixels > 1 && cellAt(pixels) > cell; ++step)
         --pixels;
-    while (cellAt(pixels + 1) <= cell)
+    for (int step = 0; step < 8 && cellAt(pixels + 1) <= cell; ++step)
         ++pixels;
     return pixels;
 }
 
-// A text style as the settings keep it: FontHeight is the character cell in
-// pixels (negative: the em height), FontWidth the average character width
-// (0: the typeface's own), FontWeight 100..900, the three attributes as
-// flags in their low byte, Name at most 31 characters.
-QFont readFont(const CProfile& profile, const QString& section) {
-    QFont font(profile.GetText(section, QStringLiteral("Name"), QStringLiteral("Arial")).left(31));
-    const int weight = profile.GetInt(section, QStringLiteral("FontWeight"), 400);
-    font.setWeight(weight <= 0 ? QFont::Normal : QFont::Weight(std::min(weight, 1000)));
-    font.setItalic((profile.GetInt(section, QStringLiteral("Italic"), 0) & 0xFF) != 0);
-    font.setUnderline((profile.GetInt(section, QStringLiteral("Underline"), 0) & 0xFF) != 0);
-    font.setStrikeOut((profile.GetInt(section, QStringLiteral("StrikeOut"), 0) & 0xFF) != 0);
-
-    const int height = profile.GetInt(section, QStringLiteral("FontHeight"), 35);
-    if (height > 0)
-        font.setPixelSize(pixelSizeForCell(font, height));
-    else if (height < 0 && height > -10000)
-        font.setPixelSize(-height);
-
-    const int width = profile.GetInt(section, QStringLiteral("FontWidth"), 0);
-    if (width > 0) {
+// The cell height is FontHeight in pixels (negative: the em height), the
+// average character width FontWidth (0: the typeface's own), the weight on
+// the 100..900 scale; face names hold at most 31 characters.
+QFont fontOf(const TextStyle& style) {
+    QFont font(style.name.left(31));
+    font.setWeight(style.weight <= 0 ? QFont::Normal : QFont::Weight(std::min(style.weight, 1000)));
+    font.setItalic(style.italic);
+    font.setUnderline(style.underline);
+    font.setStrikeOut(style.strikeOut);
+    if (style.height > 0)
+        font.setPixelSize(pixelSizeForCell(font, std::min(style.height, kLargestFontHeight)));
+    else if (style.height < 0)
+        font.setPixelSize(std::min(-qint64(style.height), qint64(kLargestFontHeight)));
+    if (style.width > 0) {
         const int natural = QFontMetrics(font).averageCharWidth();
         if (natural > 0)
-            font.setStretch(std::clamp(width * 100 / natural, 1, 4000));
+            font.setStretch(std::clamp(style.width * 100 / natural, 1, 4000));
     }
     return font;
 }
 
+QFont readFont(const CProfile& profile, const QString& section) {
+    return fontOf(ReadTextStyle(profile, section, kDefaultFontHeight));
+}
+
 QColor readColour(const CProfile& profile, const QString& section) {
-    return QColor(profile.GetInt(section, QStringLiteral("Rot"), 0) & 0xFF,
-                  profile.GetInt(section, QStringLiteral("Gruen"), 0) & 0xFF,
-                  profile.GetInt(section, QStringLiteral("Blau"), 0) & 0xFF);
+    const TextStyle style = ReadTextStyle(profile, section, kDefaultFontHeight);
+    return QColor(style.red, style.green, style.blue);
 }
 
 // Changes the palette only when it differs, so that a paint may call it.

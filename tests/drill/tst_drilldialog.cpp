@@ -42,7 +42,12 @@ QString answerFor(const QString& task) {
 }
 
 QImage face(const char* name) {
-    return QImage(QStringLiteral(":/bitmaps/%1.bmp").arg(QLatin1String(name)));
+    return QImage(QStringLiteral(":/bitmaps/%1.bmp").arg(QLatin1String(name)))
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+QImage shown(const CBitmapButton* button) {
+    return button->currentFace().convertToFormat(QImage::Format_RGB32);
 }
 
 // Ends a dialog that a failed check left open.
@@ -82,6 +87,7 @@ private Q_SLOTS:
     void realLimitPrompt();
     void fonts_data();
     void fonts();
+    void fontSizeAndWidth();
     void colours();
     void backdrop();
     void answerFieldKeepsTheFocus();
@@ -169,14 +175,14 @@ int TestDrillDialog::play(CDrillDialog& dialog, const QString& script, const QSt
         auto* answer = child<CDigitEdit>(dialog, "answer");
         auto* ok = child<CBitmapButton>(dialog, "okButton");
         for (qsizetype i = 0; i < script.size(); ++i) {
-            QCOMPARE(ok->currentFace(), face("OKU"));
+            QCOMPARE(shown(ok), face("OKU"));
             QVERIFY(answer->text().isEmpty());
             const QString expected = answerFor(task->text());
             if (script[i] == u'!') {
                 m_choices << CWrongAnswerDlg::TryAgain;
                 confirm(dialog, mouse);
                 QVERIFY(answer->text().isEmpty());
-                QCOMPARE(ok->currentFace(), face("OKU"));
+                QCOMPARE(shown(ok), face("OKU"));
             }
             if (script[i] == u'?') {
                 m_choices << CWrongAnswerDlg::Solve;
@@ -187,7 +193,7 @@ int TestDrillDialog::play(CDrillDialog& dialog, const QString& script, const QSt
                 typeAnswer(dialog, expected);
                 confirm(dialog, mouse);
             }
-            QCOMPARE(ok->currentFace(), face("NEXTU"));
+            QCOMPARE(shown(ok), face("NEXTU"));
             if (i + 1 < script.size() || ending == u"ok")
                 confirm(dialog, mouse);
         }
@@ -328,7 +334,7 @@ void TestDrillDialog::realWrongAnswerDialog() {
         QVERIFY(seen);
         QCOMPARE(dialog.state().isAnswered(), solved);
         QCOMPARE(answer->text(), solved ? expected : QString());
-        QCOMPARE(child<CBitmapButton>(dialog, "okButton")->currentFace(), face(solved ? "NEXTU" : "OKU"));
+        QCOMPARE(shown(child<CBitmapButton>(dialog, "okButton")), face(solved ? "NEXTU" : "OKU"));
     });
     dialog.exec();
     QVERIFY(seen);
@@ -566,6 +572,27 @@ void TestDrillDialog::fonts() {
     const QFont small = child<QLabel>(dialog, "message")->font();
     QCOMPARE(small.family(), QStringLiteral("Arial"));
     QVERIFY(QFontMetrics(small).height() <= 20 && QFontMetrics(small).height() >= 19);
+}
+
+void TestDrillDialog::fontSizeAndWidth() {
+    const auto taskFont = [this](const QStringList& keys) {
+        QFile::remove(m_profile->filePath());
+        writeSettings(QStringLiteral("BigFont"), keys);
+        CDrillDialog dialog(*m_profile, kSeven);
+        return child<QLabel>(dialog, "task")->font();
+    };
+    // A negative height is the em height, as Qt's pixel size.
+    QCOMPARE(taskFont({"FontHeight", "-30"}).pixelSize(), 30);
+    // Absurd heights are bounded, not refused.
+    QVERIFY(QFontMetrics(taskFont({"FontHeight", "2000000000"})).height() <= 1000);
+    QVERIFY(taskFont({"FontHeight", "-2147483648"}).pixelSize() <= 1000);
+    // A stored width stretches the characters towards it.
+    const QString digits = QStringLiteral("0123456789");
+    const int natural = QFontMetrics(taskFont({})).horizontalAdvance(digits);
+    const QFont wide = taskFont({"FontWidth", "40"});
+    QVERIFY(wide.stretch() > 100);
+    QVERIFY(QFontMetrics(wide).horizontalAdvance(digits) > natural);
+    QVERIFY(taskFont({"FontWidth", "8"}).stretch() < 100);
 }
 
 void TestDrillDialog::colours() {

@@ -38,7 +38,8 @@ private Q_SLOTS:
         QVERIFY(!expected.isNull());
         QCOMPARE(widget->size(), expected.size());
         if (auto* button = qobject_cast<CBitmapButton*>(widget))
-            QCOMPARE(button->currentFace(), expected);
+            QCOMPARE(button->currentFace().convertToFormat(QImage::Format_ARGB32),
+                     expected.convertToFormat(QImage::Format_ARGB32));
         else
             QCOMPARE(qobject_cast<QLabel*>(widget)->pixmap().toImage().convertToFormat(QImage::Format_ARGB32),
                      expected.convertToFormat(QImage::Format_ARGB32));
