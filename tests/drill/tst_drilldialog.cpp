@@ -95,7 +95,7 @@ private Q_SLOTS:
 
 private:
     // Runs the drill: each character of the script is one task: '=' answered
-    // correctly, '!' answered wrong (empty), "NOCHMALS", then correctly, '?'
+    // correctly, '!' answered wrong, "NOCHMALS", then correctly, '?'
     // answered wrong and solved with "LOESEN". After the last answer the drill
     // is left by `ending`: "ok" (OK once more), "close" (the close box),
     // "cancel" (the cancel button) or "escape". Keys go where the focus is.
@@ -180,6 +180,7 @@ int TestDrillDialog::play(CDrillDialog& dialog, const QString& script, const QSt
             const QString expected = answerFor(task->text());
             if (script[i] == u'!') {
                 m_choices << CWrongAnswerDlg::TryAgain;
+                typeAnswer(dialog, u'0' + expected); // a leading zero is wrong
                 confirm(dialog, mouse);
                 QVERIFY(answer->text().isEmpty());
                 QCOMPARE(shown(ok), face("OKU"));
