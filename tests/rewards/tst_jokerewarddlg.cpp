@@ -111,9 +111,10 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QCOMPARE(dialog.windowTitle(), QString("Und jetzt ein lustiger Witz !"));
         QCOMPARE(dialog.frameGeometry().size(), QSize(630, 440));
-        // Centred over the owner's frame, (58, 38) to (761, 541).
-        QCOMPARE(frame.frameGeometry(), QRect(58, 38, 704, 504));
-        QCOMPARE(dialog.frameGeometry().topLeft(), QPoint(95, 70));
+        // Centred over the owner's frame.
+        const QPoint offCentre = dialog.frameGeometry().center() - frame.frameGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
         auto* ok = dialog.findChild<CBitmapButton*>("okButton");
         QVERIFY(ok);
         QCOMPARE(ok->geometry(), QRect(280, 350, 79, 44));
