@@ -99,12 +99,19 @@ QString CTrainerApp::ContentFolder(const QString& programFile) {
     const QString fromEnvironment = qEnvironmentVariable("OLLO_DATA");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    const QString installed = QStringLiteral(OLLO_INSTALL_DATA_DIR);
-    if (QFileInfo(installed).isDir())
-        return installed;
+    // Installed as <prefix>/bin/ollo: the content lies in <prefix>/share/ollo,
+    // wherever the prefix was put.
+    const QString besideProgram =
+        QDir::cleanPath(QFileInfo(programFile).absolutePath() + QStringLiteral("/../share/ollo"));
+    if (QFileInfo(besideProgram).isDir())
+        return besideProgram;
+    // A build tree uses the repository's content, even where a copy is installed.
     const QString source = QStringLiteral(OLLO_SOURCE_DATA_DIR);
     if (runsFromBuildTree(programFile) && QFileInfo(source).isDir())
         return source;
+    const QString installed = QStringLiteral(OLLO_INSTALL_DATA_DIR);
+    if (QFileInfo(installed).isDir())
+        return installed;
     return {};
 }
 

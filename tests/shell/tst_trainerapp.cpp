@@ -148,9 +148,16 @@ private Q_SLOTS:
         qunsetenv("OLLO_DATA");
         // Run from the build tree (no installed copy on a build machine is
         // assumed): the repository's data folder.
-        const QString fromBuildTree = CTrainerApp::ContentFolder(QStringLiteral(OLLO_PROGRAM));
-        QVERIFY(fromBuildTree == QStringLiteral(OLLO_SOURCE_DATA_DIR) ||
-                fromBuildTree == QStringLiteral(OLLO_INSTALL_DATA_DIR));
+        QCOMPARE(CTrainerApp::ContentFolder(QStringLiteral(OLLO_PROGRAM)), QStringLiteral(OLLO_SOURCE_DATA_DIR));
+    }
+
+    void contentFolderBesideAnInstalledProgram() {
+        qunsetenv("OLLO_DATA");
+        const QTemporaryDir prefix;
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("bin")));
+        QVERIFY(QDir(prefix.path()).mkpath(QStringLiteral("share/ollo")));
+        QCOMPARE(CTrainerApp::ContentFolder(prefix.filePath(QStringLiteral("bin/ollo"))),
+                 prefix.filePath(QStringLiteral("share/ollo")));
     }
 
     void firstStartCopiesShippedSettings_data() {
