@@ -174,7 +174,9 @@ void CDrillDialog::reject() {
 }
 
 void CDrillDialog::closeEvent(QCloseEvent* event) {
-    writeCompletionFlag();
+    // Only a running drill is closed; a stray close after a cancel writes nothing.
+    if (isVisible())
+        writeCompletionFlag();
     QDialog::closeEvent(event);
 }
 

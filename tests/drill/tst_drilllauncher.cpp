@@ -12,6 +12,7 @@
 #include "drill/drilldialog.h"
 #include "drill/drilllauncher.h"
 #include "drill/limitdialog.h"
+#include "rewards/showreward.h"
 #include "settings/profile.h"
 #include "shell/bitmapbutton.h"
 
@@ -25,15 +26,24 @@ private Q_SLOTS:
         m_owner = std::make_unique<QWidget>();
         m_owner->show();
         Clock::SetSource([] { return std::int64_t(7); });
+        m_profile->WriteInt(QStringLiteral("Parameter"), QStringLiteral("Belohnungsart"), 1);
+        m_rewards.clear();
+        m_dialogAliveAtReward.clear();
+        SetRewardRunner([this](RewardKind reward, CProfile&, QWidget* owner) {
+            m_rewards << reward;
+            m_dialogAliveAtReward = owner->findChildren<CDrillDialog*>();
+        });
     }
     void cleanup() {
+        SetRewardRunner({});
         Clock::SetSource({});
         m_owner.reset();
         m_profile.reset();
         m_dir.reset();
     }
 
-    // One drill, answered correctly, over the owner; the dialog is gone after.
+    // One drill, answered correctly, over the owner; the dialog is gone before
+    // the reward step, which finds the drill completed.
     void runsOneDrillOverTheOwner_data() {
         QTest::addColumn<int>("id");
         QTest::addColumn<QString>("caption");
@@ -63,7 +73,10 @@ private Q_SLOTS:
         StartDrill(id, *m_profile, m_owner.get());
         QCOMPARE(seenCaption, caption);
         QCOMPARE(seenOwner, m_owner.get());
-        QCOMPARE(m_profile->GetInt(QStringLiteral("Parameter"), QStringLiteral("Lobe"), -1), 1);
+        // The reward step came after the dialog was gone, and found the drill completed.
+        QCOMPARE(m_rewards, QList<RewardKind>{RewardKind::Joke});
+        QVERIFY(m_dialogAliveAtReward.isEmpty());
+        QCOMPARE(m_profile->GetInt(QStringLiteral("Parameter"), QStringLiteral("Lobe"), -1), 0);
         QVERIFY(m_owner->findChildren<CDrillDialog*>().isEmpty());
         QVERIFY(!QApplication::activeModalWidget());
     }
@@ -81,6 +94,7 @@ private Q_SLOTS:
         StartDrill(32804, *m_profile, m_owner.get());
         QVERIFY(prompted);
         QCOMPARE(m_profile->GetInt(QStringLiteral("Parameter"), QStringLiteral("Lobe"), -1), 0);
+        QVERIFY(m_rewards.isEmpty());
         QVERIFY(m_owner->findChildren<CDrillDialog*>().isEmpty());
     }
 
@@ -88,6 +102,8 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CProfile> m_profile;
     std::unique_ptr<QWidget> m_owner;
+    QList<RewardKind> m_rewards;
+    QList<CDrillDialog*> m_dialogAliveAtReward;
 };
 
 QTEST_MAIN(TestDrillLauncher)
