@@ -9,9 +9,12 @@
 #include <QtEndian>
 
 #include <cmath>
+#include <csignal>
 #include <memory>
 #include <numbers>
 #include <optional>
+
+#include <sys/prctl.h>
 
 #include "shell/soundplayer.h"
 #include "shell/wavsound.h"
@@ -150,6 +153,14 @@ Heard measure(const WavSound& capture) {
     return {double(last - first + 1) / capture.sampleRate, double(loudWindows) * window / capture.sampleRate};
 }
 
+// A server, feeder or recorder of ours, ended with the test even when the
+// test itself is killed.
+std::unique_ptr<QProcess> helperProcess() {
+    auto process = std::make_unique<QProcess>();
+    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    return process;
+}
+
 const char* const childVariable = "OLLO_SOUND_TEST_CHILD";
 
 } // namespace
@@ -227,7 +238,7 @@ bool TestSoundPlayer::startServer() {
     m_pulseEnvironment.insert("PULSE_SERVER", "unix:" + socket);
     m_pulseEnvironment.insert("PULSE_CLIENTCONFIG", m_serverDir.filePath("client.conf"));
 
-    m_server = std::make_unique<QProcess>();
+    m_server = helperProcess();
     m_server->setProcessEnvironment(m_pulseEnvironment);
     m_server->setStandardOutputFile(m_serverDir.filePath("pulseaudio.log"));
     m_server->setStandardErrorFile(m_serverDir.filePath("pulseaudio.log"), QIODevice::Append);
@@ -255,7 +266,7 @@ bool TestSoundPlayer::startServer() {
         QTest::qWait(100);
     }
     // The null sink runs on its own clock only while something plays into it.
-    m_feeder = std::make_unique<QProcess>();
+    m_feeder = helperProcess();
     m_feeder->setProcessEnvironment(m_pulseEnvironment);
     m_feeder->setStandardInputFile("/dev/zero");
     m_feeder->start("pacat", {"-p", "--raw"});
@@ -477,7 +488,7 @@ void TestSoundPlayer::playsWithoutServer() {
 
 void TestSoundPlayer::startCapture() {
     const QString captureFile = m_soundDir->filePath("capture.wav");
-    m_capture = std::make_unique<QProcess>();
+    m_capture = helperProcess();
     m_capture->setProcessEnvironment(m_pulseEnvironment);
     m_capture->start("parec", {"-d", "probe.monitor", "--latency-msec=20", "--file-format=wav", captureFile});
     QVERIFY(m_capture->waitForStarted());
