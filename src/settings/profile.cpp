@@ -94,7 +94,9 @@ struct Place {
 Place locate(const QByteArray& bytes, QByteArrayView section, QByteArrayView key) {
     Place place;
     bool inSection = false;
-    for (auto line = lineAt(bytes, 0); line; line = lineAt(bytes, line->next)) {
+    // An editor may have put a UTF-8 byte order mark before the first section.
+    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    for (auto line = lineAt(bytes, start); line; line = lineAt(bytes, line->next)) {
         const QByteArrayView text = content(bytes, *line);
         if (const auto name = sectionName(text)) {
             if (inSection)

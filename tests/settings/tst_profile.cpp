@@ -105,6 +105,8 @@ private Q_SLOTS:
         QTest::newRow("key before any section") << QByteArray("Sound=1\n[Parameter]\n") << -1;
         QTest::newRow("line without equals") << QByteArray("[Parameter]\nSound\n") << -1;
         QTest::newRow("section without bracket") << QByteArray("[Parameter\nSound=6\n") << 6;
+        QTest::newRow("byte order mark before the first section")
+            << QByteArray("\xEF\xBB\xBF[Parameter]\r\nSound=1\r\n") << 1;
         QTest::newRow("NUL bytes elsewhere") << QByteArray("[Parameter]\nX=\0\0\n\0=1\nSound=5\n", 29) << 5;
     }
     void lookup() {
