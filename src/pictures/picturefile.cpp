@@ -81,8 +81,6 @@ bool withinLimit(qint64 width, qint64 height) {
            width * height <= kMaxPicturePixels;
 }
 
-// ---- BMP ----
-
 constexpr qint64 kFileHeaderSize = 14;
 
 enum BmpCompression : quint32 { BiRgb = 0, BiRle8 = 1, BiRle4 = 2, BiBitFields = 3, BiAlphaBitFields = 6 };
@@ -347,8 +345,6 @@ bool decodeRle(const FileBytes& f, const BmpLayout& l, QImage& image) {
     }
     return true;
 }
-
-// ---- GIF ----
 
 // Skips a chain of data sub-blocks (length byte, bytes …, 0).
 bool skipSubBlocks(const FileBytes& f, qint64& pos) {

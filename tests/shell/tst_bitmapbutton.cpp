@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
@@ -170,6 +171,10 @@ private Q_SLOTS:
         QVERIFY(button->LoadFaces("NEXTU", "NEXTD"));
         QCOMPARE(button->geometry(), geometry);
         QCOMPARE(button->accessibleName(), "Weiter");
+        // What a screen reader is told.
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(button);
+        QVERIFY(spoken);
+        QCOMPARE(spoken->text(QAccessible::Name), "Weiter");
         QVERIFY(shows(painted(*button), face("NEXTU")));
         button->setDown(true);
         QVERIFY(shows(painted(*button), face("NEXTD")));
