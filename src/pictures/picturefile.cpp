@@ -191,7 +191,7 @@ std::optional<BmpLayout> parseBmp(const FileBytes& f) {
     if (l.bitCount == 16)
         masks = {0x7c00, 0x03e0, 0x001f};
     if (bitFields) {
-        qint64 maskAt = h + 40;
+        const qint64 maskAt = h + 40;
         if (headerSize < 52) {
             const qint64 maskBytes = l.compression == BiAlphaBitFields ? 16 : 12;
             if (!f.has(afterHeader, maskBytes))
