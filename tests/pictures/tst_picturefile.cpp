@@ -230,6 +230,28 @@ private Q_SLOTS:
         QVERIFY(!picture.image().hasAlphaChannel());
     }
 
+    // A GIF's transparent colour lets what lies beneath show through.
+    void gifTransparencyShowsTheBackground() {
+        const PictureHandle picture = ConvertGIFtoDIB(kFixtures + "/transparent.gif");
+        QVERIFY(picture);
+        const QImage reference(kFixtures + "/ref16.png");
+        QImage canvas(37, 11, QImage::Format_RGB32);
+        canvas.fill(kMarker);
+        {
+            QPainter painter(&canvas);
+            DrawDIB(painter, picture, 0, 0);
+        }
+        int transparent = 0;
+        for (int y = 0; y < 11; ++y) {
+            for (int x = 0; x < 37; ++x) {
+                const bool clear = reference.pixel(x, y) == qRgb(0, 255, 0);
+                transparent += clear;
+                QCOMPARE(canvas.pixel(x, y), clear ? kMarker : reference.pixel(x, y));
+            }
+        }
+        QVERIFY(transparent > 0);
+    }
+
     // Every header version with every bit count, both row orders, RLE.
     void readsBuiltVariants_data() {
         QTest::addColumn<int>("headerSize");

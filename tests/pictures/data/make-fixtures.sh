@@ -27,7 +27,7 @@ write("ref64", lambda x, y: pal64[(x // 4 + y * 5) % 64 if y < H // 2 else (x * 
 write("ref2", lambda x, y: (255, 200, 0) if (x * x + y) % 3 == 0 else (0, 40, 120))
 PY
 for ref in ref16 ref64 ref2; do
-    convert "$tmp/$ref.ppm" "PNG24:$ref.png"
+    convert "$tmp/$ref.ppm" -define png:exclude-chunks=date,time "PNG24:$ref.png"
 done
 
 convert "$tmp/ref2.ppm" -type Palette -compress None BMP3:bits1.bmp
@@ -41,6 +41,8 @@ convert "$tmp/ref16.ppm" -type TrueColorAlpha BMP:bits32-v5.bmp
 convert "$tmp/ref16.ppm" BMP2:bits24-core.bmp
 convert "$tmp/ref16.ppm" -interlace None GIF:plain.gif
 convert "$tmp/ref16.ppm" -interlace GIF GIF:interlaced.gif
+# Colour 0 of ref16, pure green, transparent.
+convert "$tmp/ref16.ppm" -transparent "rgb(0,255,0)" GIF:transparent.gif
 # Two frames: the reader shows the first one only.
 convert "$tmp/ref16.ppm" "$tmp/ref2.ppm" -delay 50 -loop 0 GIF:animated.gif
 
@@ -55,7 +57,7 @@ patch() { # file offset hex-bytes: overwrites bytes in place
 printf 'BM' >magic-only.bmp
 printf 'GIF89a' >magic-only.gif
 printf 'Dies ist kein Bild.\n' >text.bmp
-convert "$tmp/ref16.ppm" PNG:png-named.gif
+convert "$tmp/ref16.ppm" -define png:exclude-chunks=date,time PNG:png-named.gif
 head -c 30 ../bits24.bmp >truncated-header.bmp
 head -c 700 ../bits24.bmp >truncated-rows.bmp
 head -c 300 ../rle8.bmp >truncated-rle8.bmp
