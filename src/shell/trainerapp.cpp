@@ -180,8 +180,8 @@ void CTrainerApp::buildCommandTable() {
     });
     for (const auto& [command, style] :
          {std::pair{Cmd::BigFont, BigFontSection()}, {Cmd::SmallFont, SmallFontSection()}})
-        m_commands.add(command, [this, style] {
-            ChooseTextStyle(m_profile, style.section, style.defaultHeight, style.largestSize,
+        m_commands.add(command, [this, section = style] {
+            ChooseTextStyle(m_profile, section.section, section.defaultHeight, section.largestSize,
                             m_mainFrame.get());
         });
     m_commands.add(Cmd::PraiseList, [this] {
