@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPalette>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -83,6 +84,10 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     HelpWindow::SetHelpFile(m_helpFilePath);
     // The program ends when its main window closes, whatever else is open.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Dialogs share the light grey that the pictures on them are painted on.
+    QPalette palette = QApplication::palette();
+    palette.setColor(QPalette::Window, QColor(240, 240, 240));
+    QApplication::setPalette(palette);
     buildCommandTable();
 }
 
