@@ -136,7 +136,7 @@ CLOWN_BUTTONS = {
     "OK2": ("Ok", 20, "#0b7a24", 0.0),
     "CANCEL2": ("Ende", 17, "#b3121c", 0.0),
     "LOESEN": ("Lösen", 16, "#163fa8", 0.0),
-    "NOCHMALS": ("Nochmal", 14, "#0b7a24", -0.5),
+    "NOCHMALS": ("Nochmal", 13, "#0b7a24", -0.4),
 }
 
 
