@@ -6,8 +6,13 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 build="$root/build-fuzz"
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
+fi
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DOLLO_FUZZ=ON -DBUILD_TESTING=OFF -DOLLO_BENCHMARKS=OFF >/dev/null
+    -DOLLO_FUZZ=ON -DBUILD_TESTING=OFF -DOLLO_BENCHMARKS=OFF "${launcher[@]}" >/dev/null
 cmake --build "$build" --target $(cd "$root/fuzz" && ls fuzz_*.cpp | sed "s/\.cpp$//") -j"$(nproc)"
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=0:allocator_may_return_null=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"

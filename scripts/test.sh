@@ -9,10 +9,18 @@ jobs=$(nproc)
 werror=OFF
 [ "${CI:-}" = true ] && werror=ON
 
+# ccache keeps compiled objects between runs; with paths taken relative to the
+# checkout, a fresh clone in another folder reuses them too.
+launcher=()
+if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
+fi
+
 run_suite() {
     local dir=$1
     shift
-    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOLLO_WERROR=$werror "$@" >/dev/null
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DOLLO_WERROR=$werror "${launcher[@]}" "$@" >/dev/null
     cmake --build "$dir" -j"$jobs"
     (cd "$dir" && ctest --output-on-failure -j"$jobs")
 }
