@@ -11,16 +11,12 @@
 #include "settings/profile.h"
 #include "shell/soundplayer.h"
 #include "shell/wavsound.h"
+#include "common/filecontents.h"
 
 namespace {
 
 QString corpus(const QString& folder) {
     return QStringLiteral(OLLO_CORPUS_DIR "/") + folder;
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace

@@ -23,17 +23,12 @@
 #include "shell/mainframe.h"
 #include "shell/soundplayer.h"
 #include "shell/trainerapp.h"
+#include "common/filecontents.h"
 
 // The road of a drill as a child takes it: a series from the menu, the drill
 // answered, cancelled or refused, and the reward dialog, if any, closed.
 
 namespace {
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // What the child does in a drill.
 enum class Plan { AnswerAll, SolveFirst, CancelAfterOne };

@@ -6,14 +6,9 @@
 #include <memory>
 
 #include "rewards/jokefile.h"
+#include "common/filecontents.h"
 
 namespace {
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QByteArray letters(int count) {
     QByteArray text;

@@ -14,17 +14,12 @@
 #include "settings/profile.h"
 #include "shell/bitmapbutton.h"
 #include "shell/soundplayer.h"
+#include "common/filecontents.h"
 
 namespace {
 
 void setClock(std::int64_t seconds) {
     Clock::SetSource([seconds] { return seconds; });
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 
 void writeBackdrop(QSize size, QColor colour) {

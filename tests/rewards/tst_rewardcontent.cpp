@@ -17,6 +17,7 @@
 #include "rewardseeds.h"
 #include "settings/cp1252.h"
 #include "settings/profile.h"
+#include "common/filecontents.h"
 
 // The content a family gets, as shipped in data/: every joke within the
 // limits of the joke reward, every listed picture readable, every sound a
@@ -26,11 +27,6 @@
 namespace {
 
 const QString kDataDir = QStringLiteral(OLLO_SOURCE_DATA_DIR);
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 QStringList jokeFiles() {
     return QDir(kDataDir).entryList({"witz*.txt"}, QDir::Files, QDir::Name);

@@ -13,6 +13,7 @@
 #include "rewards/showreward.h"
 #include "rewardseeds.h"
 #include "settings/profile.h"
+#include "common/filecontents.h"
 
 namespace {
 
@@ -32,11 +33,6 @@ QString nameOf(RewardKind reward) {
         break;
     }
     return QStringLiteral("none");
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace

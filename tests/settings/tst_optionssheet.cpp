@@ -17,19 +17,9 @@
 #include "settings/optionssheet.h"
 #include "settings/profile.h"
 #include "shell/showhelp.h"
+#include "common/filecontents.h"
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 template <typename T> T* child(QWidget& parent, const char* name) {
     T* found = parent.findChild<T*>(QLatin1String(name));

@@ -4,21 +4,7 @@
 #include <QTest>
 
 #include "settings/profile.h"
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+#include "common/filecontents.h"
 
 class TestProfile : public QObject {
     Q_OBJECT

@@ -8,21 +8,7 @@
 #include "settings/profile.h"
 #include "settings/sounddlg.h"
 #include "shell/bitmapbutton.h"
-
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+#include "common/filecontents.h"
 
 class TestSoundDlg : public QObject {
     Q_OBJECT

@@ -6,21 +6,9 @@
 
 #include "settings/profile.h"
 #include "settings/textstyle.h"
+#include "common/filecontents.h"
 
-namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+Q_DECLARE_METATYPE(TextStyle)
 
 class TestTextStyle : public QObject {
     Q_OBJECT
@@ -129,8 +117,6 @@ private Q_SLOTS:
         QCOMPARE(profile.GetInt("BigFont", "Rot", 0), 9);
     }
 };
-
-Q_DECLARE_METATYPE(TextStyle)
 
 QTEST_GUILESS_MAIN(TestTextStyle)
 #include "tst_textstyle.moc"
