@@ -64,9 +64,9 @@ void CMainFrame::buildCommandTable() {
 }
 
 void CMainFrame::buildMenus() {
-    for (const MenuTable::Menu& spec : MenuTable::MainMenu()) {
-        QMenu* menu = menuBar()->addMenu(spec.title);
-        for (const MenuTable::Item& item : spec.items) {
+    for (const MenuTable::Menu& menuSpec : MenuTable::MainMenu()) {
+        QMenu* menu = menuBar()->addMenu(menuSpec.title);
+        for (const MenuTable::Item& item : menuSpec.items) {
             if (item.commandId == 0) {
                 menu->addSeparator();
                 continue;

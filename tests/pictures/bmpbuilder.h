@@ -19,7 +19,7 @@ namespace BmpBuilder {
 
 enum Compression : std::uint32_t { Rgb = 0, Rle8 = 1, Rle4 = 2, BitFields = 3 };
 
-struct Spec {
+struct BmpLayout {
     int headerSize = 40;
     int width = 0;
     int height = 0; // as seen by the viewer; the header gets -height when topDown
@@ -40,10 +40,10 @@ struct Spec {
     std::optional<QByteArray> rawPixels;
 };
 
-inline std::array<std::uint32_t, 3> masksOf(const Spec& spec) {
-    if (spec.masks != std::array<std::uint32_t, 3>{})
-        return spec.masks;
-    if (spec.bitCount == 16)
+inline std::array<std::uint32_t, 3> masksOf(const BmpLayout& layout) {
+    if (layout.masks != std::array<std::uint32_t, 3>{})
+        return layout.masks;
+    if (layout.bitCount == 16)
         return {0x7c00, 0x03e0, 0x001f};
     return {0x00ff0000, 0x0000ff00, 0x000000ff};
 }
@@ -142,20 +142,20 @@ inline void rle4Row(QByteArray& out, const std::uint8_t* row, int width) {
 
 // The pixel bytes: rows bottom-up unless topDown, each padded to 4 bytes, or
 // the RLE stream ending with the end-of-bitmap escape.
-inline QByteArray pixelData(const Spec& spec, const QList<std::uint32_t>& pixels) {
+inline QByteArray pixelData(const BmpLayout& layout, const QList<std::uint32_t>& pixels) {
     QByteArray out;
-    const int w = spec.width;
-    const int h = spec.height;
+    const int w = layout.width;
+    const int h = layout.height;
     auto sourceRow = [&](int fileRow) {
-        return spec.topDown ? fileRow : h - 1 - fileRow;
+        return layout.topDown ? fileRow : h - 1 - fileRow;
     };
-    if (spec.compression == Rle8 || spec.compression == Rle4) {
+    if (layout.compression == Rle8 || layout.compression == Rle4) {
         std::vector<std::uint8_t> row(static_cast<size_t>(w));
         for (int r = 0; r < h; ++r) {
             const int y = sourceRow(r);
             for (int x = 0; x < w; ++x)
                 row[size_t(x)] = std::uint8_t(pixels[y * w + x]);
-            if (spec.compression == Rle8)
+            if (layout.compression == Rle8)
                 rle8Row(out, row.data(), w);
             else
                 rle4Row(out, row.data(), w);
@@ -163,14 +163,14 @@ inline QByteArray pixelData(const Spec& spec, const QList<std::uint32_t>& pixels
         out.append(char(0)).append(char(1));
         return out;
     }
-    const int stride = ((w * spec.bitCount + 31) / 32) * 4;
+    const int stride = ((w * layout.bitCount + 31) / 32) * 4;
     for (int r = 0; r < h; ++r) {
         const int y = sourceRow(r);
         QByteArray line(stride, '\0');
         auto* bytes = reinterpret_cast<std::uint8_t*>(line.data());
         for (int x = 0; x < w; ++x) {
             const std::uint32_t p = pixels[y * w + x];
-            switch (spec.bitCount) {
+            switch (layout.bitCount) {
             case 1:
                 bytes[x / 8] |= std::uint8_t((p & 1) << (7 - x % 8));
                 break;
@@ -181,7 +181,7 @@ inline QByteArray pixelData(const Spec& spec, const QList<std::uint32_t>& pixels
                 bytes[x] = std::uint8_t(p);
                 break;
             case 16: {
-                const auto m = masksOf(spec);
+                const auto m = masksOf(layout);
                 const std::uint32_t v = pack(qRed(p), m[0]) | pack(qGreen(p), m[1]) | pack(qBlue(p), m[2]);
                 bytes[2 * x] = std::uint8_t(v);
                 bytes[2 * x + 1] = std::uint8_t(v >> 8);
@@ -193,9 +193,10 @@ inline QByteArray pixelData(const Spec& spec, const QList<std::uint32_t>& pixels
                 bytes[3 * x + 2] = std::uint8_t(qRed(p));
                 break;
             case 32: {
-                const auto m = masksOf(spec);
-                const std::uint32_t v = pack(qRed(p), m[0]) | pack(qGreen(p), m[1]) | pack(qBlue(p), m[2]) |
-                                        (spec.masks == std::array<std::uint32_t, 3>{} ? (p & 0xff000000) : 0);
+                const auto m = masksOf(layout);
+                const std::uint32_t v =
+                    pack(qRed(p), m[0]) | pack(qGreen(p), m[1]) | pack(qBlue(p), m[2]) |
+                    (layout.masks == std::array<std::uint32_t, 3>{} ? (p & 0xff000000) : 0);
                 for (int i = 0; i < 4; ++i)
                     bytes[4 * x + i] = std::uint8_t(v >> (8 * i));
                 break;
@@ -207,63 +208,64 @@ inline QByteArray pixelData(const Spec& spec, const QList<std::uint32_t>& pixels
     return out;
 }
 
-inline QByteArray build(const Spec& spec, const QList<std::uint32_t>& pixels) {
-    const bool core = spec.headerSize == 12;
-    const bool masks = spec.compression == BitFields && spec.headerSize == 40;
+inline QByteArray build(const BmpLayout& layout, const QList<std::uint32_t>& pixels) {
+    const bool core = layout.headerSize == 12;
+    const bool masks = layout.compression == BitFields && layout.headerSize == 40;
     const int entry = core ? 3 : 4;
-    const QByteArray data = spec.rawPixels ? *spec.rawPixels : pixelData(spec, pixels);
-    const qint64 offset = spec.dataOffset >= 0
-                              ? spec.dataOffset
-                              : 14 + spec.headerSize + (masks ? 12 : 0) + entry * spec.palette.size();
+    const QByteArray data = layout.rawPixels ? *layout.rawPixels : pixelData(layout, pixels);
+    const qint64 offset = layout.dataOffset >= 0
+                              ? layout.dataOffset
+                              : 14 + layout.headerSize + (masks ? 12 : 0) + entry * layout.palette.size();
     const qint64 height =
-        spec.headerHeight != -1 ? spec.headerHeight : (spec.topDown ? -spec.height : spec.height);
-    const qint64 width = spec.headerWidth != -1 ? spec.headerWidth : spec.width;
+        layout.headerHeight != -1 ? layout.headerHeight : (layout.topDown ? -layout.height : layout.height);
+    const qint64 width = layout.headerWidth != -1 ? layout.headerWidth : layout.width;
 
     QByteArray out("BM");
-    put32(out, std::uint32_t(14 + spec.headerSize + entry * spec.palette.size() + data.size()));
+    put32(out, std::uint32_t(14 + layout.headerSize + entry * layout.palette.size() + data.size()));
     put32(out, 0);
     put32(out, std::uint32_t(offset));
-    put32(out, std::uint32_t(spec.headerSize));
+    put32(out, std::uint32_t(layout.headerSize));
     if (core) {
         put16(out, std::uint32_t(width));
         put16(out, std::uint32_t(height));
-        put16(out, std::uint32_t(spec.planes));
-        put16(out, std::uint32_t(spec.bitCount));
+        put16(out, std::uint32_t(layout.planes));
+        put16(out, std::uint32_t(layout.bitCount));
     } else {
         put32(out, std::uint32_t(width));
         put32(out, std::uint32_t(height));
-        put16(out, std::uint32_t(spec.planes));
-        put16(out, std::uint32_t(spec.bitCount));
-        put32(out, spec.compression);
+        put16(out, std::uint32_t(layout.planes));
+        put16(out, std::uint32_t(layout.bitCount));
+        put32(out, layout.compression);
         put32(out, std::uint32_t(data.size()));
         put32(out, 2835);
         put32(out, 2835);
-        put32(out, std::uint32_t(spec.colorsUsed >= 0 ? spec.colorsUsed : spec.palette.size()));
+        put32(out, std::uint32_t(layout.colorsUsed >= 0 ? layout.colorsUsed : layout.palette.size()));
         put32(out, 0);
-        if (spec.headerSize >= 108) {
+        if (layout.headerSize >= 108) {
             // Masks (meaningful with BitFields), then the colour space "sRGB"
             // and its unused end points and gammas.
-            for (const std::uint32_t mask : masksOf(spec))
+            for (const std::uint32_t mask : masksOf(layout))
                 put32(out, mask);
-            put32(out, spec.bitCount == 32 && spec.masks == std::array<std::uint32_t, 3>{} ? 0xff000000 : 0);
+            put32(out,
+                  layout.bitCount == 32 && layout.masks == std::array<std::uint32_t, 3>{} ? 0xff000000 : 0);
             put32(out, 0x73524742);
             for (int i = 0; i < 12; ++i)
                 put32(out, 0);
         }
-        if (spec.headerSize >= 124) {
+        if (layout.headerSize >= 124) {
             put32(out, 4); // rendering intent: images
             put32(out, 0);
             put32(out, 0);
             put32(out, 0);
         }
-        while (out.size() < 14 + spec.headerSize)
+        while (out.size() < 14 + layout.headerSize)
             out.append('\0');
         if (masks) {
-            for (const std::uint32_t mask : masksOf(spec))
+            for (const std::uint32_t mask : masksOf(layout))
                 put32(out, mask);
         }
     }
-    for (const QRgb c : spec.palette) {
+    for (const QRgb c : layout.palette) {
         out.append(char(qBlue(c))).append(char(qGreen(c))).append(char(qRed(c)));
         if (!core)
             out.append('\0');

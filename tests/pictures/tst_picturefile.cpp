@@ -38,20 +38,20 @@ struct Pattern {
     QImage expected;
 };
 
-Pattern pattern(const Spec& spec) {
+Pattern pattern(const BmpLayout& layout) {
     Pattern p;
-    p.expected = QImage(spec.width, spec.height, QImage::Format_RGB32);
-    const int colours = spec.bitCount <= 8 ? (1 << spec.bitCount) : 0;
-    const int greenMax = spec.masks[1] == 0x07e0 ? 63 : 31;
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) {
+    p.expected = QImage(layout.width, layout.height, QImage::Format_RGB32);
+    const int colours = layout.bitCount <= 8 ? (1 << layout.bitCount) : 0;
+    const int greenMax = layout.masks[1] == 0x07e0 ? 63 : 31;
+    for (int y = 0; y < layout.height; ++y) {
+        for (int x = 0; x < layout.width; ++x) {
             QRgb colour;
             if (colours) {
                 // Runs in the upper half, changing values in the lower half.
-                const int index = (y < spec.height / 2 ? x / 4 + y : x * 7 + y * 3) % colours;
+                const int index = (y < layout.height / 2 ? x / 4 + y : x * 7 + y * 3) % colours;
                 p.pixels << std::uint32_t(index);
-                colour = spec.palette.value(index, qRgb(0, 0, 0));
-            } else if (spec.bitCount == 16) {
+                colour = layout.palette.value(index, qRgb(0, 0, 0));
+            } else if (layout.bitCount == 16) {
                 colour =
                     qRgb(level(x % 32, 31), level((x + y) % (greenMax + 1), greenMax), level(y % 32, 31));
                 p.pixels << colour;
@@ -94,15 +94,15 @@ QRgb positionColour(int x, int y) {
 }
 
 QByteArray positionPicture(int width, int height) {
-    Spec spec;
-    spec.width = width;
-    spec.height = height;
+    BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
     QList<std::uint32_t> pixels;
     pixels.reserve(width * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             pixels << positionColour(x, y);
-    return build(spec, pixels);
+    return build(layout, pixels);
 }
 
 } // namespace
@@ -293,23 +293,23 @@ private Q_SLOTS:
         QFETCH(bool, topDown);
         QFETCH(int, width);
 
-        Spec spec;
-        spec.headerSize = headerSize;
-        spec.width = width;
-        spec.height = 11;
-        spec.bitCount = bitCount;
-        spec.compression = compression;
-        spec.topDown = topDown;
+        BmpLayout layout;
+        layout.headerSize = headerSize;
+        layout.width = width;
+        layout.height = 11;
+        layout.bitCount = bitCount;
+        layout.compression = compression;
+        layout.topDown = topDown;
         if (bitCount <= 8)
-            spec.palette = sixteenColours().mid(0, 1 << bitCount);
+            layout.palette = sixteenColours().mid(0, 1 << bitCount);
         if (compression == BitFields)
-            spec.masks = bitCount == 16 ? std::array<std::uint32_t, 3>{0xf800, 0x07e0, 0x001f}
-                                        : std::array<std::uint32_t, 3>{0x000000ff, 0x0000ff00, 0x00ff0000};
+            layout.masks = bitCount == 16 ? std::array<std::uint32_t, 3>{0xf800, 0x07e0, 0x001f}
+                                          : std::array<std::uint32_t, 3>{0x000000ff, 0x0000ff00, 0x00ff0000};
         if (bitCount == 8) // 8-bit pictures use all of a 256-entry table
             for (int i = 16; i < 256; ++i)
-                spec.palette << qRgb(i, 255 - i, i / 2);
-        const Pattern p = pattern(spec);
-        const QString path = put("variant.bmp", build(spec, p.pixels));
+                layout.palette << qRgb(i, 255 - i, i / 2);
+        const Pattern p = pattern(layout);
+        const QString path = put("variant.bmp", build(layout, p.pixels));
 
         const PictureHandle picture = ReadDIB(path);
         QVERIFY(picture);
@@ -355,14 +355,14 @@ private Q_SLOTS:
         QFETCH(QByteArray, stream);
         QFETCH(QString, expected);
 
-        Spec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.bitCount = bitCount;
-        spec.compression = bitCount == 4 ? Rle4 : Rle8;
-        spec.palette = sixteenColours();
-        spec.rawPixels = stream;
-        const PictureHandle picture = ReadDIB(put("rle.bmp", build(spec, {})));
+        BmpLayout layout;
+        layout.width = width;
+        layout.height = height;
+        layout.bitCount = bitCount;
+        layout.compression = bitCount == 4 ? Rle4 : Rle8;
+        layout.palette = sixteenColours();
+        layout.rawPixels = stream;
+        const PictureHandle picture = ReadDIB(put("rle.bmp", build(layout, {})));
         if (expected.isEmpty()) {
             QVERIFY(picture.isNull());
             return;
@@ -373,7 +373,7 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), height);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
-                want.setPixel(x, y, spec.palette[rows[y].mid(x, 1).toInt(nullptr, 16)]);
+                want.setPixel(x, y, layout.palette[rows[y].mid(x, 1).toInt(nullptr, 16)]);
         QCOMPARE(differingPixels(picture.image(), want), 0);
     }
 
@@ -386,23 +386,23 @@ private Q_SLOTS:
     }
     void toleratesSloppyWriters() {
         QFETCH(QString, sloppiness);
-        Spec spec;
-        spec.width = 37;
-        spec.height = 11;
-        spec.bitCount = 4;
-        spec.palette = sixteenColours();
+        BmpLayout layout;
+        layout.width = 37;
+        layout.height = 11;
+        layout.bitCount = 4;
+        layout.palette = sixteenColours();
         if (sloppiness.startsWith("offset"))
-            spec.dataOffset = sloppiness.mid(7).toInt();
-        Pattern p = pattern(spec);
+            layout.dataOffset = sloppiness.mid(7).toInt();
+        Pattern p = pattern(layout);
         if (sloppiness == "3 colours") {
             // Indices beyond the table show black.
-            spec.palette = spec.palette.mid(0, 3);
-            for (int y = 0; y < spec.height; ++y)
-                for (int x = 0; x < spec.width; ++x)
-                    if (p.pixels[y * spec.width + x] >= 3)
+            layout.palette = layout.palette.mid(0, 3);
+            for (int y = 0; y < layout.height; ++y)
+                for (int x = 0; x < layout.width; ++x)
+                    if (p.pixels[y * layout.width + x] >= 3)
                         p.expected.setPixel(x, y, qRgb(0, 0, 0));
         }
-        QByteArray bytes = build(spec, p.pixels);
+        QByteArray bytes = build(layout, p.pixels);
         if (sloppiness == "short last row")
             bytes.chop(1); // 37 pixels of 4 bits: 19 bytes and one byte of padding
         QCOMPARE(differingPixels(ReadDIB(put("sloppy.bmp", bytes)).image(), p.expected), 0);
@@ -428,60 +428,60 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
 
         auto file = [](auto change) {
-            Spec spec;
-            spec.width = 37;
-            spec.height = 11;
-            spec.bitCount = 8;
-            spec.palette = sixteenColours();
-            change(spec);
-            if (spec.bitCount > 8)
-                spec.palette.clear();
-            return build(spec, pattern(spec).pixels);
+            BmpLayout layout;
+            layout.width = 37;
+            layout.height = 11;
+            layout.bitCount = 8;
+            layout.palette = sixteenColours();
+            change(layout);
+            if (layout.bitCount > 8)
+                layout.palette.clear();
+            return build(layout, pattern(layout).pixels);
         };
         // Complete, and one pixel over the limit: refused before decoding.
-        Spec overLimit;
+        BmpLayout overLimit;
         overLimit.width = 8193;
         overLimit.height = 8192;
         overLimit.bitCount = 1;
         overLimit.palette = {qRgb(0, 0, 0), qRgb(255, 255, 255)};
         overLimit.rawPixels = QByteArray(qsizetype(8192) * 1028, '\0');
         QTest::newRow("8193 x 8192, complete") << build(overLimit, {});
-        QTest::newRow("65536 x 65536") << file([](Spec& s) {
+        QTest::newRow("65536 x 65536") << file([](BmpLayout& s) {
             s.headerWidth = 65536;
             s.headerHeight = 65536;
         });
-        QTest::newRow("width -37") << file([](Spec& s) { s.headerWidth = -37; });
-        QTest::newRow("12-byte header, height 0xfff5 is not top-down") << file([](Spec& s) {
+        QTest::newRow("width -37") << file([](BmpLayout& s) { s.headerWidth = -37; });
+        QTest::newRow("12-byte header, height 0xfff5 is not top-down") << file([](BmpLayout& s) {
             s.headerSize = 12;
             s.headerHeight = 0xfff5;
         });
-        QTest::newRow("rle4 with 8 bits") << file([](Spec& s) { s.compression = Rle4; });
-        QTest::newRow("rle8 with 4 bits") << file([](Spec& s) {
+        QTest::newRow("rle4 with 8 bits") << file([](BmpLayout& s) { s.compression = Rle4; });
+        QTest::newRow("rle8 with 4 bits") << file([](BmpLayout& s) {
             s.bitCount = 4;
             s.compression = Rle8;
         });
-        QTest::newRow("bit fields with 24 bits") << file([](Spec& s) {
+        QTest::newRow("bit fields with 24 bits") << file([](BmpLayout& s) {
             s.bitCount = 24;
             s.compression = BitFields;
         });
-        QTest::newRow("bit fields, a mask 0") << file([](Spec& s) {
+        QTest::newRow("bit fields, a mask 0") << file([](BmpLayout& s) {
             s.bitCount = 32;
             s.compression = BitFields;
             s.masks = {0x00ff0000, 0, 0x000000ff};
         });
-        QTest::newRow("bit fields, a mask with a gap") << file([](Spec& s) {
+        QTest::newRow("bit fields, a mask with a gap") << file([](BmpLayout& s) {
             s.bitCount = 16;
             s.compression = BitFields;
             s.masks = {0xf800, 0x0505, 0x001f};
         });
-        QTest::newRow("64-byte header, compression 3") << file([](Spec& s) {
+        QTest::newRow("64-byte header, compression 3") << file([](BmpLayout& s) {
             s.headerSize = 64;
             s.bitCount = 16;
             s.compression = BitFields;
         });
-        QTest::newRow("last row missing") << file([](Spec&) {}).chopped(40);
-        QTest::newRow("palette cut short") << file([](Spec&) {}).left(14 + 40 + 30);
-        QTest::newRow("masks cut short") << file([](Spec& s) {
+        QTest::newRow("last row missing") << file([](BmpLayout&) {}).chopped(40);
+        QTest::newRow("palette cut short") << file([](BmpLayout&) {}).left(14 + 40 + 30);
+        QTest::newRow("masks cut short") << file([](BmpLayout& s) {
                                                 s.bitCount = 32;
                                                 s.compression = BitFields;
                                                 s.width = 1;
@@ -535,15 +535,15 @@ private Q_SLOTS:
 
     // The drill's backdrop: 1024 x 768 stretched to 633 x 400.
     void stretchesToFillTheRectangle() {
-        Spec spec;
-        spec.width = 1024;
-        spec.height = 768;
+        BmpLayout layout;
+        layout.width = 1024;
+        layout.height = 768;
         QList<std::uint32_t> pixels;
         const QRgb quadrants[4] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 0)};
-        for (int y = 0; y < spec.height; ++y)
-            for (int x = 0; x < spec.width; ++x)
+        for (int y = 0; y < layout.height; ++y)
+            for (int x = 0; x < layout.width; ++x)
                 pixels << quadrants[(y >= 384) * 2 + (x >= 512)];
-        const PictureHandle picture = ReadDIB(put("backdrop.bmp", build(spec, pixels)));
+        const PictureHandle picture = ReadDIB(put("backdrop.bmp", build(layout, pixels)));
         QVERIFY(picture);
 
         QImage canvas(700, 450, QImage::Format_RGB32);
