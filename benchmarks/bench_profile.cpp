@@ -15,9 +15,7 @@
 
 namespace {
 
-template <typename F>
-double medianMicroseconds(int rounds, F&& f)
-{
+template <typename F> double medianMicroseconds(int rounds, F&& f) {
     std::vector<double> times;
     times.reserve(static_cast<std::size_t>(rounds));
     for (int i = 0; i < rounds; ++i) {
@@ -32,8 +30,7 @@ double medianMicroseconds(int rounds, F&& f)
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath("ollo.INI");
@@ -41,7 +38,8 @@ int main(int argc, char* argv[])
     file += "[Parameter]\r\nSound=1\r\nBelohnungsart=2\r\nAufgaben=10\r\nWitze=16\r\n";
     file += "[Lobe]\r\nAnzahl=90\r\n";
     for (int i = 1; i <= 90; ++i)
-        file += "Lob" + QByteArray::number(i) + "=Super gemacht, weiter so! " + QByteArray::number(i) + "\r\n";
+        file +=
+            "Lob" + QByteArray::number(i) + "=Super gemacht, weiter so! " + QByteArray::number(i) + "\r\n";
     file += "[Bilder]\r\nAnzahl=99\r\n";
     for (int i = 0; i < 99; ++i)
         file += "Bild" + QByteArray::number(i) + "=bild" + QByteArray::number(i) + ".bmp\r\n";
@@ -55,10 +53,10 @@ int main(int argc, char* argv[])
     CProfile profile(path);
     const int lines = int(file.count('\n'));
     int sink = 0;
-    const double read = medianMicroseconds(2000, [&](int) { sink += profile.GetInt("BigFont", "FontHeight", 35); });
-    const double write = medianMicroseconds(500, [&](int i) {
-        profile.WriteText("Lobe", "Lob45", QStringLiteral("Toll! %1").arg(i));
-    });
+    const double read =
+        medianMicroseconds(2000, [&](int) { sink += profile.GetInt("BigFont", "FontHeight", 35); });
+    const double write = medianMicroseconds(
+        500, [&](int i) { profile.WriteText("Lobe", "Lob45", QStringLiteral("Toll! %1").arg(i)); });
     std::printf("settings file: %d lines, %lld bytes\n", lines, static_cast<long long>(file.size()));
     std::printf("GetInt (last section, median of 2000):   %8.1f us  (target < 50 us)\n", read);
     std::printf("WriteText (mid file, median of 500):     %8.1f us  (target < 1000 us)\n", write);

@@ -14,8 +14,7 @@ public:
     bool has(int commandId) const { return m_handlers.count(commandId) != 0; }
 
     // Runs the handler; false when there is none.
-    bool run(int commandId) const
-    {
+    bool run(int commandId) const {
         const auto it = m_handlers.find(commandId);
         if (it == m_handlers.end())
             return false;

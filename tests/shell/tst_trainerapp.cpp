@@ -148,7 +148,8 @@ private Q_SLOTS:
         qunsetenv("OLLO_DATA");
         // Run from the build tree (no installed copy on a build machine is
         // assumed): the repository's data folder.
-        QCOMPARE(CTrainerApp::ContentFolder(QStringLiteral(OLLO_PROGRAM)), QStringLiteral(OLLO_SOURCE_DATA_DIR));
+        QCOMPARE(CTrainerApp::ContentFolder(QStringLiteral(OLLO_PROGRAM)),
+                 QStringLiteral(OLLO_SOURCE_DATA_DIR));
     }
 
     void contentFolderBesideAnInstalledProgram() {
