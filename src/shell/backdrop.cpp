@@ -5,6 +5,7 @@
 
 #include "pictures/picturefile.h"
 #include "settings/profile.h"
+#include "shell/firstpaintprobe.h"
 
 Backdrop::Backdrop(CProfile& profile, QWidget* parent)
     : QWidget(parent)
@@ -20,11 +21,13 @@ void Backdrop::paintEvent(QPaintEvent*) {
 
     QPainter painter(this);
     painter.fillRect(rect(), QColor(128, 128, 128));
-    if (!picture)
-        return;
-    // Integer division truncates toward zero: a picture wider than the window
-    // by an odd number loses one pixel less on the left.
-    const int x = (width() - GetDIBWidth(picture)) / 2;
-    const int y = (height() - GetDIBHeight(picture)) / 2;
-    DrawDIB(painter, picture, x, y);
+    if (picture) {
+        // Integer division truncates toward zero: a picture wider than the
+        // window by an odd number loses one pixel less on the left.
+        const int x = (width() - GetDIBWidth(picture)) / 2;
+        const int y = (height() - GetDIBHeight(picture)) / 2;
+        DrawDIB(painter, picture, x, y);
+    }
+    painter.end();
+    ReportFirstPaint(this);
 }

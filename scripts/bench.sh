@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Builds Ollo's benchmarks with optimisation and prints every figure with its
+# target: settings reads and writes, pictures, start-up (in one process and as
+# a whole process under Xvfb, against a bare Qt window), the drill dialog,
+# the paints, and memory. Slow figures are marked, never fatal.
+#   scripts/bench.sh [build folder]     (default: build-bench)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build-bench}
+jobs=${JOBS:-$(nproc)}
+
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
+    -DOLLO_SANITIZE=OFF -DOLLO_BENCHMARKS=ON "${launcher[@]}" >/dev/null
+cmake --build "$build" -j"$jobs" --target ollo barewindow bench_profile bench_pictures bench_startup \
+    bench_drill bench_paint bench_memory >/dev/null
+
+scratch=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR=$scratch/runtime
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+fi
+export XDG_CONFIG_HOME=$scratch/config
+mkdir -p "$XDG_CONFIG_HOME"
+bin=$build/benchmarks
+
+section() { printf '\n== %s ==\n' "$1"; }
+
+section "Settings"
+"$bin/bench_profile"
+section "Pictures"
+QT_QPA_PLATFORM=offscreen "$bin/bench_pictures"
+section "Start-up"
+QT_QPA_PLATFORM=offscreen "$bin/bench_startup" --in-process
+if command -v Xvfb >/dev/null; then
+    # Xvfb picks a free display and tells its number on descriptor 3.
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 100); do
+        [ -s "$scratch/display" ] && break
+        sleep 0.05
+    done
+    if [ -s "$scratch/display" ]; then
+        echo
+        DISPLAY=:$(head -n1 "$scratch/display") QT_QPA_PLATFORM=xcb "$bin/bench_startup" --whole-process
+    else
+        echo "(Xvfb did not start: no whole-process figure)"
+    fi
+else
+    echo "(no Xvfb: no whole-process figure; install xvfb)"
+fi
+section "Drill dialog"
+QT_QPA_PLATFORM=offscreen "$bin/bench_drill"
+section "Paint"
+QT_QPA_PLATFORM=offscreen "$bin/bench_paint"
+section "Memory"
+QT_QPA_PLATFORM=offscreen "$bin/bench_memory"
