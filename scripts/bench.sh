@@ -13,7 +13,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
     -DOLLO_SANITIZE=OFF -DOLLO_BENCHMARKS=ON "${launcher[@]}" >/dev/null
-cmake --build "$build" -j"$jobs" --target ollo barewindow bench_profile bench_pictures bench_startup \
+cmake --build "$build" -j"$jobs" --target ollo barewindow barewindow_libs bench_profile bench_pictures bench_startup \
     bench_drill bench_paint bench_memory >/dev/null
 
 scratch=$(mktemp -d)
