@@ -38,10 +38,12 @@ CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, QWidg
     , m_appCommands(appCommands) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QString::fromUtf8("Ollo für Windows 95 V1.1"));
-    setWindowIcon(programIcon());
 
     m_backdrop = new Backdrop(m_profile);
     setCentralWidget(m_backdrop);
+    // Qt decodes every size of the icon at once, and X11 takes them all: the
+    // icon waits until the backdrop has first been painted (see eventFilter).
+    m_backdrop->installEventFilter(this);
     m_statusLine = new StatusLine;
     setStatusBar(m_statusLine);
 
@@ -175,6 +177,11 @@ void CMainFrame::leaveContextHelp() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_backdrop && event->type() == QEvent::Paint && !m_iconSet) {
+        m_iconSet = true;
+        m_backdrop->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
+    }
     if (!m_contextHelp)
         return QMainWindow::eventFilter(watched, event);
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&

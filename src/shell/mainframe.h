@@ -72,6 +72,8 @@ private:
     Backdrop* m_backdrop = nullptr;
     StatusLine* m_statusLine = nullptr;
     bool m_contextHelp = false;
+    // The icon is set once the backdrop has first been painted.
+    bool m_iconSet = false;
     // The first restore from the start's maximised state gives the window its
     // outer size of 620 × 440, frame included.
     bool m_restorePending = true;
