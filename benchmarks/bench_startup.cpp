@@ -46,7 +46,7 @@ extern char** environ;
 
 namespace {
 
-constexpr int kDefaultRuns = 15;
+constexpr int kDefaultRuns = 21;
 constexpr double kTarget = 1.3;
 constexpr int kChildTimeoutMs = 30000;
 const char* const kSpawnVariable = "OLLO_BENCH_SPAWN_NS";
