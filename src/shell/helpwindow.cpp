@@ -1,11 +1,13 @@
 #include "shell/helpwindow.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHelpContentModel>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
+#include <QHelpEngineCore>
 #include <QHelpIndexWidget>
 #include <QHelpLink>
 #include <QLabel>
@@ -13,6 +15,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QThread>
 #include <QVBoxLayout>
 
 #include "shell/helpbrowser.h"
@@ -42,12 +45,18 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
 
     // The engine records the registration in a collection file of its own;
     // the help file itself stays read-only wherever it is installed.
-    m_engine = new QHelpEngine(m_collectionDir->filePath(QStringLiteral("ollo.qhc")), this);
-    m_engine->setReadOnly(false);
-    m_ready = m_collectionDir->isValid() && QFileInfo::exists(helpFile) && m_engine->setupData() &&
-              m_engine->registerDocumentation(helpFile);
-    if (m_ready)
-        m_engine->setupData();
+    // Registering goes through an engine without contents and index models:
+    // setting those up twice starts their background readers twice, and Qt's
+    // readers then race each other.
+    const QString collection = m_collectionDir->filePath(QStringLiteral("ollo.qhc"));
+    bool registered = false;
+    if (m_collectionDir->isValid() && QFileInfo::exists(helpFile)) {
+        QHelpEngineCore registrar(collection);
+        registrar.setReadOnly(false);
+        registered = registrar.setupData() && registrar.registerDocumentation(helpFile);
+    }
+    m_engine = new QHelpEngine(collection, this);
+    m_ready = registered && m_engine->setupData();
 
     m_browser = new HelpBrowser(*m_engine);
     m_navigation = new QTabWidget;
@@ -100,7 +109,14 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     layout->addWidget(splitter);
 }
 
-HelpWindow::~HelpWindow() = default;
+HelpWindow::~HelpWindow() {
+    // Qt reads the contents and the index in threads of their own that use
+    // the engine's data; the engine must not go while they still run.
+    QDeadlineTimer deadline(5000);
+    while ((m_engine->contentModel()->isCreatingContents() || m_engine->indexModel()->isCreatingIndex()) &&
+           !deadline.hasExpired())
+        QThread::msleep(2);
+}
 
 bool HelpWindow::showContext(int number) {
     if (!m_ready)
