@@ -40,6 +40,16 @@ double medianRepaintMs(QWidget* widget, int runs) {
     return bench::median(times);
 }
 
+// The figures count only if the paint really drew the picture: the pixel at
+// the widget's centre is the picture's pixel there.
+bool showsPicture(QWidget* widget, const QString& file) {
+    const QImage picture = ReadBmpOrGif(file).image();
+    const QImage shot = widget->grab().toImage();
+    const QPoint centre(widget->width() / 2, widget->height() / 2);
+    const QPoint origin((widget->width() - picture.width()) / 2, (widget->height() - picture.height()) / 2);
+    return shot.pixel(centre) == picture.pixel(centre - origin);
+}
+
 const char* verdict(double ms) {
     return ms < kTargetMs ? "" : "  ABOVE TARGET";
 }
@@ -89,6 +99,8 @@ int main(int argc, char** argv) {
     for (const auto& [name, file] : pictures) {
         profile.WriteText(QStringLiteral("Parameter"), QStringLiteral("Hintergrundbild"), file);
         profile.WriteText(QStringLiteral("Bilder"), QStringLiteral("Bild0"), file);
+        if (!showsPicture(frame.backdrop(), file) || !showsPicture(&reward, file))
+            qFatal("the paints do not show %s", qPrintable(file));
         const double backdropMs = medianRepaintMs(frame.backdrop(), runs);
         const double rewardMs = medianRepaintMs(&reward, runs);
         std::printf("%-26s %11.2f ms %13.2f ms%s\n", qPrintable(name), backdropMs, rewardMs,
