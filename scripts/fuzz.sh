@@ -18,11 +18,12 @@ export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=0:allocator_m
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export QT_QPA_PLATFORM=offscreen
 for target in "$build"/fuzz/fuzz_*; do
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     corpus="$root/fuzz/corpus/${name#fuzz_}"
     scratch=$(mktemp -d)
     echo "== $name: ${seconds}s on $(ls "$corpus" | wc -l) corpus files =="
     "$target" "$scratch" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-        -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | grep -E "^(#|Done|stat::number_of_executed_units|==|SUMMARY|ERROR)" | tail -4
+        -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | grep -E "^(Done|stat::number_of_executed_units|==|SUMMARY|ERROR|INFO: Seed)" | tail -4
     rm -rf "$scratch"
 done
