@@ -41,7 +41,7 @@ echo "== Installing the package =="
 cp "$deb" "$chroot_dir/tmp/"
 in_root apt-get update -qq
 in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-    xvfb x11-utils x11-apps procps "/tmp/$(basename "$deb")" >/dev/null
+    xvfb x11-utils x11-apps "/tmp/$(basename "$deb")" >/dev/null
 in_root dpkg -s ollo | grep -E '^(Status|Version)'
 
 echo "== Starting Ollo from its desktop entry =="
@@ -49,11 +49,12 @@ desktop=$chroot_dir/usr/share/applications/org.example.ollo.desktop
 exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 ls "$chroot_dir/usr/share/icons/hicolor/48x48/apps/$icon.png" "$chroot_dir/usr/share/icons/hicolor/scalable/apps/$icon.svg" >/dev/null
-in_root sh -c "Xvfb :77 -screen 0 1280x800x24 >/dev/null 2>&1 & sleep 2; \
-    cd /tmp && DISPLAY=:77 $exec_line >/tmp/ollo.log 2>&1 & sleep 6; \
+# Only the processes started here are stopped: the root shares the host's /proc.
+in_root sh -c "Xvfb :77 -screen 0 1280x800x24 >/dev/null 2>&1 & x=\$!; sleep 2; \
+    cd /tmp && DISPLAY=:77 $exec_line >/tmp/ollo.log 2>&1 & o=\$!; sleep 6; \
     DISPLAY=:77 xwininfo -root -tree | grep -F 'Ollo' ; \
     DISPLAY=:77 xwd -root -silent > /tmp/screen.xwd; \
-    pkill -x ollo; pkill Xvfb; true" | tee "$work/windows.txt"
+    kill \$o \$x; true" | tee "$work/windows.txt"
 grep -q "Ollo f" "$work/windows.txt" || { echo "the main window did not appear" >&2; cat "$chroot_dir/tmp/ollo.log" >&2; exit 1; }
 if command -v convert >/dev/null; then convert "xwd:$chroot_dir/tmp/screen.xwd" "$work/screen.png" && echo "screenshot: $work/screen.png"; fi
 

@@ -34,6 +34,8 @@ COptionsSheet::COptionsSheet(CProfile& profile, QWidget* parent)
                           static_cast<QWidget*>(m_backgroundPage)}) {
         // The tab shows the page's caption; the page keeps the size of its form.
         page->setMinimumSize(page->size());
+        // The frog and the chick are painted on the dialog grey; so is the page.
+        page->setAutoFillBackground(true);
         m_tabs->addTab(page, page->windowTitle());
     }
 
