@@ -112,7 +112,8 @@ CFontChooser::CFontChooser(const TextStyle& start, int smallestSize, int largest
     m_ui->sample->setFixedHeight(kSampleHeight);
     m_ui->sample->setAutoFillBackground(true);
     QPalette samplePalette = m_ui->sample->palette();
-    samplePalette.setColor(QPalette::Window, Qt::white);
+    // The sample stands on the drill's blue, where the text will be read.
+    samplePalette.setColor(QPalette::Window, QColor(0, 0, 255));
     m_ui->sample->setPalette(samplePalette);
 
     fillFamilies(start.name);
