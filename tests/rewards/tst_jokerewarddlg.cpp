@@ -10,6 +10,7 @@
 
 #include "drill/clock.h"
 #include "rewards/jokerewarddlg.h"
+#include "rewardscene.h"
 #include "rewardseeds.h"
 #include "settings/profile.h"
 #include "shell/bitmapbutton.h"
@@ -17,10 +18,6 @@
 #include "common/filecontents.h"
 
 namespace {
-
-void setClock(std::int64_t seconds) {
-    Clock::SetSource([seconds] { return seconds; });
-}
 
 void writeBackdrop(QSize size, QColor colour) {
     QImage image(size, QImage::Format_RGB32);
@@ -66,36 +63,17 @@ QList<int> lineTops(const QList<int>& rows) {
 
 } // namespace
 
-class TestJokeRewardDlg : public QObject {
+class TestJokeRewardDlg : public QObject, private RewardScene {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CProfile> m_profile;
-    QString m_oldCurrent;
-    QStringList m_sounds;
-
     QImage shotOf(CJokeRewardDlg& dialog) {
         return dialog.grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
 
 private Q_SLOTS:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_oldCurrent = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        m_profile = std::make_unique<CProfile>(m_dir->filePath("ollo.INI"));
-        m_sounds.clear();
-        SetSoundObserver([this](const QString& name) { m_sounds << name; });
-        setClock(1000);
-    }
-    void cleanup() {
-        SetSoundObserver({});
-        Clock::SetSource({});
-        QDir::setCurrent(m_oldCurrent);
-        m_profile.reset();
-        m_dir.reset();
-    }
+    void init() { enterScene(); }
+    void cleanup() { leaveScene(); }
 
     void layout() {
         QWidget frame;

@@ -12,15 +12,12 @@
 #include "drill/clock.h"
 #include "rewards/picturerewarddlg.h"
 #include "shell/bitmapbutton.h"
+#include "rewardscene.h"
 #include "rewardseeds.h"
 #include "settings/profile.h"
 #include "shell/soundplayer.h"
 
 namespace {
-
-void setClock(std::int64_t seconds) {
-    Clock::SetSource([seconds] { return seconds; });
-}
 
 void writePicture(const QString& fileName, QSize size, QColor colour) {
     QImage image(size, QImage::Format_RGB32);
@@ -41,15 +38,10 @@ QRgb codeFor(int x, int y) {
 
 } // namespace
 
-class TestPictureRewardDlg : public QObject {
+class TestPictureRewardDlg : public QObject, private RewardScene {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<CProfile> m_profile;
-    QString m_oldCurrent;
-    QStringList m_sounds;
-
     CBitmapButton* okButton(QWidget* dialog) { return dialog->findChild<CBitmapButton*>("okButton"); }
 
     QColor centreColour(CPictureRewardDlg& dialog) {
@@ -65,22 +57,8 @@ private:
     }
 
 private Q_SLOTS:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_oldCurrent = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir->path()));
-        m_profile = std::make_unique<CProfile>(m_dir->filePath("ollo.INI"));
-        m_sounds.clear();
-        SetSoundObserver([this](const QString& name) { m_sounds << name; });
-        setClock(1000);
-    }
-    void cleanup() {
-        SetSoundObserver({});
-        Clock::SetSource({});
-        QDir::setCurrent(m_oldCurrent);
-        m_profile.reset();
-        m_dir.reset();
-    }
+    void init() { enterScene(); }
+    void cleanup() { leaveScene(); }
 
     void layout() {
         QWidget frame;
