@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """Writes the SVG sources of the push-button faces beside this script.
 
-Every button exists twice: the up face (plate raised: light top and left
-edges, dark bottom and right edges) and the down face (plate sunken, a shade
-darker, and everything on it moved one pixel right and down). Both faces are
-written from one description, so the pair always matches. The owl is the
+Every button exists three times: the up face (plate raised: light top and left
+edges, dark bottom and right edges), the down face (plate sunken, a shade
+darker, and everything on it moved one pixel right and down) and the focus
+face (the up face with a dark blue frame and a yellow line inside it, shown
+while the button has the keyboard focus, so that a child who works with the
+keys sees at once which button Enter or Space will press). All faces are
+written from one description, so they always match. The owl is the
 program's mascot; the clown belongs to the small two-choice dialogs.
 
 Run it after changing a face, then render-art.sh.
@@ -57,6 +60,13 @@ CLOWN = """
 
 FONT = "Liberation Sans"
 
+# The focus frame: dark blue, strong against the grey plate and against the
+# yellow line inside it. The blue is deep enough that no edge pixel of the
+# clown (its blue eyes against black) comes out nearer to it than to the
+# colours it takes on the up face.
+FOCUS_FRAME = "#0010b0"
+FOCUS_GLOW = "#ffd21a"
+
 
 def plate(w, h, down):
     """The grey plate and its two-pixel bevel, as (face, bevel).
@@ -82,6 +92,28 @@ def plate(w, h, down):
     return fill, bevel
 
 
+def frame(w, h, inset, width, colour):
+    """A frame `width` pixels wide, `inset` pixels inside the face's edge.
+
+    Its outermost corner pixels are left out, which rounds the corners a
+    little at the native size."""
+    right, bottom = w - inset, h - inset
+    return "".join(f"""
+    <rect x="{x}" y="{y}" width="{rw}" height="{rh}" fill="{colour}"/>""" for x, y, rw, rh in (
+        (inset + 1, inset, right - inset - 2, width),
+        (inset + 1, bottom - width, right - inset - 2, width),
+        (inset, inset + 1, width, bottom - inset - 2),
+        (right - width, inset + 1, width, bottom - inset - 2),
+    ))
+
+
+def focus_ring(w, h):
+    """The focus face's mark: right inside the bevel a frame of two dark blue
+    pixels with one yellow pixel inside it. It lies under the picture, so the
+    owl and the clown stand in front of it and the word stays whole."""
+    return frame(w, h, 2, 2, FOCUS_FRAME) + frame(w, h, 4, 1, FOCUS_GLOW)
+
+
 def lettering(text, x, baseline, size, colour, spacing=0.0):
     # A thin stroke in the letters' own colour with round joins makes the
     # bold letters a little fatter and softens their corners.
@@ -97,24 +129,31 @@ def mix(a, b, t):
     return "#" + "".join(f"{round(x + (y - x) * t):02x}" for x, y in zip(ca, cb))
 
 
-def clown_palette(text_colour, down):
-    """The 16 colours of a clown face: plate, lettering with two edge shades, clown."""
+def clown_palette(text_colour, down, focus=False):
+    """The 16 colours of a clown face: plate, lettering with two edge shades, clown.
+
+    At this size no pixel of the clown comes out pink, so the focus face
+    gives that place to the focus frame's blue (its yellow is the clown's)."""
     plate_face = "#c2c2c2" if down else "#cccccc"
     return " ".join([
         "#ffffff", "#e6e6e6", plate_face, "#a4a4a4", "#7a7a7a", "#1e1e1e",
         text_colour, mix(text_colour, plate_face, 0.4), mix(text_colour, plate_face, 0.75),
-        "#e01e25", "#ff7a12", "#22a045", "#ffd21a", "#2a63d8", "#f39a8a", "#5a5a5a",
+        "#e01e25", "#ff7a12", "#22a045", "#ffd21a", "#2a63d8",
+        FOCUS_FRAME if focus else "#f39a8a", "#5a5a5a",
     ])
 
 
-def face(w, h, content, down, palette=None):
+def face(w, h, content, down, palette=None, focus=False):
     shift = ' transform="translate(1,1)"' if down else ""
     fixed = f' data-palette="{palette}"' if palette else ""
     fill, bevel = plate(w, h, down)
+    ring = f"""
+  <g shape-rendering="crispEdges">{focus_ring(w, h)}
+  </g>""" if focus else ""
     return f"""<?xml version="1.0" encoding="UTF-8"?>
 <svg xmlns="http://www.w3.org/2000/svg" width="{w}" height="{h}" viewBox="0 0 {w} {h}"{fixed}>
   <!-- written by make-buttons.py -->
-  <g shape-rendering="crispEdges">{fill}</g>
+  <g shape-rendering="crispEdges">{fill}</g>{ring}
   <g{shift}>
 {content}
   </g>
@@ -123,6 +162,9 @@ def face(w, h, content, down, palette=None):
 </svg>
 """
 
+
+# The faces of a button: file suffix, plate sunken, focus frame.
+FACES = (("U", False, False), ("D", True, False), ("F", False, True))
 
 # name stem: (text, font size, colour, letter spacing)
 OWL_BUTTONS = {
@@ -146,16 +188,18 @@ def main():
         # Letters centred in the left part, the owl at the right.
         content = (lettering(text, 27.5, 22 + size * 0.36, size, colour, spacing)
                    + f'\n<g transform="translate(52.5,3) scale(0.49)">{OWL}</g>')
-        for suffix, down in (("U", False), ("D", True)):
-            (HERE / f"{stem}{suffix}.svg").write_text(face(w, h, content, down), encoding="utf-8")
+        for suffix, down, focus in FACES:
+            (HERE / f"{stem}{suffix}.svg").write_text(
+                face(w, h, content, down, focus=focus), encoding="utf-8")
     w = 87
     for stem, (text, size, colour, spacing) in CLOWN_BUTTONS.items():
         # The clown at the left, the word in the right part.
         content = (f'<g transform="translate(3,6) scale(0.43)">{CLOWN}</g>\n'
                    + lettering(text, 56, 22 + size * 0.36, size, colour, spacing))
-        for suffix, down in (("U", False), ("D", True)):
+        for suffix, down, focus in FACES:
             (HERE / f"{stem}{suffix}.svg").write_text(
-                face(w, h, content, down, clown_palette(colour, down)), encoding="utf-8")
+                face(w, h, content, down, clown_palette(colour, down, focus), focus),
+                encoding="utf-8")
 
 
 if __name__ == "__main__":
