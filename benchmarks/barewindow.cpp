@@ -6,8 +6,6 @@
 #include <QPainter>
 #include <QStatusBar>
 
-#include "shell/firstpaintprobe.h"
-
 namespace {
 
 class GreyArea : public QWidget {
@@ -21,8 +19,6 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), QColor(128, 128, 128));
-        painter.end();
-        ReportFirstPaint(this);
     }
 };
 

@@ -5,9 +5,11 @@
 #include <QMainWindow>
 
 #include "barewindow.h"
+#include "shell/firstpaintprobe.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    FirstPaintProbe::InstallIfWanted();
     const auto window = MakeBareWindow();
     window->showMaximized();
     return QApplication::exec();

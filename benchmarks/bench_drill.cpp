@@ -18,10 +18,10 @@
 #include <cstdlib>
 #include <vector>
 
+#include "base/profile.h"
 #include "benchsupport.h"
 #include "drill/drilldialog.h"
-#include "settings/profile.h"
-#include "shell/commandids.h"
+#include "kit/commandids.h"
 #include "shell/mainframe.h"
 #include "shell/trainerapp.h"
 

@@ -22,13 +22,13 @@
 #include <functional>
 #include <vector>
 
+#include "base/profile.h"
 #include "benchsupport.h"
 #include "drill/drilldialog.h"
 #include "drill/seriescatalogue.h"
+#include "drill/wronganswerdlg.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewards/picturerewarddlg.h"
-#include "rewards/wronganswerdlg.h"
-#include "settings/profile.h"
 #include "shell/mainframe.h"
 #include "shell/trainerapp.h"
 

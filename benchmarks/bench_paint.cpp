@@ -16,10 +16,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/profile.h"
 #include "benchsupport.h"
 #include "pictures/picturefile.h"
 #include "rewards/picturerewarddlg.h"
-#include "settings/profile.h"
 #include "shell/backdrop.h"
 #include "shell/commandtable.h"
 #include "shell/mainframe.h"

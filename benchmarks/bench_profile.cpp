@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "settings/profile.h"
+#include "base/profile.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "settings/cp1252.h"
-#include "settings/profile.h"
+#include "base/cp1252.h"
+#include "base/profile.h"
 
 namespace {
 

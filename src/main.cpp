@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "shell/commandline.h"
+#include "shell/firstpaintprobe.h"
 #include "shell/trainerapp.h"
 
 int main(int argc, char* argv[]) {
@@ -20,6 +21,7 @@ int main(int argc, char* argv[]) {
 
     CTrainerApp::CatchTerminationSignals();
     QApplication application(argc, argv);
+    FirstPaintProbe::InstallIfWanted();
     CTrainerApp app(QCoreApplication::applicationFilePath());
     if (!app.InitInstance())
         return 1;

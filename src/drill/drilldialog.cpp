@@ -12,24 +12,21 @@
 #include <optional>
 #include <utility>
 
+#include "base/profile.h"
+#include "base/settingskeys.h"
+#include "base/textstyle.h"
 #include "drill/limitdialog.h"
+#include "drill/praisepick.h"
 #include "drill/seriescatalogue.h"
+#include "drill/wronganswerdlg.h"
+#include "kit/commandids.h"
+#include "kit/helpcontexts.h"
+#include "kit/showhelp.h"
 #include "pictures/picturefile.h"
-#include "rewards/praisepick.h"
-#include "rewards/wronganswerdlg.h"
-#include "settings/profile.h"
-#include "settings/textstyle.h"
-#include "shell/commandids.h"
-#include "shell/helpcontexts.h"
-#include "shell/showhelp.h"
-#include "shell/soundplayer.h"
 #include "ui_drilldialog.h"
 
 namespace {
 
-const QString kParameter = QStringLiteral("Parameter");
-const QString kBigFont = QStringLiteral("BigFont");
-const QString kSmallFont = QStringLiteral("SmallFont");
 const QColor kBackground(0, 0, 255);
 constexpr int kDefaultFontHeight = 35;
 
@@ -124,16 +121,16 @@ CDrillDialog::CDrillDialog(CProfile& profile, int commandId, QWidget* parent)
     for (CBitmapButton* button : {m_ui->okButton, m_ui->cancelButton, m_ui->helpButton})
         button->AttachByCaption();
 
-    const QFont big = readFont(m_profile, kBigFont);
+    const QFont big = readFont(m_profile, Section::BigFont);
     m_ui->task->setFont(big);
-    m_ui->message->setFont(readFont(m_profile, kSmallFont));
+    m_ui->message->setFont(readFont(m_profile, Section::SmallFont));
     m_ui->answer->setFont(big);
     applyColours();
     m_ui->answer->setFocus();
 
-    m_praiseCount = m_profile.GetInt(QStringLiteral("Lobe"), QStringLiteral("Anzahl"), 0);
-    m_taskCount = m_profile.GetInt(kParameter, QStringLiteral("Aufgaben"), 0);
-    m_soundOn = m_profile.GetInt(kParameter, QStringLiteral("Sound"), 0) != 0;
+    m_praiseCount = m_profile.GetInt(Section::Praise, Key::Count, 0);
+    m_taskCount = m_profile.GetInt(Section::Parameter, Key::TaskCount, 0);
+    m_soundOn = m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0;
     m_ui->answer->clear();
     m_ui->task->clear();
     m_ui->message->clear();
@@ -181,7 +178,7 @@ void CDrillDialog::closeEvent(QCloseEvent* event) {
 }
 
 void CDrillDialog::writeCompletionFlag() {
-    m_profile.WriteInt(kParameter, QStringLiteral("Lobe"), m_state.CompletionFlag());
+    m_profile.WriteInt(Section::Parameter, Key::Completed, m_state.CompletionFlag());
 }
 
 void CDrillDialog::onOk() {
@@ -196,16 +193,15 @@ void CDrillDialog::onOk() {
         return;
     }
     if (m_wrongAnswerChoice(this) == CWrongAnswerDlg::TryAgain) {
-        m_state.Retry();
         m_ui->answer->clear();
         m_ui->answer->setFocus();
         if (m_soundOn)
-            PlaySound(QStringLiteral("gemein.wav"));
+            PlaySoundFor(this, QStringLiteral("gemein.wav"));
     } else {
         m_state.Solve();
         m_ui->answer->setText(m_state.answerText());
         if (m_soundOn)
-            PlaySound(QStringLiteral("drum.wav"));
+            PlaySoundFor(this, QStringLiteral("drum.wav"));
         showNextFaces(true);
     }
 }
@@ -230,13 +226,14 @@ void CDrillDialog::showNextFaces(bool next) {
 }
 
 void CDrillDialog::onHelp() {
-    ShowHelp(Help::forCommand(m_commandId));
+    ShowHelp(this, Help::forCommand(m_commandId));
 }
 
 void CDrillDialog::applyColours() {
-    const QColor big = readColour(m_profile, kBigFont);
+    const QColor big = readColour(m_profile, Section::BigFont);
     setColours(m_ui->task, QPalette::Window, QPalette::WindowText, big);
-    setColours(m_ui->message, QPalette::Window, QPalette::WindowText, readColour(m_profile, kSmallFont));
+    setColours(m_ui->message, QPalette::Window, QPalette::WindowText,
+               readColour(m_profile, Section::SmallFont));
     setColours(m_ui->answer, QPalette::Base, QPalette::Text, big);
 }
 

@@ -1,13 +1,12 @@
 #include "drill/drilllauncher.h"
 
 #include "drill/drilldialog.h"
-#include "rewards/showreward.h"
 
-void StartDrill(int commandId, CProfile& profile, QWidget* owner) {
+void StartDrill(int commandId, CProfile& profile, QWidget* owner, const AfterDrill& afterDrill) {
     { // the dialog is gone before anything that follows the drill
         CDrillDialog dialog(profile, commandId, owner);
         dialog.exec();
     }
-    // However the drill ended: the dialog's Lobe flag decides.
-    ShowReward(profile, owner);
+    if (afterDrill)
+        afterDrill(profile, owner);
 }

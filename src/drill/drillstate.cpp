@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "base/textnumber.h"
 #include "drill/seriescatalogue.h"
-#include "settings/textnumber.h"
 
 CDrillState::CDrillState(LimitPrompt prompt)
     : m_prompt(std::move(prompt)) {

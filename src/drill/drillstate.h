@@ -29,7 +29,6 @@ public:
     bool NextTask();
     // Byte-exact comparison with the answer text: no trimming, no numbers.
     Verdict Submit(const QString& text);
-    void Retry() {}
     void Solve();
     // Only while answered.
     Step Advance();

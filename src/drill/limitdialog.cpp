@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "shell/commandids.h"
+#include "kit/commandids.h"
 #include "ui_limitdialog.h"
 
 CLimitDialog::CLimitDialog(QString& value, QWidget* parent)

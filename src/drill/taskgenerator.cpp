@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "drill/randomsource.h"
+#include "base/randomsource.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 
-#include "settings/cp1252.h"
+#include "base/cp1252.h"
 
 namespace {
 

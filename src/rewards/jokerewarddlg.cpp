@@ -4,12 +4,13 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "base/profile.h"
+#include "base/settingskeys.h"
+#include "kit/showhelp.h"
 #include "pictures/picturefile.h"
 #include "rewards/jokefile.h"
 #include "rewards/rewardchoice.h"
 #include "rewards/rewardplacement.h"
-#include "settings/profile.h"
-#include "shell/soundplayer.h"
 #include "ui_jokerewarddlg.h"
 
 namespace {
@@ -36,8 +37,8 @@ CJokeRewardDlg::CJokeRewardDlg(CProfile& profile, QWidget* parent)
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     m_ui->okButton->setFocus();
 
-    const QString section = QStringLiteral("Parameter");
-    m_jokeCount = m_profile.GetInt(section, QStringLiteral("Witze"), 0);
+    const QString section = Section::Parameter;
+    m_jokeCount = m_profile.GetInt(section, Key::JokeCount, 0);
     const int jokeNumber = PickJokeNumber(m_jokeCount);
     if (jokeNumber == 0)
         return;
@@ -45,8 +46,8 @@ CJokeRewardDlg::CJokeRewardDlg(CProfile& profile, QWidget* parent)
     if (!lines)
         return;
     m_lines = std::move(*lines);
-    if (m_profile.GetInt(section, QStringLiteral("Sound"), 0) != 0)
-        PlaySound(QStringLiteral("lachen.wav"));
+    if (m_profile.GetInt(section, Key::Sound, 0) != 0)
+        PlaySoundFor(this, QStringLiteral("lachen.wav"));
 }
 
 CJokeRewardDlg::~CJokeRewardDlg() = default;

@@ -3,11 +3,12 @@
 #include <QPainter>
 #include <QTimer>
 
+#include "base/profile.h"
+#include "base/settingskeys.h"
+#include "kit/showhelp.h"
 #include "pictures/picturefile.h"
 #include "rewards/rewardchoice.h"
 #include "rewards/rewardplacement.h"
-#include "settings/profile.h"
-#include "shell/soundplayer.h"
 #include "ui_picturerewarddlg.h"
 
 CPictureRewardDlg::CPictureRewardDlg(CProfile& profile, QWidget* parent)
@@ -22,8 +23,8 @@ CPictureRewardDlg::CPictureRewardDlg(CProfile& profile, QWidget* parent)
     m_ui->okButton->move((600 - m_ui->okButton->width()) / 2, kButtonRowY);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    if (m_profile.GetInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0) != 0)
-        PlaySound(QStringLiteral("applaus.wav"));
+    if (m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0)
+        PlaySoundFor(this, QStringLiteral("applaus.wav"));
     m_ui->okButton->setFocus();
 }
 
@@ -37,8 +38,8 @@ void CPictureRewardDlg::showEvent(QShowEvent* event) {
 }
 
 void CPictureRewardDlg::paintEvent(QPaintEvent* /*event*/) {
-    const QString section = QStringLiteral("Bilder");
-    const int count = m_profile.GetInt(section, QStringLiteral("Anzahl"), 0);
+    const QString section = Section::Pictures;
+    const int count = m_profile.GetInt(section, Key::Count, 0);
     if (count == 0)
         return;
     const int k = PickPictureNumber(count);

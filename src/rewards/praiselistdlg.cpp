@@ -4,17 +4,15 @@
 #include <QListWidget>
 #include <QValidator>
 
-#include "settings/cp1252.h"
-#include "settings/profile.h"
-#include "shell/commandids.h"
-#include "shell/helpcontexts.h"
-#include "shell/showhelp.h"
+#include "base/cp1252.h"
+#include "base/profile.h"
+#include "base/settingskeys.h"
+#include "kit/commandids.h"
+#include "kit/helpcontexts.h"
+#include "kit/showhelp.h"
 #include "ui_praiselistdlg.h"
 
 namespace {
-
-const QString kSection = QStringLiteral("Lobe");
-const QString kCount = QStringLiteral("Anzahl");
 
 QString phraseKey(int number) {
     return QStringLiteral("Lob%1").arg(number);
@@ -41,9 +39,9 @@ CPraiseListDlg::CPraiseListDlg(CProfile& profile, QWidget* parent)
     m_ui->phraseEdit->setMaxLength(34);
     m_ui->phraseEdit->setValidator(new Cp1252Validator(m_ui->phraseEdit));
 
-    const int count = m_profile.GetInt(kSection, kCount, 0);
+    const int count = m_profile.GetInt(Section::Praise, Key::Count, 0);
     for (int i = 1; i <= count; ++i)
-        insertSorted(m_profile.GetText(kSection, phraseKey(i)));
+        insertSorted(m_profile.GetText(Section::Praise, phraseKey(i)));
 
     connect(m_ui->okButton, &QPushButton::clicked, this, &CPraiseListDlg::accept);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CPraiseListDlg::reject);
@@ -88,14 +86,14 @@ void CPraiseListDlg::onDelete() {
 }
 
 void CPraiseListDlg::onHelp() {
-    ShowHelp(Help::forTemplate(Help::PraiseEditorTemplate));
+    ShowHelp(this, Help::forTemplate(Help::PraiseEditorTemplate));
 }
 
 void CPraiseListDlg::accept() {
     const int count = m_ui->list->count();
     for (int i = 0; i < count; ++i)
-        m_profile.WriteText(kSection, phraseKey(i + 1), m_ui->list->item(i)->text());
-    m_profile.WriteInt(kSection, kCount, count);
+        m_profile.WriteText(Section::Praise, phraseKey(i + 1), m_ui->list->item(i)->text());
+    m_profile.WriteInt(Section::Praise, Key::Count, count);
     done(Cmd::IdOk);
 }
 

@@ -1,6 +1,6 @@
 #include "rewards/rewardchoice.h"
 
-#include "drill/randomsource.h"
+#include "base/randomsource.h"
 
 RewardStep ChooseReward(int flag, int rewardType) {
     if (flag == 0)

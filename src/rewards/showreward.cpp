@@ -1,10 +1,9 @@
 #include "rewards/showreward.h"
 
-#include <utility>
-
+#include "base/profile.h"
+#include "base/settingskeys.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewards/picturerewarddlg.h"
-#include "settings/profile.h"
 
 namespace {
 
@@ -18,29 +17,20 @@ void runRewardDialog(RewardKind reward, CProfile& profile, QWidget* owner) {
     }
 }
 
-RewardRunner& runner() {
-    static RewardRunner instance;
-    return instance;
-}
-
 } // namespace
 
-void SetRewardRunner(RewardRunner r) {
-    runner() = std::move(r);
-}
-
-void ShowReward(CProfile& profile, QWidget* owner) {
-    const QString section = QStringLiteral("Parameter");
-    const int flag = profile.GetInt(section, QStringLiteral("Lobe"), 0);
+void ShowReward(CProfile& profile, QWidget* owner, const RewardRunner& runner) {
+    const QString section = Section::Parameter;
+    const int flag = profile.GetInt(section, Key::Completed, 0);
     if (flag == 0)
         return;
-    const RewardStep step = ChooseReward(flag, profile.GetInt(section, QStringLiteral("Belohnungsart"), 3));
+    const RewardStep step = ChooseReward(flag, profile.GetInt(section, Key::RewardType, 3));
     if (step.reward != RewardKind::None) {
-        if (runner())
-            runner()(step.reward, profile, owner);
+        if (runner)
+            runner(step.reward, profile, owner);
         else
             runRewardDialog(step.reward, profile, owner);
     }
     if (step.resetFlag)
-        profile.WriteInt(section, QStringLiteral("Lobe"), 0);
+        profile.WriteInt(section, Key::Completed, 0);
 }

@@ -14,7 +14,7 @@
 #include <array>
 #include <utility>
 
-#include "settings/profile.h"
+#include "base/profile.h"
 #include "ui_fontchooser.h"
 
 namespace {
@@ -97,11 +97,6 @@ public:
     }
 };
 
-FontChooserAnswer& answerSlot() {
-    static FontChooserAnswer answer;
-    return answer;
-}
-
 } // namespace
 
 CFontChooser::CFontChooser(const TextStyle& start, int smallestSize, int largestSize, QWidget* parent)
@@ -166,14 +161,6 @@ bool CFontChooser::SelectFamily(const QString& family) {
         }
     }
     return false;
-}
-
-bool CFontChooser::SelectSize(int size) {
-    const QList<QListWidgetItem*> found = m_ui->sizeList->findItems(QString::number(size), Qt::MatchExactly);
-    if (found.isEmpty())
-        return false;
-    m_ui->sizeList->setCurrentItem(found.front());
-    return true;
 }
 
 void CFontChooser::SelectStyle(bool bold, bool italic) {
@@ -276,15 +263,11 @@ void CFontChooser::updateSample() {
     m_ui->sample->setPalette(palette);
 }
 
-void SetFontChooserAnswer(FontChooserAnswer answer) {
-    answerSlot() = std::move(answer);
-}
-
 bool ChooseTextStyle(CProfile& profile, const QString& section, int defaultHeight, int largestSize,
-                     QWidget* parent) {
+                     QWidget* parent, const FontChooserAnswer& answer) {
     const TextStyle start = ReadTextStyle(profile, section, defaultHeight);
     CFontChooser chooser(start, defaultHeight, largestSize, parent);
-    const int result = answerSlot() ? answerSlot()(chooser) : chooser.exec();
+    const int result = answer ? answer(chooser) : chooser.exec();
     if (result != QDialog::Accepted)
         return false;
     WriteTextStyle(profile, section, chooser.Chosen(), chooser.SizeChosen());

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "settings/textstyle.h"
+#include "base/textstyle.h"
 
 class CProfile;
 namespace Ui {
@@ -31,7 +31,6 @@ public:
     bool SizeChosen() const;
 
     bool SelectFamily(const QString& family);
-    bool SelectSize(int size);
     void SelectStyle(bool bold, bool italic);
     // A colour outside the standard sixteen becomes the custom entry.
     void SelectColour(const QColor& colour);
@@ -51,12 +50,9 @@ private:
 // "Großer Zeichensatz" and "Kleiner Zeichensatz": runs the font chooser on the
 // style kept in the section and, on OK, writes the choice back to it (without
 // a size selected the stored "FontHeight" is left as it is). Cancel writes
-// nothing. True when the user confirmed.
-bool ChooseTextStyle(CProfile& profile, const QString& section, int defaultHeight, int largestSize,
-                     QWidget* parent);
-
-// Tests answer the chooser here instead of running it modally: the function
-// gets the open dialog and returns QDialog::Accepted or QDialog::Rejected. An
-// empty function restores the modal run.
+// nothing. True when the user confirmed. Tests answer the chooser through
+// answer instead of running it modally: it gets the open dialog and returns
+// QDialog::Accepted or QDialog::Rejected.
 using FontChooserAnswer = std::function<int(CFontChooser& chooser)>;
-void SetFontChooserAnswer(FontChooserAnswer answer);
+bool ChooseTextStyle(CProfile& profile, const QString& section, int defaultHeight, int largestSize,
+                     QWidget* parent, const FontChooserAnswer& answer = {});

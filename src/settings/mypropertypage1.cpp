@@ -4,8 +4,9 @@
 
 #include <array>
 
-#include "settings/profile.h"
-#include "shell/helpcontexts.h"
+#include "base/profile.h"
+#include "base/settingskeys.h"
+#include "kit/helpcontexts.h"
 #include "ui_mypropertypage1.h"
 
 namespace {
@@ -26,8 +27,7 @@ CMyPropertyPage1::~CMyPropertyPage1() = default;
 void CMyPropertyPage1::Load() {
     const std::array<QRadioButton*, 4> buttons = {m_ui->radio1000, m_ui->radio1001, m_ui->radio1002,
                                                   m_ui->radio1003};
-    const int value =
-        m_profile.GetInt(QStringLiteral("Parameter"), QStringLiteral("Belohnungsart"), kNoReward);
+    const int value = m_profile.GetInt(Section::Parameter, Key::RewardType, kNoReward);
     if (value >= 0 && value < int(buttons.size())) {
         buttons[std::size_t(value)]->setChecked(true);
         return;
@@ -45,7 +45,7 @@ void CMyPropertyPage1::Store() {
                                                   m_ui->radio1003};
     for (std::size_t i = 0; i < buttons.size(); ++i)
         if (buttons[i]->isChecked())
-            m_profile.WriteInt(QStringLiteral("Parameter"), QStringLiteral("Belohnungsart"), int(i));
+            m_profile.WriteInt(Section::Parameter, Key::RewardType, int(i));
 }
 
 int CMyPropertyPage1::HelpContext() {

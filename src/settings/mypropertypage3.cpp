@@ -1,7 +1,8 @@
 #include "settings/mypropertypage3.h"
 
-#include "settings/profile.h"
-#include "shell/helpcontexts.h"
+#include "base/profile.h"
+#include "base/settingskeys.h"
+#include "kit/helpcontexts.h"
 #include "ui_mypropertypage3.h"
 
 CMyPropertyPage3::CMyPropertyPage3(CProfile& profile, QWidget* parent)
@@ -14,13 +15,13 @@ CMyPropertyPage3::CMyPropertyPage3(CProfile& profile, QWidget* parent)
 CMyPropertyPage3::~CMyPropertyPage3() = default;
 
 void CMyPropertyPage3::Load() {
-    m_ui->edit1005->setText(m_profile.GetText(QStringLiteral("Parameter"), QStringLiteral("Aufgaben")));
-    m_ui->edit1006->setText(m_profile.GetText(QStringLiteral("Parameter"), QStringLiteral("Witze")));
+    m_ui->edit1005->setText(m_profile.GetText(Section::Parameter, Key::TaskCount));
+    m_ui->edit1006->setText(m_profile.GetText(Section::Parameter, Key::JokeCount));
 }
 
 void CMyPropertyPage3::Store() {
-    m_profile.WriteText(QStringLiteral("Parameter"), QStringLiteral("Aufgaben"), m_ui->edit1005->text());
-    m_profile.WriteText(QStringLiteral("Parameter"), QStringLiteral("Witze"), m_ui->edit1006->text());
+    m_profile.WriteText(Section::Parameter, Key::TaskCount, m_ui->edit1005->text());
+    m_profile.WriteText(Section::Parameter, Key::JokeCount, m_ui->edit1006->text());
 }
 
 int CMyPropertyPage3::HelpContext() {

@@ -3,8 +3,9 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "settings/profile.h"
-#include "shell/helpcontexts.h"
+#include "base/profile.h"
+#include "base/settingskeys.h"
+#include "kit/helpcontexts.h"
 #include "ui_mypropertypage4.h"
 
 namespace {
@@ -31,11 +32,11 @@ CMyPropertyPage4::CMyPropertyPage4(CProfile& profile, QWidget* parent)
 CMyPropertyPage4::~CMyPropertyPage4() = default;
 
 void CMyPropertyPage4::Load() {
-    m_listCount = m_profile.GetInt(QStringLiteral("Bilder"), QStringLiteral("AnzahlHinter"), 0);
-    m_ui->label1023->setText(m_profile.GetText(QStringLiteral("Parameter"), QStringLiteral("Hintergrundbild"),
-                                               QStringLiteral("maus.bmp")));
+    m_listCount = m_profile.GetInt(Section::Pictures, Key::BackdropCount, 0);
+    m_ui->label1023->setText(
+        m_profile.GetText(Section::Parameter, Key::Backdrop, QStringLiteral("maus.bmp")));
     for (int i = 1; i <= m_listCount; ++i) {
-        const QString name = m_profile.GetText(QStringLiteral("Bilder"), QStringLiteral("Bild%1").arg(i));
+        const QString name = m_profile.GetText(Section::Pictures, QStringLiteral("Bild%1").arg(i));
         m_ui->list1011->insertItem(sortedRow(*m_ui->list1011, name), name);
     }
 }
@@ -48,8 +49,8 @@ void CMyPropertyPage4::onSet() {
 
 void CMyPropertyPage4::Store() {
     m_name = m_ui->label1023->text();
-    m_profile.WriteText(QStringLiteral("Parameter"), QStringLiteral("Hintergrundbild"), m_name);
-    m_profile.WriteInt(QStringLiteral("Parameter"), QStringLiteral("Changed"), 1);
+    m_profile.WriteText(Section::Parameter, Key::Backdrop, m_name);
+    m_profile.WriteInt(Section::Parameter, Key::BackdropChanged, 1);
 }
 
 int CMyPropertyPage4::HelpContext() {

@@ -7,11 +7,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "base/profile.h"
+#include "base/settingskeys.h"
+#include "kit/showhelp.h"
 #include "settings/mypropertypage1.h"
 #include "settings/mypropertypage3.h"
 #include "settings/mypropertypage4.h"
-#include "settings/profile.h"
-#include "shell/showhelp.h"
 
 COptionsSheet::COptionsSheet(CProfile& profile, QWidget* parent)
     : QDialog(parent)
@@ -75,10 +76,10 @@ int COptionsSheet::Run(CProfile& profile, QWidget* parent, const std::function<v
         COptionsSheet sheet(profile, parent);
         result = sheet.exec();
     }
-    if (profile.GetInt(QStringLiteral("Parameter"), QStringLiteral("Changed"), 0) != 0) {
+    if (profile.GetInt(Section::Parameter, Key::BackdropChanged, 0) != 0) {
         if (repaintMainWindow)
             repaintMainWindow();
-        profile.WriteInt(QStringLiteral("Parameter"), QStringLiteral("Changed"), 0);
+        profile.WriteInt(Section::Parameter, Key::BackdropChanged, 0);
     }
     return result;
 }
@@ -115,5 +116,5 @@ void COptionsSheet::onHelp() {
     const int context = index == 0   ? CMyPropertyPage1::HelpContext()
                         : index == 1 ? CMyPropertyPage3::HelpContext()
                                      : CMyPropertyPage4::HelpContext();
-    ShowHelp(context);
+    ShowHelp(this, context);
 }

@@ -3,9 +3,9 @@
 #include <QColor>
 #include <QPainter>
 
+#include "base/profile.h"
+#include "base/settingskeys.h"
 #include "pictures/picturefile.h"
-#include "settings/profile.h"
-#include "shell/firstpaintprobe.h"
 
 Backdrop::Backdrop(CProfile& profile, QWidget* parent)
     : QWidget(parent)
@@ -15,8 +15,7 @@ Backdrop::Backdrop(CProfile& profile, QWidget* parent)
 }
 
 void Backdrop::paintEvent(QPaintEvent*) {
-    const QString name = m_profile.GetText(QStringLiteral("Parameter"), QStringLiteral("Hintergrundbild"),
-                                           QStringLiteral("maus.bmp"));
+    const QString name = m_profile.GetText(Section::Parameter, Key::Backdrop, QStringLiteral("maus.bmp"));
     const PictureHandle picture = name.isEmpty() ? PictureHandle() : ReadBmpOrGif(name);
 
     QPainter painter(this);
@@ -28,6 +27,4 @@ void Backdrop::paintEvent(QPaintEvent*) {
         const int y = (height() - GetDIBHeight(picture)) / 2;
         DrawDIB(painter, picture, x, y);
     }
-    painter.end();
-    ReportFirstPaint(this);
 }

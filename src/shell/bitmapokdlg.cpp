@@ -1,6 +1,6 @@
 #include "shell/bitmapokdlg.h"
 
-#include "shell/bitmapbutton.h"
+#include "kit/bitmapbutton.h"
 
 #include "ui_bitmapokdlg160.h"
 

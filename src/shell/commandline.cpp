@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "base/version.h"
+
 namespace {
 
 // Options QGuiApplication and QApplication take for themselves.
@@ -47,7 +49,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
             return {CommandLine::Action::Help, usage(program), 0};
         if (argument == QLatin1String("--version") || argument == QLatin1String("-v"))
-            return {CommandLine::Action::Version, QStringLiteral("Ollo 1.1\n"), 0};
+            return {CommandLine::Action::Version, QStringLiteral("Ollo " OLLO_VERSION "\n"), 0};
 
         // Qt reads its options with one dash or two, their values after a
         // blank or an equals sign.

@@ -20,21 +20,6 @@
 
 #include "shell/helpbrowser.h"
 
-namespace {
-
-struct HelpDesk {
-    QString helpFile;
-    QPointer<QWidget> owner;
-    QPointer<HelpWindow> current;
-};
-
-HelpDesk& desk() {
-    static HelpDesk d;
-    return d;
-}
-
-} // namespace
-
 HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     : QWidget(parent, Qt::Window)
     , m_collectionDir(std::make_unique<QTemporaryDir>()) {
@@ -161,49 +146,4 @@ void HelpWindow::markInContents(const QUrl& url) {
     const QModelIndex entry = contents->indexOf(url);
     if (entry.isValid())
         contents->setCurrentIndex(entry);
-}
-
-void HelpWindow::SetHelpFile(const QString& path) {
-    desk().helpFile = path;
-}
-
-QString HelpWindow::HelpFile() {
-    return desk().helpFile;
-}
-
-void HelpWindow::SetOwner(QWidget* owner) {
-    desk().owner = owner;
-}
-
-HelpWindow* HelpWindow::Current() {
-    return desk().current;
-}
-
-bool HelpWindow::Open(int data, HelpCommand command) {
-    // A window that is not the running modal dialog's child could not be used
-    // until the dialog closes.
-    QWidget* owner = QApplication::activeModalWidget();
-    if (owner == nullptr)
-        owner = desk().owner;
-
-    HelpWindow* window = desk().current;
-    if (window != nullptr && window->parentWidget() != owner) {
-        window->close();
-        window = nullptr;
-    }
-    const bool created = window == nullptr;
-    if (created)
-        window = new HelpWindow(desk().helpFile, owner);
-
-    const bool shown = command == HelpCommand::Finder ? window->showContents() : window->showContext(data);
-    if (!shown) {
-        if (created)
-            window->close();
-        return false;
-    }
-    desk().current = window;
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return true;
 }

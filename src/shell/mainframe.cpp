@@ -11,12 +11,14 @@
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
-#include "settings/profile.h"
+#include "base/profile.h"
+#include "base/version.h"
+#include "kit/commandids.h"
+#include "kit/helpcontexts.h"
+#include "kit/showhelp.h"
+#include "kit/soundplayer.h"
 #include "shell/backdrop.h"
-#include "shell/commandids.h"
-#include "shell/helpcontexts.h"
 #include "shell/menutable.h"
-#include "shell/showhelp.h"
 #include "shell/statusline.h"
 
 namespace {
@@ -32,12 +34,14 @@ QIcon programIcon() {
 
 } // namespace
 
-CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, QWidget* parent)
+CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const QString& helpFile,
+                       QWidget* parent)
     : QMainWindow(parent)
     , m_profile(profile)
-    , m_appCommands(appCommands) {
+    , m_appCommands(appCommands)
+    , m_helpDesk(helpFile, this) {
     setObjectName(QStringLiteral("mainFrame"));
-    setWindowTitle(QString::fromUtf8("Ollo für Windows 95 V1.1"));
+    setWindowTitle(QString::fromUtf8("Ollo für Windows 95 V" OLLO_VERSION));
 
     m_backdrop = new Backdrop(m_profile);
     setCentralWidget(m_backdrop);
@@ -58,10 +62,34 @@ CMainFrame::~CMainFrame() {
     leaveContextHelp();
 }
 
+bool CMainFrame::showHelp(int data, HelpCommand command) {
+    if (m_helpHandler)
+        return m_helpHandler(data, command);
+    if (m_helpDesk.open(data, command))
+        return true;
+    ReportHelpFailure();
+    return false;
+}
+
+void CMainFrame::playSound(const QString& fileName) {
+    if (m_soundPlayer)
+        m_soundPlayer(fileName);
+    else
+        PlaySound(fileName);
+}
+
+void CMainFrame::setHelpHandler(std::function<bool(int data, HelpCommand command)> handler) {
+    m_helpHandler = std::move(handler);
+}
+
+void CMainFrame::setSoundPlayer(std::function<void(const QString& fileName)> player) {
+    m_soundPlayer = std::move(player);
+}
+
 void CMainFrame::buildCommandTable() {
     m_commands.add(Cmd::StatusBar, [this] { toggleStatusBar(); });
-    m_commands.add(Cmd::HelpContents, [] { ShowHelp(0, HelpCommand::Finder); });
-    m_commands.add(Cmd::HelpFinder, [] { ShowHelp(0, HelpCommand::Finder); });
+    m_commands.add(Cmd::HelpContents, [this] { ShowHelp(this, 0, HelpCommand::Finder); });
+    m_commands.add(Cmd::HelpFinder, [this] { ShowHelp(this, 0, HelpCommand::Finder); });
     m_commands.add(Cmd::ContextHelp, [this] { enterContextHelp(); });
 }
 
@@ -111,7 +139,7 @@ bool CMainFrame::runCommand(int commandId) {
         if (commandId == Cmd::ContextHelp)
             return true;
         leaveContextHelp();
-        ShowHelp(Help::forCommand(commandId));
+        ShowHelp(this, Help::forCommand(commandId));
         return true;
     }
     return m_commands.run(commandId) || m_appCommands.run(commandId);
@@ -201,7 +229,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
             topic = Help::forCommand(Cmd::StatusBar);
         leaveContextHelp();
         if (topic != 0)
-            ShowHelp(topic);
+            ShowHelp(this, topic);
         return true;
     }
     return false;

@@ -2,9 +2,12 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <map>
 
+#include "kit/showhelp.h"
 #include "shell/commandtable.h"
+#include "shell/helpdesk.h"
 
 class QAction;
 class QMenu;
@@ -17,12 +20,15 @@ class StatusLine;
 // and the backdrop picture. Its own table handles the status bar, help
 // contents and context help; every other command goes to the application's
 // table. A menu item is enabled when either table has its command, decided
-// each time the menu opens.
-class CMainFrame : public QMainWindow {
+// each time the menu opens. It is the host of every dialog it owns: their
+// help requests and sounds come here.
+class CMainFrame : public QMainWindow, public DialogHost {
     Q_OBJECT
 
 public:
-    CMainFrame(CProfile& profile, const CommandTable& appCommands, QWidget* parent = nullptr);
+    // helpFile: the program's help file, opened when help is first asked for.
+    CMainFrame(CProfile& profile, const CommandTable& appCommands, const QString& helpFile = {},
+               QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     CommandTable& commands() { return m_commands; }
@@ -41,6 +47,14 @@ public:
     StatusLine* statusLine() const { return m_statusLine; }
     Backdrop* backdrop() const { return m_backdrop; }
     QAction* action(int commandId) const;
+    const HelpDesk& helpDesk() const { return m_helpDesk; }
+
+    bool showHelp(int data, HelpCommand command) override;
+    void playSound(const QString& fileName) override;
+    // Where its own and its dialogs' help requests and sounds go: the help
+    // desk and the sound device unless replaced (tests watch them here).
+    void setHelpHandler(std::function<bool(int data, HelpCommand command)> handler);
+    void setSoundPlayer(std::function<void(const QString& fileName)> player);
 
 Q_SIGNALS:
     // The window has closed; the application ends.
@@ -71,6 +85,9 @@ private:
     std::map<int, QAction*> m_actions;
     Backdrop* m_backdrop = nullptr;
     StatusLine* m_statusLine = nullptr;
+    HelpDesk m_helpDesk;
+    std::function<bool(int, HelpCommand)> m_helpHandler;
+    std::function<void(const QString&)> m_soundPlayer;
     bool m_contextHelp = false;
     // The icon is set once the backdrop has first been painted.
     bool m_iconSet = false;

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "shell/commandids.h"
+#include "kit/commandids.h"
 
 namespace MenuTable {
 

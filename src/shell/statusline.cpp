@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QSizePolicy>
 
-#include "drill/clock.h"
+#include "base/clock.h"
 #include "shell/clocktext.h"
 #include "shell/lockkeys.h"
 

@@ -12,24 +12,22 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "base/textstyle.h"
 #include "drill/drilllauncher.h"
 #include "drill/seriescatalogue.h"
+#include "kit/commandids.h"
+#include "kit/helpcontexts.h"
+#include "kit/showhelp.h"
 #include "rewards/praiselistdlg.h"
+#include "rewards/showreward.h"
 #include "settings/fontchooser.h"
 #include "settings/optionssheet.h"
 #include "settings/sounddlg.h"
-#include "settings/textstyle.h"
 #include "shell/bitmapokdlg.h"
-#include "shell/commandids.h"
-#include "shell/helpcontexts.h"
-#include "shell/helpwindow.h"
 #include "shell/infodlg.h"
 #include "shell/mainframe.h"
-#include "shell/showhelp.h"
 
 namespace {
-
-CTrainerApp* g_app = nullptr;
 
 // The self-pipe that carries a termination signal into the event loop.
 int g_signalPipe[2] = {-1, -1};
@@ -79,9 +77,7 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     , m_contentFolder(enterContentFolder(programFile))
     , m_helpFilePath(helpFileFor(programFile, m_contentFolder))
     , m_profile(CProfile::PathFor(m_baseName)) {
-    g_app = this;
     copyDefaultSettings();
-    HelpWindow::SetHelpFile(m_helpFilePath);
     // The program ends when its main window closes, whatever else is open.
     QApplication::setQuitOnLastWindowClosed(false);
     // Dialogs share the light grey that the pictures on them are painted on.
@@ -91,14 +87,7 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     buildCommandTable();
 }
 
-CTrainerApp::~CTrainerApp() {
-    HelpWindow::SetOwner(nullptr);
-    g_app = nullptr;
-}
-
-CTrainerApp* CTrainerApp::instance() {
-    return g_app;
-}
+CTrainerApp::~CTrainerApp() = default;
 
 QString CTrainerApp::ContentFolder(const QString& programFile) {
     const QString fromEnvironment = qEnvironmentVariable("OLLO_DATA");
@@ -144,8 +133,7 @@ void CTrainerApp::CatchTerminationSignals() {
 }
 
 bool CTrainerApp::InitInstance() {
-    m_mainFrame = std::make_unique<CMainFrame>(m_profile, m_commands);
-    HelpWindow::SetOwner(m_mainFrame.get());
+    m_mainFrame = std::make_unique<CMainFrame>(m_profile, m_commands, m_helpFilePath);
     connect(m_mainFrame.get(), &CMainFrame::closed, this, [] { QCoreApplication::quit(); });
 
     if (g_signalPipe[0] >= 0) {
@@ -173,8 +161,11 @@ int CTrainerApp::Run() {
 void CTrainerApp::buildCommandTable() {
     // The 36 series of the four drill menus: each runs one drill.
     for (const SeriesInfo& series : SeriesCatalogue())
-        m_commands.add(series.commandId,
-                       [this, id = int(series.commandId)] { StartDrill(id, m_profile, m_mainFrame.get()); });
+        m_commands.add(series.commandId, [this, id = int(series.commandId)] {
+            // However the drill ended: the dialog's Lobe flag decides the reward.
+            StartDrill(id, m_profile, m_mainFrame.get(),
+                       [](CProfile& profile, QWidget* owner) { ShowReward(profile, owner); });
+        });
 
     // "Optionen": the settings dialogs, owned by the main window.
     m_commands.add(Cmd::Options, [this] {
@@ -207,9 +198,10 @@ void CTrainerApp::buildCommandTable() {
         CBitmapOkDlg dialog(CBitmapOkDlg::ContactTemplate, m_mainFrame.get());
         dialog.exec();
     });
-    m_commands.add(Cmd::Internet, [] { ShowHelp(Help::forCommand(Cmd::Internet)); });
-    m_commands.add(Cmd::OwnExercises, [] { ShowHelp(Help::forCommand(Cmd::OwnExercises)); });
-    m_commands.add(Cmd::Publisher, [] { ShowHelp(Help::forCommand(Cmd::Publisher)); });
+    m_commands.add(Cmd::Internet, [this] { ShowHelp(m_mainFrame.get(), Help::forCommand(Cmd::Internet)); });
+    m_commands.add(Cmd::OwnExercises,
+                   [this] { ShowHelp(m_mainFrame.get(), Help::forCommand(Cmd::OwnExercises)); });
+    m_commands.add(Cmd::Publisher, [this] { ShowHelp(m_mainFrame.get(), Help::forCommand(Cmd::Publisher)); });
 
     // Shut-down: the same road as the close box.
     m_commands.add(Cmd::Exit, [this] {

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-#include "settings/profile.h"
+#include "base/profile.h"
 #include "shell/commandtable.h"
 
 class CMainFrame;
@@ -27,8 +27,6 @@ public:
     explicit CTrainerApp(const QString& programFile);
     ~CTrainerApp() override;
 
-    static CTrainerApp* instance();
-
     // Creates the main frame, gives it its restore size, shows it maximised
     // and paints it. False if the window could not be made.
     bool InitInstance();
@@ -37,11 +35,9 @@ public:
 
     const QString& baseName() const { return m_baseName; }
     const QString& helpFilePath() const { return m_helpFilePath; }
-    const QString& contentFolder() const { return m_contentFolder; }
     CProfile& profile() { return m_profile; }
     // The owner of every dialog the program opens.
     CMainFrame* mainWindow() const { return m_mainFrame.get(); }
-    CommandTable& commands() { return m_commands; }
 
     // Where the program's pictures, jokes and sounds are: $OLLO_DATA if set,
     // else the installed data folder if it exists, else the repository's

@@ -7,11 +7,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "rewards/jokefile.h"
-#include "settings/profile.h"
-#include "shell/soundplayer.h"
-#include "shell/wavsound.h"
+#include "base/profile.h"
+#include "base/wavsound.h"
 #include "common/filecontents.h"
+#include "kit/soundplayer.h"
+#include "rewards/jokefile.h"
 
 namespace {
 

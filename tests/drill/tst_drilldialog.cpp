@@ -11,15 +11,15 @@
 #include <memory>
 #include <optional>
 
-#include "drill/clock.h"
+#include "base/clock.h"
+#include "base/profile.h"
+#include "common/fakehost.h"
 #include "drill/digitedit.h"
 #include "drill/drilldialog.h"
 #include "drill/limitdialog.h"
-#include "rewards/wronganswerdlg.h"
-#include "settings/profile.h"
-#include "shell/bitmapbutton.h"
-#include "shell/showhelp.h"
-#include "shell/soundplayer.h"
+#include "drill/wronganswerdlg.h"
+#include "kit/bitmapbutton.h"
+#include "kit/showhelp.h"
 
 namespace {
 
@@ -108,8 +108,7 @@ private:
     std::unique_ptr<CProfile> m_profile;
     std::unique_ptr<QObject> m_watchdog;
     QString m_oldDir;
-    QStringList m_sounds;
-    QList<int> m_help;
+    std::unique_ptr<FakeHost> m_host;
     QList<int> m_choices; // answers of the wrong-answer seam, in order
 };
 
@@ -120,14 +119,8 @@ void TestDrillDialog::init() {
     QDir::setCurrent(m_dir->path());
     m_profile = std::make_unique<CProfile>(m_dir->filePath(QStringLiteral("OLLO.INI")));
     Clock::SetSource([] { return std::int64_t(1); });
-    m_sounds.clear();
-    m_help.clear();
     m_choices.clear();
-    SetSoundObserver([this](const QString& file) { m_sounds << file; });
-    SetHelpHandler([this](int data, HelpCommand) {
-        m_help << data;
-        return true;
-    });
+    m_host = std::make_unique<FakeHost>();
     // A test that goes wrong inside a modal dialog must not hang the run.
     m_watchdog = std::make_unique<QObject>();
     QTimer::singleShot(20000, m_watchdog.get(), [] {
@@ -139,8 +132,7 @@ void TestDrillDialog::init() {
 
 void TestDrillDialog::cleanup() {
     m_watchdog.reset();
-    SetSoundObserver({});
-    SetHelpHandler({});
+    m_host.reset();
     Clock::SetSource({});
     QDir::setCurrent(m_oldDir);
     m_profile.reset();
@@ -219,7 +211,7 @@ void TestDrillDialog::captionIsTheMenuItem_data() {
 void TestDrillDialog::captionIsTheMenuItem() {
     QFETCH(int, id);
     QFETCH(QString, caption);
-    CDrillDialog dialog(*m_profile, id);
+    CDrillDialog dialog(*m_profile, id, m_host.get());
     QCOMPARE(dialog.windowTitle(), caption);
     QCOMPARE(dialog.size(), QSize(633, 400));
     for (const char* name : {"okButton", "cancelButton", "helpButton"})
@@ -283,7 +275,7 @@ void TestDrillDialog::wholeDrills() {
     if (tasks != u"-")
         writeSettings(kParameter, {QStringLiteral("Aufgaben"), tasks});
     m_profile->WriteInt(kParameter, QStringLiteral("Lobe"), 7);
-    CDrillDialog dialog(*m_profile, kSeven);
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     QCOMPARE(play(dialog, script, ending, mouse), 2);
     QVERIFY(m_choices.isEmpty());
     QCOMPARE(dialog.state().tasksPosed(), posed);
@@ -305,7 +297,7 @@ void TestDrillDialog::realWrongAnswerDialog() {
     QFETCH(bool, solved);
 
     writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("1")});
-    CDrillDialog dialog(*m_profile, kSeven);
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     bool seen = false;
     QTimer::singleShot(0, &dialog, [&] {
         const auto finish = closeIfOpen(dialog);
@@ -358,18 +350,18 @@ void TestDrillDialog::sounds() {
     writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("5")});
     if (sound != u"-")
         writeSettings(kParameter, {QStringLiteral("Sound"), sound});
-    CDrillDialog dialog(*m_profile, kSeven);
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     // Switching the sound during the drill changes nothing: it was read at opening.
     QTimer::singleShot(0, &dialog, [&] {
         m_profile->WriteInt(kParameter, QStringLiteral("Sound"), 1 - (sound == u"1" || sound == u"2"));
     });
     play(dialog, QStringLiteral("!?=?!"), QStringLiteral("ok"), false);
-    QCOMPARE(m_sounds, played);
+    QCOMPARE(m_host->sounds, played);
 }
 
 void TestDrillDialog::faces() {
     writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("2")});
-    CDrillDialog dialog(*m_profile, kSeven);
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     // play() checks OKU before every answer and NEXTU after it.
     play(dialog, QStringLiteral("=?"), QStringLiteral("ok"), true);
     QCOMPARE(dialog.state().tasksPosed(), 2);
@@ -379,7 +371,7 @@ void TestDrillDialog::praiseLine() {
     writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("3")});
     writeSettings(kPraise, {QStringLiteral("Anzahl"), QStringLiteral("1"), QStringLiteral("Lob1"),
                             QString::fromUtf8("Prima gemacht, Spaß!")});
-    CDrillDialog dialog(*m_profile, kSeven);
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     dialog.setWrongAnswerChoice([](QWidget*) { return int(CWrongAnswerDlg::Solve); });
     QStringList seen;
     QTimer::singleShot(0, &dialog, [&] {
@@ -406,7 +398,7 @@ void TestDrillDialog::praiseCountReadOnceAtOpening() {
     // while the drill runs are not drawn from.
     writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("6")});
     writeSettings(kPraise, {QStringLiteral("Lob1"), QStringLiteral("Super")});
-    CDrillDialog dialog(*m_profile, kSeven);
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     QStringList seen;
     QTimer::singleShot(0, &dialog, [&] {
         const auto finish = closeIfOpen(dialog);
@@ -451,7 +443,7 @@ void TestDrillDialog::limitPrompt() {
 
     writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("3")});
     m_profile->WriteInt(kParameter, QStringLiteral("Lobe"), 7);
-    CDrillDialog dialog(*m_profile, id);
+    CDrillDialog dialog(*m_profile, id, m_host.get());
     QStringList presets;
     bool askedWhileVisible = false;
     dialog.setLimitPrompt([&](const QString& preset) {
@@ -491,7 +483,7 @@ void TestDrillDialog::limitPrompt() {
 
 void TestDrillDialog::realLimitPrompt() {
     writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("1")});
-    CDrillDialog dialog(*m_profile, kAnyTimes);
+    CDrillDialog dialog(*m_profile, kAnyTimes, m_host.get());
     QString task;
     QTimer::singleShot(0, &dialog, [&] {
         auto* prompt = qobject_cast<CLimitDialog*>(QApplication::activeModalWidget());
@@ -554,7 +546,7 @@ void TestDrillDialog::fonts() {
 
     writeSettings(QStringLiteral("BigFont"), big);
     writeSettings(QStringLiteral("SmallFont"), {QStringLiteral("FontHeight"), QStringLiteral("20")});
-    CDrillDialog dialog(*m_profile, kSeven);
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     for (const char* name : {"task", "answer"}) {
         const QFont font = child<QWidget>(dialog, name)->font();
         QCOMPARE(font.family(), family);
@@ -579,7 +571,7 @@ void TestDrillDialog::fontSizeAndWidth() {
     const auto taskFont = [this](const QStringList& keys) {
         QFile::remove(m_profile->filePath());
         writeSettings(QStringLiteral("BigFont"), keys);
-        CDrillDialog dialog(*m_profile, kSeven);
+        CDrillDialog dialog(*m_profile, kSeven, m_host.get());
         return child<QLabel>(dialog, "task")->font();
     };
     // A negative height is the em height, as Qt's pixel size.
@@ -599,7 +591,7 @@ void TestDrillDialog::fontSizeAndWidth() {
 void TestDrillDialog::colours() {
     writeSettings(QStringLiteral("BigFont"), {"Rot", "300", "Gruen", "128", "Blau", "1"});
     writeSettings(QStringLiteral("SmallFont"), {"Rot", "255", "Gruen", "255", "Blau", "-1"});
-    CDrillDialog dialog(*m_profile, kSeven);
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     const QColor blue(0, 0, 255);
     auto* task = child<QLabel>(dialog, "task");
     auto* message = child<QLabel>(dialog, "message");
@@ -626,7 +618,7 @@ void TestDrillDialog::backdrop() {
         image.fill(colour);
         QVERIFY(image.save(m_dir->filePath(QStringLiteral("background.bmp")), format));
     };
-    CDrillDialog dialog(*m_profile, kSeven);
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     const QPoint corner(3, 3);    // outside every control
     const QPoint inTask(316, 40); // on the task line
     const QColor ordinary = dialog.grab().toImage().pixelColor(corner);
@@ -647,7 +639,7 @@ void TestDrillDialog::backdrop() {
 }
 
 void TestDrillDialog::answerFieldKeepsTheFocus() {
-    CDrillDialog dialog(*m_profile, kSeven);
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     QTimer::singleShot(0, &dialog, [&] {
         const auto finish = closeIfOpen(dialog);
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -664,14 +656,14 @@ void TestDrillDialog::answerFieldKeepsTheFocus() {
 }
 
 void TestDrillDialog::helpButton() {
-    CDrillDialog dialog(*m_profile, 32800);
+    CDrillDialog dialog(*m_profile, 32800, m_host.get());
     QTimer::singleShot(0, &dialog, [&] {
         const auto finish = closeIfOpen(dialog);
         QTest::mouseClick(child<CBitmapButton>(dialog, "helpButton"), Qt::LeftButton);
         QVERIFY(dialog.isVisible());
     });
     dialog.exec();
-    QCOMPARE(m_help, QList<int>{65536 + 32800});
+    QCOMPARE(m_host->helps, QList<int>{65536 + 32800});
 }
 
 QTEST_MAIN(TestDrillDialog)

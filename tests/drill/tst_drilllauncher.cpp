@@ -8,13 +8,13 @@
 
 #include <memory>
 
-#include "drill/clock.h"
+#include "base/clock.h"
+#include "base/profile.h"
 #include "drill/drilldialog.h"
 #include "drill/drilllauncher.h"
 #include "drill/limitdialog.h"
+#include "kit/bitmapbutton.h"
 #include "rewards/showreward.h"
-#include "settings/profile.h"
-#include "shell/bitmapbutton.h"
 
 class TestDrillLauncher : public QObject {
     Q_OBJECT
@@ -29,13 +29,14 @@ private Q_SLOTS:
         m_profile->WriteInt(QStringLiteral("Parameter"), QStringLiteral("Belohnungsart"), 1);
         m_rewards.clear();
         m_dialogAliveAtReward.clear();
-        SetRewardRunner([this](RewardKind reward, CProfile&, QWidget* owner) {
-            m_rewards << reward;
-            m_dialogAliveAtReward = owner->findChildren<CDrillDialog*>();
-        });
+        m_afterDrill = [this](CProfile& profile, QWidget* owner) {
+            ShowReward(profile, owner, [this](RewardKind reward, CProfile&, QWidget* rewardOwner) {
+                m_rewards << reward;
+                m_dialogAliveAtReward = rewardOwner->findChildren<CDrillDialog*>();
+            });
+        };
     }
     void cleanup() {
-        SetRewardRunner({});
         Clock::SetSource({});
         m_owner.reset();
         m_profile.reset();
@@ -70,7 +71,7 @@ private Q_SLOTS:
             QTest::keyClick(answer, Qt::Key_Return);
             QTest::keyClick(answer, Qt::Key_Return);
         });
-        StartDrill(id, *m_profile, m_owner.get());
+        StartDrill(id, *m_profile, m_owner.get(), m_afterDrill);
         QCOMPARE(seenCaption, caption);
         QCOMPARE(seenOwner, m_owner.get());
         // The reward step came after the dialog was gone, and found the drill completed.
@@ -91,7 +92,7 @@ private Q_SLOTS:
             QCOMPARE(prompt->parentWidget(), m_owner.get());
             QTest::keyClick(prompt->focusWidget(), Qt::Key_Escape);
         });
-        StartDrill(32804, *m_profile, m_owner.get());
+        StartDrill(32804, *m_profile, m_owner.get(), m_afterDrill);
         QVERIFY(prompted);
         QCOMPARE(m_profile->GetInt(QStringLiteral("Parameter"), QStringLiteral("Lobe"), -1), 0);
         QVERIFY(m_rewards.isEmpty());
@@ -102,6 +103,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CProfile> m_profile;
     std::unique_ptr<QWidget> m_owner;
+    AfterDrill m_afterDrill;
     QList<RewardKind> m_rewards;
     QList<CDrillDialog*> m_dialogAliveAtReward;
 };

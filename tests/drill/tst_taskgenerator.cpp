@@ -1,7 +1,7 @@
 #include <QTest>
 
-#include "drill/clock.h"
-#include "drill/randomsource.h"
+#include "base/clock.h"
+#include "base/randomsource.h"
 #include "drill/seriescatalogue.h"
 #include "drill/taskgenerator.h"
 

@@ -12,7 +12,7 @@
 
 #include <memory>
 
-#include "shell/helpcontexts.h"
+#include "kit/helpcontexts.h"
 
 class TestHelpFile : public QObject {
     Q_OBJECT

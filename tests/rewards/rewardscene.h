@@ -2,7 +2,7 @@
 
 // What every reward dialog test stands on: a fresh folder as the current
 // directory (where the dialogs look for pictures and jokes), a settings file
-// in it, the sounds asked for, and a fixed clock.
+// in it, an owner that keeps the sounds asked for, and a fixed clock.
 
 #include <QDir>
 #include <QStringList>
@@ -12,9 +12,9 @@
 #include <cstdint>
 #include <memory>
 
-#include "drill/clock.h"
-#include "settings/profile.h"
-#include "shell/soundplayer.h"
+#include "base/clock.h"
+#include "base/profile.h"
+#include "common/fakehost.h"
 
 inline void setClock(std::int64_t seconds) {
     Clock::SetSource([seconds] { return seconds; });
@@ -27,12 +27,11 @@ protected:
         m_oldCurrent = QDir::currentPath();
         QVERIFY(QDir::setCurrent(m_dir->path()));
         m_profile = std::make_unique<CProfile>(m_dir->filePath("ollo.INI"));
-        m_sounds.clear();
-        SetSoundObserver([this](const QString& name) { m_sounds << name; });
+        m_host = std::make_unique<FakeHost>();
         setClock(1000);
     }
     void leaveScene() {
-        SetSoundObserver({});
+        m_host.reset();
         Clock::SetSource({});
         QDir::setCurrent(m_oldCurrent);
         m_profile.reset();
@@ -42,5 +41,5 @@ protected:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CProfile> m_profile;
     QString m_oldCurrent;
-    QStringList m_sounds;
+    std::unique_ptr<FakeHost> m_host; // the owner of dialogs made without one
 };

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "drill/randomsource.h"
+#include "base/randomsource.h"
 
 // A clock reading (in seconds) whose reseed makes the first DrawZeroTo(bound)
 // give wanted, so a test can set the clock to reach a given draw.

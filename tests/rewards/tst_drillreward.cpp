@@ -12,18 +12,18 @@
 
 #include <memory>
 
-#include "drill/clock.h"
+#include "base/clock.h"
+#include "base/profile.h"
+#include "common/filecontents.h"
 #include "drill/drilldialog.h"
 #include "drill/limitdialog.h"
+#include "drill/wronganswerdlg.h"
+#include "kit/soundplayer.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewards/picturerewarddlg.h"
-#include "rewards/wronganswerdlg.h"
 #include "rewardseeds.h"
-#include "settings/profile.h"
 #include "shell/mainframe.h"
-#include "shell/soundplayer.h"
 #include "shell/trainerapp.h"
-#include "common/filecontents.h"
 
 // The road of a drill as a child takes it: a series from the menu, the drill
 // answered, cancelled or refused, and the reward dialog, if any, closed.
@@ -157,6 +157,7 @@ private:
         auto app = std::make_unique<CTrainerApp>(m_dir->filePath("bin/ollo"));
         if (!app->InitInstance())
             return {};
+        app->mainWindow()->setSoundPlayer([this](const QString& name) { m_sounds << name; });
         return app;
     }
 
@@ -189,10 +190,8 @@ private Q_SLOTS:
         writeAll(content.filePath("witz1.txt"), "Was ist gelb und kann rechnen?\r\nEine Rechenbanane!\r\n");
 
         m_sounds.clear();
-        SetSoundObserver([this](const QString& name) { m_sounds << name; });
     }
     void cleanup() {
-        SetSoundObserver({});
         Clock::SetSource({});
         QDir::setCurrent(m_oldCurrent);
         qunsetenv("OLLO_DATA");

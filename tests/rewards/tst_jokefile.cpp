@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "rewards/jokefile.h"
 #include "common/filecontents.h"
+#include "rewards/jokefile.h"
 
 namespace {
 

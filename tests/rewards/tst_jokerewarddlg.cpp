@@ -8,14 +8,14 @@
 
 #include <memory>
 
-#include "drill/clock.h"
+#include "base/clock.h"
+#include "base/profile.h"
+#include "common/filecontents.h"
+#include "kit/bitmapbutton.h"
+#include "kit/soundplayer.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewardscene.h"
 #include "rewardseeds.h"
-#include "settings/profile.h"
-#include "shell/bitmapbutton.h"
-#include "shell/soundplayer.h"
-#include "common/filecontents.h"
 
 namespace {
 
@@ -125,9 +125,9 @@ private Q_SLOTS:
         m_profile->WriteInt("Parameter", "Sound", 1);
         if (count > 0)
             setClock(SecondsForDraw(count, draw));
-        CJokeRewardDlg dialog(*m_profile);
+        CJokeRewardDlg dialog(*m_profile, m_host.get());
         QCOMPARE(dialog.jokeLines().value(0), firstLine);
-        QCOMPARE(m_sounds, firstLine.isEmpty() ? QStringList() : QStringList{"lachen.wav"});
+        QCOMPARE(m_host->sounds, firstLine.isEmpty() ? QStringList() : QStringList{"lachen.wav"});
     }
 
     void laughter_data() {
@@ -147,18 +147,18 @@ private Q_SLOTS:
         m_profile->WriteInt("Parameter", "Witze", 1);
         m_profile->WriteInt("Parameter", "Sound", sound);
         {
-            CJokeRewardDlg dialog(*m_profile);
+            CJokeRewardDlg dialog(*m_profile, m_host.get());
             dialog.grab(); // painting plays nothing
             dialog.grab();
         }
-        QTEST(m_sounds, "sounds");
+        QTEST(m_host->sounds, "sounds");
     }
 
     void linesDrawnInPlace() {
         writeBackdrop(QSize(630, 440), Qt::white);
         writeAll("witz1.txt", "WWW\r\nWWW\r\nWWW\r\n");
         m_profile->WriteInt("Parameter", "Witze", 1);
-        CJokeRewardDlg dialog(*m_profile);
+        CJokeRewardDlg dialog(*m_profile, m_host.get());
         QCOMPARE(dialog.jokeLines(), (QStringList{"WWW", "WWW", "WWW", ""}));
 
         const Ink ink = inkOf(shotOf(dialog));
@@ -180,7 +180,7 @@ private Q_SLOTS:
         writeBackdrop(QSize(630, 440), QColor("#ffe0a0"));
         writeAll("witz1.txt", QByteArray(20, '\xdb') + "\r\n"); // a row of "Û"
         m_profile->WriteInt("Parameter", "Witze", 1);
-        CJokeRewardDlg dialog(*m_profile);
+        CJokeRewardDlg dialog(*m_profile, m_host.get());
         const QImage shot = shotOf(dialog);
         bool black = false;
         for (int y = 100; y < 130; ++y)
@@ -196,7 +196,7 @@ private Q_SLOTS:
     void backdropAtTopLeftUnscaled() {
         writeBackdrop(QSize(100, 50), Qt::red);
         m_profile->WriteInt("Parameter", "Witze", 0);
-        CJokeRewardDlg dialog(*m_profile);
+        CJokeRewardDlg dialog(*m_profile, m_host.get());
         const QImage shot = shotOf(dialog);
         QCOMPARE(shot.pixelColor(0, 0), QColor(Qt::red));
         QCOMPARE(shot.pixelColor(99, 49), QColor(Qt::red));
@@ -219,11 +219,11 @@ private Q_SLOTS:
         writeAll("witz1.txt", "WWW\r\nWWW\r\n");
         m_profile->WriteInt("Parameter", "Witze", 1);
         m_profile->WriteInt("Parameter", "Sound", 1);
-        CJokeRewardDlg dialog(*m_profile);
+        CJokeRewardDlg dialog(*m_profile, m_host.get());
         QCOMPARE(dialog.jokeLines().size(), 3);
         QVERIFY(inkOf(shotOf(dialog)).rows.isEmpty());
         QCOMPARE(shotOf(dialog).pixelColor(10, 10), dialog.palette().color(QPalette::Window));
-        QCOMPARE(m_sounds, QStringList{"lachen.wav"}); // the laughter still plays
+        QCOMPARE(m_host->sounds, QStringList{"lachen.wav"}); // the laughter still plays
     }
 
     // Chosen once on opening: a repaint in another second shows the same joke.
@@ -233,7 +233,7 @@ private Q_SLOTS:
         writeAll("witz2.txt", "zwei zwei zwei\r\nzwei\r\n");
         m_profile->WriteInt("Parameter", "Witze", 2);
         setClock(SecondsForDraw(2, 2));
-        CJokeRewardDlg dialog(*m_profile);
+        CJokeRewardDlg dialog(*m_profile, m_host.get());
         const QImage first = shotOf(dialog);
         setClock(SecondsForDraw(2, 1));
         QCOMPARE(shotOf(dialog), first);
@@ -249,7 +249,7 @@ private Q_SLOTS:
     }
     void closing() {
         QFETCH(int, key);
-        CJokeRewardDlg dialog(*m_profile);
+        CJokeRewardDlg dialog(*m_profile, m_host.get());
         QTimer::singleShot(0, &dialog, [&] {
             QWidget* target = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
             QTest::keyClick(target, Qt::Key(key));

@@ -9,13 +9,13 @@
 
 #include <memory>
 
-#include "drill/clock.h"
+#include "base/clock.h"
+#include "base/profile.h"
+#include "kit/bitmapbutton.h"
+#include "kit/soundplayer.h"
 #include "rewards/picturerewarddlg.h"
-#include "shell/bitmapbutton.h"
 #include "rewardscene.h"
 #include "rewardseeds.h"
-#include "settings/profile.h"
-#include "shell/soundplayer.h"
 
 namespace {
 
@@ -127,9 +127,9 @@ private Q_SLOTS:
         file.write("[Parameter]\r\n" + settings + "\r\n");
         file.close();
         // No pictures at all: the applause plays all the same, once.
-        CPictureRewardDlg dialog(*m_profile);
+        CPictureRewardDlg dialog(*m_profile, m_host.get());
         dialog.grab();
-        QTEST(m_sounds, "sounds");
+        QTEST(m_host->sounds, "sounds");
     }
 
     void pictureDrawn_data() {
@@ -156,7 +156,7 @@ private Q_SLOTS:
         listPictures(names);
         m_profile->WriteInt("Bilder", "Anzahl", count);
         setClock(SecondsForDraw(count, draw));
-        CPictureRewardDlg dialog(*m_profile);
+        CPictureRewardDlg dialog(*m_profile, m_host.get());
         QTEST(centreColour(dialog), "shown");
     }
 
@@ -169,7 +169,7 @@ private Q_SLOTS:
         const std::int64_t first = SecondsForDraw(2, 0);
         const std::int64_t second = SecondsForDraw(2, 1);
         setClock(first);
-        CPictureRewardDlg dialog(*m_profile);
+        CPictureRewardDlg dialog(*m_profile, m_host.get());
         QCOMPARE(centreColour(dialog), QColor(Qt::red));
         QCOMPARE(centreColour(dialog), QColor(Qt::red));
         setClock(second);
@@ -186,7 +186,7 @@ private Q_SLOTS:
                 image.setPixel(x, y, codeFor(x, y));
         QVERIFY(image.save("gross.bmp", "BMP"));
         listPictures({"gross.bmp"});
-        CPictureRewardDlg dialog(*m_profile);
+        CPictureRewardDlg dialog(*m_profile, m_host.get());
         QCOMPARE(dialog.size(), QSize(620, 435));
         const QImage shot = dialog.grab().toImage().convertToFormat(QImage::Format_RGB32);
         // (620 - 700) / 2 = -40 and (435 - 500) / 2 = -32, truncated toward zero.
@@ -198,7 +198,7 @@ private Q_SLOTS:
     void smallPictureIsCentred() {
         writePicture("klein.bmp", QSize(101, 51), Qt::red);
         listPictures({"klein.bmp"});
-        CPictureRewardDlg dialog(*m_profile);
+        CPictureRewardDlg dialog(*m_profile, m_host.get());
         const QImage shot = dialog.grab().toImage();
         // x from 259 to 359, y from 192 to 242.
         QCOMPARE(shot.pixelColor(259, 192), QColor(Qt::red));
@@ -215,7 +215,7 @@ private Q_SLOTS:
         gif.write(kGreenGif);
         gif.close();
         listPictures({"bild.gif"});
-        CPictureRewardDlg dialog(*m_profile);
+        CPictureRewardDlg dialog(*m_profile, m_host.get());
         QCOMPARE(centreColour(dialog), QColor(Qt::green));
     }
 
@@ -244,7 +244,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[Bilder]\r\n" + bilder + "\r\n");
         file.close();
-        CPictureRewardDlg dialog(*m_profile);
+        CPictureRewardDlg dialog(*m_profile, m_host.get());
         QCOMPARE(centreColour(dialog), dialog.palette().color(QPalette::Window));
     }
 
@@ -258,7 +258,7 @@ private Q_SLOTS:
     }
     void closing() {
         QFETCH(int, how);
-        CPictureRewardDlg dialog(*m_profile);
+        CPictureRewardDlg dialog(*m_profile, m_host.get());
         QTimer::singleShot(0, &dialog, [&] {
             switch (how) {
             case 0:

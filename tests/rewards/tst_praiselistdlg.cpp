@@ -9,9 +9,9 @@
 
 #include <memory>
 
+#include "base/profile.h"
+#include "common/fakehost.h"
 #include "rewards/praiselistdlg.h"
-#include "settings/profile.h"
-#include "shell/showhelp.h"
 
 namespace {
 
@@ -38,14 +38,10 @@ private Q_SLOTS:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_profile = std::make_unique<CProfile>(m_dir->filePath(QStringLiteral("OLLO.INI")));
-        m_help.clear();
-        SetHelpHandler([this](int data, HelpCommand) {
-            m_help << data;
-            return true;
-        });
+        m_host = std::make_unique<FakeHost>();
     }
     void cleanup() {
-        SetHelpHandler({});
+        m_host.reset();
         m_profile.reset();
         m_dir.reset();
     }
@@ -73,7 +69,7 @@ private Q_SLOTS:
         // A phrase beyond the count is not shown.
         m_profile->WriteText(kSection, QStringLiteral("Lob%1").arg(stored.size() + 1), QStringLiteral("alt"));
 
-        CPraiseListDlg dialog(*m_profile);
+        CPraiseListDlg dialog(*m_profile, m_host.get());
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Eigene Lobe eingeben"));
         QStringList got = lines(list(dialog));
         // Phrases equal but for case may stand in either order.
@@ -111,7 +107,7 @@ private Q_SLOTS:
         QFETCH(int, selected);
         store(stored);
 
-        CPraiseListDlg dialog(*m_profile);
+        CPraiseListDlg dialog(*m_profile, m_host.get());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         for (const QString& step : steps)
@@ -147,7 +143,7 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         store({QStringLiteral("Toll"), QStringLiteral("Prima")});
 
-        CPraiseListDlg dialog(*m_profile);
+        CPraiseListDlg dialog(*m_profile, m_host.get());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(dialog.focusWidget(), button(dialog, "okButton"));
@@ -186,7 +182,7 @@ private Q_SLOTS:
     void phraseField() {
         QFETCH(QString, typed);
         QFETCH(QString, kept);
-        CPraiseListDlg dialog(*m_profile);
+        CPraiseListDlg dialog(*m_profile, m_host.get());
         dialog.show();
         QLineEdit* field = edit(dialog);
         for (const QString& part : splitChars(typed))
@@ -199,10 +195,10 @@ private Q_SLOTS:
     }
 
     void helpButton() {
-        CPraiseListDlg dialog(*m_profile);
+        CPraiseListDlg dialog(*m_profile, m_host.get());
         dialog.show();
         QTest::mouseClick(button(dialog, "helpButton"), Qt::LeftButton);
-        QCOMPARE(m_help, QList<int>{131176});
+        QCOMPARE(m_host->helps, QList<int>{131176});
         QVERIFY(dialog.isVisible());
     }
 
@@ -252,7 +248,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<CProfile> m_profile;
-    QList<int> m_help;
+    std::unique_ptr<FakeHost> m_host;
 };
 
 QTEST_MAIN(TestPraiseListDlg)

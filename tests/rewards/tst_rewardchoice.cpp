@@ -1,9 +1,9 @@
 #include <QTest>
 
-#include "drill/clock.h"
-#include "drill/randomsource.h"
-#include "rewardseeds.h"
+#include "base/clock.h"
+#include "base/randomsource.h"
 #include "rewards/rewardchoice.h"
+#include "rewardseeds.h"
 
 Q_DECLARE_METATYPE(RewardKind)
 

@@ -9,15 +9,15 @@
 
 #include <memory>
 
-#include "drill/clock.h"
+#include "base/clock.h"
+#include "base/cp1252.h"
+#include "base/profile.h"
+#include "common/filecontents.h"
 #include "pictures/picturefile.h"
 #include "rewards/jokefile.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewards/picturerewarddlg.h"
 #include "rewardseeds.h"
-#include "settings/cp1252.h"
-#include "settings/profile.h"
-#include "common/filecontents.h"
 
 // The content a family gets, as shipped in data/: every joke within the
 // limits of the joke reward, every listed picture readable, every sound a

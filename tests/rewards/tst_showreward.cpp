@@ -7,13 +7,13 @@
 
 #include <memory>
 
-#include "drill/clock.h"
+#include "base/clock.h"
+#include "base/profile.h"
+#include "common/filecontents.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewards/picturerewarddlg.h"
 #include "rewards/showreward.h"
 #include "rewardseeds.h"
-#include "settings/profile.h"
-#include "common/filecontents.h"
 
 namespace {
 
@@ -46,6 +46,7 @@ private:
     QStringList m_runs;
     QList<int> m_flagWhileRunning;
     QList<QWidget*> m_owners;
+    RewardRunner m_runner;
 
 private Q_SLOTS:
     void init() {
@@ -54,14 +55,13 @@ private Q_SLOTS:
         m_runs.clear();
         m_flagWhileRunning.clear();
         m_owners.clear();
-        SetRewardRunner([this](RewardKind reward, CProfile& profile, QWidget* owner) {
+        m_runner = [this](RewardKind reward, CProfile& profile, QWidget* owner) {
             m_runs << nameOf(reward);
             m_flagWhileRunning << profile.GetInt("Parameter", "Lobe", -1);
             m_owners << owner;
-        });
+        };
     }
     void cleanup() {
-        SetRewardRunner({});
         Clock::SetSource({});
         m_profile.reset();
         m_dir.reset();
@@ -99,7 +99,7 @@ private Q_SLOTS:
         file.close();
         setClock(seconds);
         QWidget owner;
-        ShowReward(*m_profile, &owner);
+        ShowReward(*m_profile, &owner, m_runner);
         QTEST(m_runs, "runs");
         QTEST(m_profile->GetInt("Parameter", "Lobe", -1), "flagAfter");
         // The flag goes back to 0 only after the reward has run.
@@ -122,7 +122,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(settings);
         }
-        ShowReward(*m_profile, nullptr);
+        ShowReward(*m_profile, nullptr, m_runner);
         QVERIFY(m_runs.isEmpty());
         QCOMPARE(QFile::exists(m_profile->filePath()), !settings.isEmpty());
         QCOMPARE(readAll(m_profile->filePath()), settings);
@@ -132,8 +132,8 @@ private Q_SLOTS:
     void rewardIsGivenOnce() {
         m_profile->WriteInt("Parameter", "Belohnungsart", 1);
         m_profile->WriteInt("Parameter", "Lobe", 1);
-        ShowReward(*m_profile, nullptr);
-        ShowReward(*m_profile, nullptr);
+        ShowReward(*m_profile, nullptr, m_runner);
+        ShowReward(*m_profile, nullptr, m_runner);
         QCOMPARE(m_runs, QStringList{"joke"});
     }
 
@@ -145,7 +145,7 @@ private Q_SLOTS:
     }
     void realDialogs() {
         QFETCH(int, type);
-        SetRewardRunner({});
+        m_runner = {};
         m_profile->WriteInt("Parameter", "Belohnungsart", type);
         m_profile->WriteInt("Parameter", "Lobe", 1);
         QWidget frame;
@@ -164,7 +164,7 @@ private Q_SLOTS:
             QVERIFY(ok);
             QTest::mouseClick(ok, Qt::LeftButton);
         });
-        ShowReward(*m_profile, &frame);
+        ShowReward(*m_profile, &frame, m_runner);
         QTEST(seenCaption, "caption");
         QCOMPARE(seenParent, &frame);
         QCOMPARE(flagWhileOpen, 1);

@@ -15,9 +15,9 @@
 #include <functional>
 #include <memory>
 
-#include "settings/fontchooser.h"
-#include "settings/profile.h"
+#include "base/profile.h"
 #include "common/filecontents.h"
+#include "settings/fontchooser.h"
 
 namespace {
 
@@ -80,6 +80,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
     std::unique_ptr<CProfile> m_profile;
+    FontChooserAnswer m_answer;
 
 private Q_SLOTS:
     void init() {
@@ -88,7 +89,7 @@ private Q_SLOTS:
         m_profile = std::make_unique<CProfile>(m_path);
     }
     void cleanup() {
-        SetFontChooserAnswer({});
+        m_answer = {};
         m_profile.reset();
         m_dir.reset();
     }
@@ -111,7 +112,7 @@ private Q_SLOTS:
         for (int size = smallest; size <= largest; ++size)
             expected << QString::number(size);
 
-        SetFontChooserAnswer(answerBy([&](CFontChooser& chooser) {
+        m_answer = answerBy([&](CFontChooser& chooser) {
             chooser.show();
             auto* sizes = child<QListWidget>(chooser, "sizeList");
             QCOMPARE(entries(sizes), expected);
@@ -121,12 +122,13 @@ private Q_SLOTS:
             QVERIFY(!chooser.SizeChosen());
             // Without a stored height the style starts from the smallest size.
             QCOMPARE(chooser.Chosen().height, smallest);
-        }));
-        QVERIFY(!ChooseTextStyle(*m_profile, style.section, style.defaultHeight, style.largestSize, nullptr));
+        });
+        QVERIFY(!ChooseTextStyle(*m_profile, style.section, style.defaultHeight, style.largestSize, nullptr,
+                                 m_answer));
     }
 
     void firstUseStartsOnArialInBlack() {
-        SetFontChooserAnswer(answerBy([](CFontChooser& chooser) {
+        m_answer = answerBy([](CFontChooser& chooser) {
             auto* families = child<QListWidget>(chooser, "familyList");
             // Not installed here, so it is listed under its stored name.
             QCOMPARE(families->currentItem()->text(), QString("Arial"));
@@ -136,14 +138,14 @@ private Q_SLOTS:
             QCOMPARE(child<QComboBox>(chooser, "colourBox")->currentText(), QString("Schwarz"));
             QCOMPARE(child<QLabel>(chooser, "sample")->font().family(), QString("Arial"));
             QVERIFY(linesAsHighAs(child<QLabel>(chooser, "sample"), 30));
-        }));
-        ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr);
+        });
+        ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr, m_answer);
         QVERIFY(!QFile::exists(m_path));
     }
 
     void firstWriteKeepsTheKeyOrder() {
         const QString family = installedFamily();
-        SetFontChooserAnswer(answerBy([&](CFontChooser& chooser) {
+        m_answer = answerBy([&](CFontChooser& chooser) {
             chooser.show();
             clickEntry(child<QListWidget>(chooser, "familyList"), family);
             clickEntry(child<QListWidget>(chooser, "styleList"), "Fett");
@@ -162,8 +164,8 @@ private Q_SLOTS:
             QVERIFY(sample->font().underline());
             QCOMPARE(sample->palette().color(QPalette::WindowText), QColor(255, 0, 0));
             QTest::mouseClick(child<QPushButton>(chooser, "okButton"), Qt::LeftButton);
-        }));
-        QVERIFY(ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr));
+        });
+        QVERIFY(ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr, m_answer));
         QCOMPARE(readAll(m_path),
                  "[BigFont]\r\nRot=255\r\nGruen=0\r\nBlau=0\r\nUnderline=1\r\nItalic=0\r\nStrikeOut=0\r\n"
                  "FontHeight=36\r\nFontWidth=0\r\nFontWeight=700\r\nName=" +
@@ -181,11 +183,11 @@ private Q_SLOTS:
     void noSizeChosenKeepsTheStoredHeight() {
         QFETCH(QByteArray, file);
         writeAll(m_path, file);
-        SetFontChooserAnswer(answerBy([](CFontChooser& chooser) {
+        m_answer = answerBy([](CFontChooser& chooser) {
             chooser.SelectStyle(false, true);
             chooser.accept();
-        }));
-        QVERIFY(ChooseTextStyle(*m_profile, "SmallFont", 20, 30, nullptr));
+        });
+        QVERIFY(ChooseTextStyle(*m_profile, "SmallFont", 20, 30, nullptr, m_answer));
         QTEST(m_profile->GetText("SmallFont", "FontHeight", "<missing>"), "height");
         QCOMPARE(m_profile->GetInt("SmallFont", "Italic", -1), 1);
     }
@@ -197,7 +199,7 @@ private Q_SLOTS:
             "[BigFont]\r\nRot=300\r\nGruen=0\r\nBlau=255\r\nFontHeight=40\r\nFontWidth=9\r\n"
             "FontWeight=700\r\nItalic=1\r\nUnderline=0\r\nStrikeOut=1\r\nName=Zauberschrift\r\n";
         writeAll(m_path, file);
-        SetFontChooserAnswer(answerBy([](CFontChooser& chooser) {
+        m_answer = answerBy([](CFontChooser& chooser) {
             QCOMPARE(child<QListWidget>(chooser, "familyList")->currentItem()->text(),
                      QString("Zauberschrift"));
             QCOMPARE(child<QListWidget>(chooser, "styleList")->currentItem()->text(), QString("Fett Kursiv"));
@@ -205,8 +207,8 @@ private Q_SLOTS:
             QCOMPARE(child<QComboBox>(chooser, "colourBox")->currentText(), QString("Eigene (44, 0, 255)"));
             QVERIFY(linesAsHighAs(child<QLabel>(chooser, "sample"), 40));
             chooser.accept();
-        }));
-        ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr);
+        });
+        ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr, m_answer);
         const CProfile& p = *m_profile;
         QCOMPARE(p.GetText("BigFont", "Name"), QString("Zauberschrift"));
         QCOMPARE(p.GetText("BigFont", "Rot"), QString("44"));
@@ -239,7 +241,7 @@ private Q_SLOTS:
             if (chooser->isVisible())
                 chooser->reject();
         });
-        QCOMPARE(ChooseTextStyle(*m_profile, "SmallFont", 20, 30, nullptr), written);
+        QCOMPARE(ChooseTextStyle(*m_profile, "SmallFont", 20, 30, nullptr, m_answer), written);
         if (written) {
             QCOMPARE(m_profile->GetText("SmallFont", "FontHeight"), QString("25"));
             QCOMPARE(m_profile->GetText("SmallFont", "StrikeOut"), QString("1"));

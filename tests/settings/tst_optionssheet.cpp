@@ -14,10 +14,10 @@
 #include <functional>
 #include <memory>
 
-#include "settings/optionssheet.h"
-#include "settings/profile.h"
-#include "shell/showhelp.h"
+#include "base/profile.h"
+#include "common/fakehost.h"
 #include "common/filecontents.h"
+#include "settings/optionssheet.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ private:
     QString m_path;
     std::unique_ptr<CProfile> m_profile;
     int m_repaints = 0;
-    QList<int> m_helpTopics;
+    std::unique_ptr<FakeHost> m_host;
 
     // Runs the command "Einstellungen"; act plays the user on the open sheet.
     // A sheet that act leaves open is cancelled.
@@ -89,7 +89,7 @@ private:
             if (sheet->isVisible())
                 sheet->reject();
         });
-        return COptionsSheet::Run(*m_profile, nullptr, [this] { ++m_repaints; });
+        return COptionsSheet::Run(*m_profile, m_host.get(), [this] { ++m_repaints; });
     }
 
     QString stored(const char* section, const char* key) const {
@@ -102,14 +102,10 @@ private Q_SLOTS:
         m_path = m_dir->filePath("ollo.INI");
         m_profile = std::make_unique<CProfile>(m_path);
         m_repaints = 0;
-        m_helpTopics.clear();
-        SetHelpHandler([this](int data, HelpCommand) {
-            m_helpTopics << data;
-            return true;
-        });
+        m_host = std::make_unique<FakeHost>();
     }
     void cleanup() {
-        SetHelpHandler({});
+        m_host.reset();
         m_profile.reset();
         m_dir.reset();
     }
@@ -337,7 +333,7 @@ private Q_SLOTS:
             clickButton(sheet, "help");
             QVERIFY(sheet.isVisible());
         });
-        QCOMPARE(m_helpTopics, QList<int>({131180, 131234, 131233, 131180}));
+        QCOMPARE(m_host->helps, QList<int>({131180, 131234, 131233, 131180}));
         QCOMPARE(readAll(m_path), before);
     }
 };

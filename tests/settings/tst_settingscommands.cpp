@@ -13,11 +13,10 @@
 #include <functional>
 #include <memory>
 
+#include "kit/commandids.h"
 #include "settings/fontchooser.h"
 #include "shell/backdrop.h"
-#include "shell/commandids.h"
 #include "shell/mainframe.h"
-#include "shell/showhelp.h"
 #include "shell/trainerapp.h"
 
 namespace {
@@ -58,11 +57,8 @@ private Q_SLOTS:
         m_oldCurrent = QDir::currentPath();
         qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
         qputenv("OLLO_DATA", m_content->path().toLocal8Bit());
-        SetHelpHandler([](int, HelpCommand) { return true; });
     }
     void cleanup() {
-        SetHelpHandler({});
-        SetFontChooserAnswer({});
         QDir::setCurrent(m_oldCurrent);
         m_content.reset();
         m_config.reset();

@@ -5,10 +5,10 @@
 
 #include <memory>
 
-#include "settings/profile.h"
-#include "settings/sounddlg.h"
-#include "shell/bitmapbutton.h"
+#include "base/profile.h"
 #include "common/filecontents.h"
+#include "kit/bitmapbutton.h"
+#include "settings/sounddlg.h"
 
 class TestSoundDlg : public QObject {
     Q_OBJECT

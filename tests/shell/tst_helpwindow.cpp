@@ -9,10 +9,13 @@
 
 #include <memory>
 
+#include "base/profile.h"
+#include "kit/helpcontexts.h"
+#include "kit/showhelp.h"
+#include "shell/commandtable.h"
 #include "shell/helpbrowser.h"
-#include "shell/helpcontexts.h"
 #include "shell/helpwindow.h"
-#include "shell/showhelp.h"
+#include "shell/mainframe.h"
 
 namespace {
 
@@ -41,26 +44,33 @@ class TestHelpWindow : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QWidget> m_owner;
+    // The main window owns the help window and hosts every help request.
+    QTemporaryDir m_dir;
+    std::unique_ptr<CProfile> m_profile;
+    CommandTable m_commands;
+    std::unique_ptr<CMainFrame> m_owner;
 
-    static void dropHelpWindow() {
-        if (HelpWindow* window = HelpWindow::Current())
+    void openWith(const QString& helpFile) {
+        dropHelpWindow();
+        m_owner = std::make_unique<CMainFrame>(*m_profile, m_commands, helpFile);
+    }
+    HelpWindow* current() const { return m_owner ? m_owner->helpDesk().current() : nullptr; }
+    void dropHelpWindow() {
+        if (HelpWindow* window = current())
             window->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
 private Q_SLOTS:
     void init() {
-        SetHelpHandler({});
-        HelpWindow::SetHelpFile(QStringLiteral(OLLO_HELP_FILE));
-        m_owner = std::make_unique<QWidget>();
-        HelpWindow::SetOwner(m_owner.get());
+        m_profile = std::make_unique<CProfile>(m_dir.filePath(QStringLiteral("ollo.INI")));
+        openWith(QStringLiteral(OLLO_HELP_FILE));
     }
 
     void cleanup() {
         dropHelpWindow();
-        HelpWindow::SetOwner(nullptr);
         m_owner.reset();
+        m_profile.reset();
     }
 
     void everyContextOpensItsTopic_data() {
@@ -71,8 +81,8 @@ private Q_SLOTS:
 
     void everyContextOpensItsTopic() {
         QFETCH(int, context);
-        QVERIFY(ShowHelp(context, HelpCommand::Context));
-        HelpWindow* window = HelpWindow::Current();
+        QVERIFY(ShowHelp(m_owner.get(), context, HelpCommand::Context));
+        HelpWindow* window = current();
         QVERIFY(window != nullptr);
         QVERIFY(window->isVisible());
         QCOMPARE(window->parentWidget(), m_owner.get());
@@ -95,31 +105,31 @@ private Q_SLOTS:
     void helpTopicsOpenTheirOwnPages() {
         QFETCH(int, context);
         QFETCH(QString, page);
-        QVERIFY(ShowHelp(context));
-        QCOMPARE(HelpWindow::Current()->currentTopic().fileName(), page);
+        QVERIFY(ShowHelp(m_owner.get(), context));
+        QCOMPARE(current()->currentTopic().fileName(), page);
     }
 
     void finderShowsContents() {
-        QVERIFY(ShowHelp(0, HelpCommand::Finder));
-        HelpWindow* window = HelpWindow::Current();
+        QVERIFY(ShowHelp(m_owner.get(), 0, HelpCommand::Finder));
+        HelpWindow* window = current();
         QCOMPARE(window->currentTopic().fileName(), QStringLiteral("index.html"));
         QCOMPARE(window->navigation()->currentIndex(), 0);
         QCOMPARE(window->navigation()->tabText(0), QStringLiteral("Inhalt"));
         QCOMPARE(window->navigation()->tabText(1), QStringLiteral("Index"));
         // One window serves every request.
-        QVERIFY(ShowHelp(98357));
-        QCOMPARE(HelpWindow::Current(), window);
+        QVERIFY(ShowHelp(m_owner.get(), 98357));
+        QCOMPARE(current(), window);
     }
 
     void escapePutsHelpAway() {
-        QVERIFY(ShowHelp(98357));
-        QPointer<HelpWindow> window = HelpWindow::Current();
+        QVERIFY(ShowHelp(m_owner.get(), 98357));
+        QPointer<HelpWindow> window = current();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QTest::keyClick(window->browser(), Qt::Key_Escape);
         QTRY_VERIFY(window.isNull());
         // The next request opens it again.
-        QVERIFY(ShowHelp(98359));
-        QVERIFY(HelpWindow::Current() != nullptr);
+        QVERIFY(ShowHelp(m_owner.get(), 98359));
+        QVERIFY(current() != nullptr);
     }
 
     void failureSaysSo_data() {
@@ -134,32 +144,32 @@ private Q_SLOTS:
     void failureSaysSo() {
         QFETCH(QString, helpFile);
         QFETCH(int, context);
-        HelpWindow::SetHelpFile(helpFile);
+        openWith(helpFile);
         MessageSeen seen;
         answerMessageBox(&seen);
-        QVERIFY(!ShowHelp(context));
+        QVERIFY(!ShowHelp(m_owner.get(), context));
         QCOMPARE(seen.title, QStringLiteral("Ollo"));
         QCOMPARE(seen.text, QString::fromUtf8("Die Hilfe konnte nicht aufgerufen werden."));
-        QCOMPARE(HelpWindow::Current(), nullptr);
+        QCOMPARE(current(), nullptr);
     }
 
     void finderWithoutHelpFileSaysSo() {
-        HelpWindow::SetHelpFile(QStringLiteral("/nirgends/ollo.qch"));
+        openWith(QStringLiteral("/nirgends/ollo.qch"));
         MessageSeen seen;
         answerMessageBox(&seen);
-        QVERIFY(!ShowHelp(0, HelpCommand::Finder));
+        QVERIFY(!ShowHelp(m_owner.get(), 0, HelpCommand::Finder));
         QCOMPARE(seen.text, QString::fromUtf8("Die Hilfe konnte nicht aufgerufen werden."));
     }
 
     // A failed request leaves the open topic as it was.
     void failureChangesNothing() {
-        QVERIFY(ShowHelp(98359));
-        HelpWindow* window = HelpWindow::Current();
+        QVERIFY(ShowHelp(m_owner.get(), 98359));
+        HelpWindow* window = current();
         const QUrl before = window->currentTopic();
         MessageSeen seen;
         answerMessageBox(&seen);
-        QVERIFY(!ShowHelp(4711));
-        QCOMPARE(HelpWindow::Current(), window);
+        QVERIFY(!ShowHelp(m_owner.get(), 4711));
+        QCOMPARE(current(), window);
         QCOMPARE(window->currentTopic(), before);
         QVERIFY(window->isVisible());
     }
@@ -167,13 +177,13 @@ private Q_SLOTS:
     // Help asked for from a running dialog belongs to that dialog, so the
     // child can read it before closing the dialog.
     void helpFromModalDialog() {
-        QVERIFY(ShowHelp(98357));
+        QVERIFY(ShowHelp(m_owner.get(), 98357));
         QDialog dialog(m_owner.get());
         QWidget* parentSeen = nullptr;
         bool shown = false;
         QTimer::singleShot(0, &dialog, [&] {
-            shown = ShowHelp(131176);
-            parentSeen = HelpWindow::Current() ? HelpWindow::Current()->parentWidget() : nullptr;
+            shown = ShowHelp(&dialog, 131176);
+            parentSeen = current() ? current()->parentWidget() : nullptr;
             dialog.accept();
         });
         dialog.exec();
@@ -183,14 +193,13 @@ private Q_SLOTS:
 
     void handlerTakesOver() {
         int seen = 0;
-        SetHelpHandler([&](int data, HelpCommand) {
+        m_owner->setHelpHandler([&](int data, HelpCommand) {
             seen = data;
             return true;
         });
-        QVERIFY(ShowHelp(98359));
+        QVERIFY(ShowHelp(m_owner.get(), 98359));
         QCOMPARE(seen, 98359);
-        QCOMPARE(HelpWindow::Current(), nullptr);
-        SetHelpHandler({});
+        QCOMPARE(current(), nullptr);
     }
 
     // Help cannot open under an open menu: the menu closes first.
@@ -200,7 +209,7 @@ private Q_SLOTS:
         auto* menu = new QWidget(&window, Qt::Popup);
         menu->show();
         QTRY_VERIFY(QApplication::activePopupWidget() == menu);
-        QVERIFY(ShowHelp(98357));
+        QVERIFY(ShowHelp(m_owner.get(), 98357));
         QCOMPARE(QApplication::activePopupWidget(), nullptr);
     }
 };

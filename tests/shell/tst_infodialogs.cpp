@@ -4,7 +4,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "shell/bitmapbutton.h"
+#include "kit/bitmapbutton.h"
 #include "shell/bitmapokdlg.h"
 #include "shell/infodlg.h"
 
@@ -111,11 +111,12 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         QVERIFY(ok->hasFocus());
-        const QImage up = ok->currentFace();
+        const QImage focused = ok->currentFace();
         QTest::mousePress(ok, Qt::LeftButton);
-        QVERIFY(ok->currentFace() != up);
+        const QImage pressed = ok->currentFace();
+        QVERIFY(pressed != focused);
         QTest::mouseRelease(ok, Qt::LeftButton);
-        QCOMPARE(ok->currentFace(), up);
+        QVERIFY(ok->currentFace() != pressed);
     }
 
     void contactBoxEnds_data() {

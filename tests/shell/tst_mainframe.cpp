@@ -12,13 +12,13 @@
 #include <utility>
 #include <vector>
 
+#include "base/profile.h"
+#include "kit/commandids.h"
+#include "kit/showhelp.h"
 #include "pictures/picturefile.h"
-#include "settings/profile.h"
 #include "shell/backdrop.h"
-#include "shell/commandids.h"
 #include "shell/commandtable.h"
 #include "shell/mainframe.h"
-#include "shell/showhelp.h"
 #include "shell/statusline.h"
 
 namespace {
@@ -183,17 +183,16 @@ private Q_SLOTS:
         // No maus.bmp here unless a test makes one: the backdrop is grey.
         m_appCommands = CommandTable();
         m_help.clear();
-        SetHelpHandler([this](int data, HelpCommand command) {
+        m_frame = std::make_unique<CMainFrame>(*m_profile, m_appCommands);
+        m_frame->setHelpHandler([this](int data, HelpCommand command) {
             m_help.push_back({data, command});
             return true;
         });
-        m_frame = std::make_unique<CMainFrame>(*m_profile, m_appCommands);
     }
 
     void cleanup() {
         closeMenus();
         m_frame.reset();
-        SetHelpHandler({});
         QDir::setCurrent(m_oldCurrent);
         m_profile.reset();
         m_dir.reset();

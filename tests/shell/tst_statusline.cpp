@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "drill/clock.h"
+#include "base/clock.h"
 #include "shell/lockkeys.h"
 #include "shell/statusline.h"
 

@@ -11,11 +11,11 @@
 #include <memory>
 #include <vector>
 
+#include "kit/commandids.h"
+#include "kit/showhelp.h"
 #include "shell/bitmapokdlg.h"
-#include "shell/commandids.h"
 #include "shell/infodlg.h"
 #include "shell/mainframe.h"
-#include "shell/showhelp.h"
 #include "shell/trainerapp.h"
 
 namespace {
@@ -110,14 +110,9 @@ private Q_SLOTS:
         qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
         qputenv("OLLO_DATA", m_content->path().toLocal8Bit());
         m_help.clear();
-        SetHelpHandler([this](int data, HelpCommand) {
-            m_help.push_back(data);
-            return true;
-        });
     }
 
     void cleanup() {
-        SetHelpHandler({});
         QDir::setCurrent(m_oldCurrent);
         m_content.reset();
         m_config.reset();
@@ -195,7 +190,6 @@ private Q_SLOTS:
         QVERIFY(app.InitInstance());
         CMainFrame* frame = app.mainWindow();
         QVERIFY(frame != nullptr);
-        QCOMPARE(CTrainerApp::instance(), &app);
         QTRY_VERIFY(frame->isMaximized());
         QVERIFY(frame->isVisible());
         frame->showNormal();
@@ -219,6 +213,10 @@ private Q_SLOTS:
         QFETCH(int, topic);
         CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
         QVERIFY(app.InitInstance());
+        app.mainWindow()->setHelpHandler([this](int data, HelpCommand) {
+            m_help.push_back(data);
+            return true;
+        });
         QString opened;
         if (!dialog.isEmpty())
             closeNextDialog(&opened);

@@ -21,21 +21,21 @@
 #include <memory>
 #include <span>
 
-#include "drill/clock.h"
+#include "base/clock.h"
+#include "base/profile.h"
 #include "drill/drilldialog.h"
 #include "drill/limitdialog.h"
 #include "drill/seriescatalogue.h"
+#include "drill/wronganswerdlg.h"
+#include "kit/commandids.h"
+#include "kit/soundplayer.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewards/picturerewarddlg.h"
 #include "rewards/praiselistdlg.h"
-#include "rewards/wronganswerdlg.h"
 #include "settings/fontchooser.h"
 #include "settings/optionssheet.h"
-#include "settings/profile.h"
 #include "settings/sounddlg.h"
-#include "shell/commandids.h"
 #include "shell/mainframe.h"
-#include "shell/soundplayer.h"
 #include "shell/trainerapp.h"
 
 // One long session of the program, as a child gives it: drill after drill
@@ -310,7 +310,6 @@ private Q_SLOTS:
         Clock::SetSource([this] { return m_now; });
     }
     void cleanup() {
-        SetSoundObserver({});
         Clock::SetSource({});
         QDir::setCurrent(m_oldCurrent);
         qunsetenv("OLLO_DATA");
@@ -326,7 +325,7 @@ private Q_SLOTS:
         CMainFrame* frame = app->mainWindow();
         CProfile& profile = app->profile();
         QMap<QString, int> sounds;
-        SetSoundObserver([&sounds](const QString& name) { ++sounds[name]; });
+        frame->setSoundPlayer([&sounds](const QString& name) { ++sounds[name]; });
 
         const std::span<const SeriesInfo> series = SeriesCatalogue();
         const QList<int> settingsCommands{Cmd::Options, Cmd::Sound, Cmd::PraiseList, Cmd::BigFont,

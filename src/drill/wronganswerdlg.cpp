@@ -1,0 +1,25 @@
+#include "drill/wronganswerdlg.h"
+
+#include "ui_wronganswerdlg.h"
+
+CWrongAnswerDlg::CWrongAnswerDlg(QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::CWrongAnswerDlg>()) {
+    m_ui->setupUi(this);
+    setFixedSize(size());
+    m_ui->solveButton->AttachByCaption();
+    m_ui->againButton->AttachByCaption();
+    m_ui->solveButton->setFocus();
+    connect(m_ui->solveButton, &QPushButton::clicked, this, &CWrongAnswerDlg::accept);
+    connect(m_ui->againButton, &QPushButton::clicked, this, &CWrongAnswerDlg::reject);
+}
+
+CWrongAnswerDlg::~CWrongAnswerDlg() = default;
+
+void CWrongAnswerDlg::accept() {
+    done(Solve);
+}
+
+void CWrongAnswerDlg::reject() {
+    done(TryAgain);
+}

@@ -1,0 +1,50 @@
+#include "kit/showhelp.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QWidget>
+
+namespace {
+
+// The owner of the failure message: the dialog that asked, else the main window.
+QWidget* messageOwner() {
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return QApplication::activeWindow();
+}
+
+// An open menu would swallow the help window's first click.
+void endMenuMode() {
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        if (!popup->close())
+            break;
+    }
+}
+
+} // namespace
+
+DialogHost* HostOf(const QWidget* widget) {
+    for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        if (auto* host = dynamic_cast<DialogHost*>(const_cast<QWidget*>(w)))
+            return host;
+    }
+    return nullptr;
+}
+
+bool ShowHelp(const QWidget* from, int data, HelpCommand command) {
+    endMenuMode();
+    if (DialogHost* host = HostOf(from))
+        return host->showHelp(data, command);
+    ReportHelpFailure();
+    return false;
+}
+
+void PlaySoundFor(const QWidget* from, const QString& fileName) {
+    if (DialogHost* host = HostOf(from))
+        host->playSound(fileName);
+}
+
+void ReportHelpFailure() {
+    QMessageBox::warning(messageOwner(), QStringLiteral("Ollo"),
+                         QString::fromUtf8("Die Hilfe konnte nicht aufgerufen werden."));
+}

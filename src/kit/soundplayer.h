@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Plays a WAV file by name, asynchronously; a new sound replaces the one still
+// playing. A missing or unreadable file, or no audio device, plays nothing and
+// says nothing. Windows ask through their host (PlaySoundFor), which plays here.
+void PlaySound(const QString& fileName);

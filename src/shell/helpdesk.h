@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+#include "kit/showhelp.h"
+
+class QWidget;
+class HelpWindow;
+
+// Opens help topics in one help window at a time. The window belongs to the
+// window that asked for help (a running modal dialog, else the owner given
+// here, the main window), so it stays usable while a dialog is open; a
+// request from another owner closes the old window and opens a new one.
+class HelpDesk {
+public:
+    HelpDesk(QString helpFile, QWidget* owner);
+
+    // False, with nothing changed, when the file or the topic is missing.
+    bool open(int data, HelpCommand command);
+    HelpWindow* current() const;
+    const QString& helpFile() const { return m_helpFile; }
+
+private:
+    QString m_helpFile;
+    QPointer<QWidget> m_owner;
+    QPointer<HelpWindow> m_current;
+};
