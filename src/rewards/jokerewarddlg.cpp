@@ -25,7 +25,7 @@ QFont jokeFont() {
 
 CJokeRewardDlg::CJokeRewardDlg(CProfile& profile, QWidget* parent)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::JokeRewardDlg>())
+    , m_ui(std::make_unique<Ui::CJokeRewardDlg>())
     , m_profile(profile)
     , m_font(jokeFont()) {
     m_ui->setupUi(this);

@@ -10,7 +10,7 @@
 class CProfile;
 
 namespace Ui {
-class JokeRewardDlg;
+class CJokeRewardDlg;
 }
 
 // "Und jetzt ein lustiger Witz !": one joke file, chosen once on opening and
@@ -44,7 +44,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::unique_ptr<Ui::JokeRewardDlg> m_ui;
+    std::unique_ptr<Ui::CJokeRewardDlg> m_ui;
     CProfile& m_profile;
     QFont m_font;
     int m_jokeCount = 0;

@@ -13,7 +13,7 @@
 
 CPictureRewardDlg::CPictureRewardDlg(CProfile& profile, QWidget* parent)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::PictureRewardDlg>())
+    , m_ui(std::make_unique<Ui::CPictureRewardDlg>())
     , m_profile(profile) {
     m_ui->setupUi(this);
     PlaceRewardDialog(this, kOuterSize);

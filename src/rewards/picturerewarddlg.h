@@ -8,7 +8,7 @@
 class CProfile;
 
 namespace Ui {
-class PictureRewardDlg;
+class CPictureRewardDlg;
 }
 
 // "Und jetzt ein hübsches Bild ": one of the pictures listed in section
@@ -30,6 +30,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::unique_ptr<Ui::PictureRewardDlg> m_ui;
+    std::unique_ptr<Ui::CPictureRewardDlg> m_ui;
     CProfile& m_profile;
 };

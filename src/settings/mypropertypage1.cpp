@@ -25,8 +25,8 @@ CMyPropertyPage1::CMyPropertyPage1(CProfile& profile, QWidget* parent)
 CMyPropertyPage1::~CMyPropertyPage1() = default;
 
 void CMyPropertyPage1::Load() {
-    const std::array<QRadioButton*, 4> buttons = {m_ui->radio1000, m_ui->radio1001, m_ui->radio1002,
-                                                  m_ui->radio1003};
+    const std::array<QRadioButton*, 4> buttons = {m_ui->rewardPictures, m_ui->rewardJokes, m_ui->rewardRandom,
+                                                  m_ui->rewardNone};
     const int value = m_profile.GetInt(Section::Parameter, Key::RewardType, kNoReward);
     if (value >= 0 && value < int(buttons.size())) {
         buttons[std::size_t(value)]->setChecked(true);
@@ -41,8 +41,8 @@ void CMyPropertyPage1::Load() {
 }
 
 void CMyPropertyPage1::Store() {
-    const std::array<QRadioButton*, 4> buttons = {m_ui->radio1000, m_ui->radio1001, m_ui->radio1002,
-                                                  m_ui->radio1003};
+    const std::array<QRadioButton*, 4> buttons = {m_ui->rewardPictures, m_ui->rewardJokes, m_ui->rewardRandom,
+                                                  m_ui->rewardNone};
     for (std::size_t i = 0; i < buttons.size(); ++i)
         if (buttons[i]->isChecked())
             m_profile.WriteInt(Section::Parameter, Key::RewardType, int(i));

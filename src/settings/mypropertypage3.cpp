@@ -15,13 +15,13 @@ CMyPropertyPage3::CMyPropertyPage3(CProfile& profile, QWidget* parent)
 CMyPropertyPage3::~CMyPropertyPage3() = default;
 
 void CMyPropertyPage3::Load() {
-    m_ui->edit1005->setText(m_profile.GetText(Section::Parameter, Key::TaskCount));
-    m_ui->edit1006->setText(m_profile.GetText(Section::Parameter, Key::JokeCount));
+    m_ui->taskCountEdit->setText(m_profile.GetText(Section::Parameter, Key::TaskCount));
+    m_ui->jokeCountEdit->setText(m_profile.GetText(Section::Parameter, Key::JokeCount));
 }
 
 void CMyPropertyPage3::Store() {
-    m_profile.WriteText(Section::Parameter, Key::TaskCount, m_ui->edit1005->text());
-    m_profile.WriteText(Section::Parameter, Key::JokeCount, m_ui->edit1006->text());
+    m_profile.WriteText(Section::Parameter, Key::TaskCount, m_ui->taskCountEdit->text());
+    m_profile.WriteText(Section::Parameter, Key::JokeCount, m_ui->jokeCountEdit->text());
 }
 
 int CMyPropertyPage3::HelpContext() {

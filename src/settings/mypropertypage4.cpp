@@ -26,29 +26,30 @@ CMyPropertyPage4::CMyPropertyPage4(CProfile& profile, QWidget* parent)
     , m_profile(profile)
     , m_ui(std::make_unique<Ui::CMyPropertyPage4>()) {
     m_ui->setupUi(this);
-    connect(m_ui->button1020, &QPushButton::clicked, this, &CMyPropertyPage4::onSet);
+    connect(m_ui->setBackdropButton, &QPushButton::clicked, this, &CMyPropertyPage4::onSet);
 }
 
 CMyPropertyPage4::~CMyPropertyPage4() = default;
 
 void CMyPropertyPage4::Load() {
     m_listCount = m_profile.GetInt(Section::Pictures, Key::BackdropCount, 0);
-    m_ui->label1023->setText(
+    m_ui->backdropLabel->setText(
         m_profile.GetText(Section::Parameter, Key::Backdrop, QStringLiteral("maus.bmp")));
     for (int i = 1; i <= m_listCount; ++i) {
         const QString name = m_profile.GetText(Section::Pictures, QStringLiteral("Bild%1").arg(i));
-        m_ui->list1011->insertItem(sortedRow(*m_ui->list1011, name), name);
+        m_ui->backdropList->insertItem(sortedRow(*m_ui->backdropList, name), name);
     }
 }
 
 void CMyPropertyPage4::onSet() {
-    if (const QListWidgetItem* selected = m_ui->list1011->currentItem(); selected && selected->isSelected())
+    if (const QListWidgetItem* selected = m_ui->backdropList->currentItem();
+        selected && selected->isSelected())
         m_name = selected->text();
-    m_ui->label1023->setText(m_name);
+    m_ui->backdropLabel->setText(m_name);
 }
 
 void CMyPropertyPage4::Store() {
-    m_name = m_ui->label1023->text();
+    m_name = m_ui->backdropLabel->text();
     m_profile.WriteText(Section::Parameter, Key::Backdrop, m_name);
     m_profile.WriteInt(Section::Parameter, Key::BackdropChanged, 1);
 }

@@ -17,12 +17,12 @@ CSoundDlg::CSoundDlg(CProfile& profile, QWidget* parent)
     m_ui->button2->AttachByCaption();
     connect(m_ui->button1, &QPushButton::clicked, this, &CSoundDlg::accept);
     connect(m_ui->button2, &QPushButton::clicked, this, &CSoundDlg::reject);
-    m_ui->check1014->setChecked(m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0);
+    m_ui->soundCheck->setChecked(m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0);
 }
 
 CSoundDlg::~CSoundDlg() = default;
 
 void CSoundDlg::accept() {
-    m_profile.WriteInt(Section::Parameter, Key::Sound, m_ui->check1014->isChecked() ? 1 : 0);
+    m_profile.WriteInt(Section::Parameter, Key::Sound, m_ui->soundCheck->isChecked() ? 1 : 0);
     QDialog::accept();
 }

@@ -7,7 +7,7 @@
 CBitmapOkDlg::CBitmapOkDlg(int templateId, QWidget* parent)
     : QDialog(parent)
     , m_templateId(templateId)
-    , m_ui(std::make_unique<Ui::BitmapOkDlg160>()) {
+    , m_ui(std::make_unique<Ui::CBitmapOkDlg>()) {
     // Template 160 is the only one the program has.
     m_ui->setupUi(this);
     m_ui->button1->AttachByCaption();

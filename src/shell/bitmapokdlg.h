@@ -5,7 +5,7 @@
 #include <memory>
 
 namespace Ui {
-class BitmapOkDlg160;
+class CBitmapOkDlg;
 }
 
 // A dialog whose only button is the bitmap OK button. Template 160 is the
@@ -27,5 +27,5 @@ protected:
 
 private:
     int m_templateId = 0;
-    std::unique_ptr<Ui::BitmapOkDlg160> m_ui;
+    std::unique_ptr<Ui::CBitmapOkDlg> m_ui;
 };

@@ -7,7 +7,7 @@
 
 CInfoDlg::CInfoDlg(QWidget* parent)
     : QDialog(parent)
-    , m_ui(std::make_unique<Ui::InfoDlg>()) {
+    , m_ui(std::make_unique<Ui::CInfoDlg>()) {
     m_ui->setupUi(this);
     m_ui->version->setText(QStringLiteral("Ollo, Version " OLLO_VERSION));
     connect(m_ui->okButton, &QPushButton::clicked, this, [this] { done(1); });

@@ -5,7 +5,7 @@
 #include <memory>
 
 namespace Ui {
-class InfoDlg;
+class CInfoDlg;
 }
 
 // "Info über Ollo": the program icon, name, version and copyright.
@@ -21,5 +21,5 @@ protected:
     void reject() override;
 
 private:
-    std::unique_ptr<Ui::InfoDlg> m_ui;
+    std::unique_ptr<Ui::CInfoDlg> m_ui;
 };

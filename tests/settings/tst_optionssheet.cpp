@@ -21,6 +21,9 @@
 
 namespace {
 
+// The reward type's buttons, in the order of the stored values 0..3.
+constexpr const char* kRewardButtons[] = {"rewardPictures", "rewardJokes", "rewardRandom", "rewardNone"};
+
 template <typename T> T* child(QWidget& parent, const char* name) {
     T* found = parent.findChild<T*>(QLatin1String(name));
     if (!found)
@@ -59,8 +62,7 @@ QStringList entries(const QListWidget* list) {
 int tickedReward(COptionsSheet& sheet) {
     int ticked = -1;
     for (int i = 0; i < 4; ++i)
-        if (child<QRadioButton>(sheet, QByteArray("radio").append(QByteArray::number(1000 + i)).constData())
-                ->isChecked())
+        if (child<QRadioButton>(sheet, kRewardButtons[i])->isChecked())
             ticked = ticked == -1 ? i : -2;
     return ticked;
 }
@@ -147,8 +149,7 @@ private Q_SLOTS:
         runSheet([&](COptionsSheet& sheet) {
             QCOMPARE(tickedReward(sheet), shown);
             if (click >= 0)
-                clickRadio(
-                    child<QRadioButton>(sheet, QByteArray("radio").append(QByteArray::number(1000 + click))));
+                clickRadio(child<QRadioButton>(sheet, kRewardButtons[click]));
             clickButton(sheet, "ok");
         });
         QCOMPARE(stored("Parameter", "Belohnungsart"), after);
@@ -172,8 +173,8 @@ private Q_SLOTS:
         writeAll(m_path, "[Parameter]\r\nAufgaben=10\r\nWitze=16\r\n");
         runSheet([&](COptionsSheet& sheet) {
             clickTab(sheet, 1);
-            auto* taskEdit = child<QLineEdit>(sheet, "edit1005");
-            auto* jokeEdit = child<QLineEdit>(sheet, "edit1006");
+            auto* taskEdit = child<QLineEdit>(sheet, "taskCountEdit");
+            auto* jokeEdit = child<QLineEdit>(sheet, "jokeCountEdit");
             QCOMPARE(taskEdit->text(), QString("10"));
             QCOMPARE(jokeEdit->text(), QString("16"));
             for (auto [edit, text] : {std::pair{taskEdit, tasks}, {jokeEdit, jokes}}) {
@@ -196,8 +197,8 @@ private Q_SLOTS:
     void countsOpenEmptyWithoutKeys() {
         runSheet([](COptionsSheet& sheet) {
             clickTab(sheet, 1);
-            QCOMPARE(child<QLineEdit>(sheet, "edit1005")->text(), QString());
-            QCOMPARE(child<QLineEdit>(sheet, "edit1006")->text(), QString());
+            QCOMPARE(child<QLineEdit>(sheet, "taskCountEdit")->text(), QString());
+            QCOMPARE(child<QLineEdit>(sheet, "jokeCountEdit")->text(), QString());
             clickButton(sheet, "ok");
         });
         QCOMPARE(stored("Parameter", "Aufgaben"), QString());
@@ -218,7 +219,7 @@ private Q_SLOTS:
         int repaintsWhileOpen = -1;
         runSheet([&](COptionsSheet& sheet) {
             clickTab(sheet, 2);
-            QCOMPARE(child<QLabel>(sheet, "label1023")->text(), label);
+            QCOMPARE(child<QLabel>(sheet, "backdropLabel")->text(), label);
             clickButton(sheet, "ok");
             repaintsWhileOpen = m_repaints;
         });
@@ -234,7 +235,7 @@ private Q_SLOTS:
                  "Bild4=Baum.gif\r\nBild5=affe.bmp\r\nBild6=sechs.bmp\r\n");
         runSheet([](COptionsSheet& sheet) {
             clickTab(sheet, 2);
-            QCOMPARE(entries(child<QListWidget>(sheet, "list1011")),
+            QCOMPARE(entries(child<QListWidget>(sheet, "backdropList")),
                      QStringList({"", "affe.bmp", "apfel.bmp", "Baum.gif", "Zebra.bmp"}));
         });
     }
@@ -244,27 +245,27 @@ private Q_SLOTS:
                          "Bild1=see.bmp\r\nBild2=Berg.gif\r\n");
         runSheet([](COptionsSheet& sheet) {
             clickTab(sheet, 2);
-            auto* list = child<QListWidget>(sheet, "list1011");
-            auto* label = child<QLabel>(sheet, "label1023");
+            auto* list = child<QListWidget>(sheet, "backdropList");
+            auto* label = child<QLabel>(sheet, "backdropLabel");
             // Nothing taken over yet: "Setzen" empties the label.
-            clickButton(sheet, "button1020");
+            clickButton(sheet, "setBackdropButton");
             QCOMPARE(label->text(), QString());
             clickEntry(list, "see.bmp");
             QCOMPARE(label->text(), QString());
-            clickButton(sheet, "button1020");
+            clickButton(sheet, "setBackdropButton");
             QCOMPARE(label->text(), QString("see.bmp"));
             // Selecting alone changes nothing; without a selection the last name stays.
             clickEntry(list, "Berg.gif");
             QCOMPARE(label->text(), QString("see.bmp"));
             list->clearSelection();
-            clickButton(sheet, "button1020");
+            clickButton(sheet, "setBackdropButton");
             QCOMPARE(label->text(), QString("see.bmp"));
             // A missing picture key is an empty line, and taking it over stores empty text.
             clickEntry(list, "");
-            clickButton(sheet, "button1020");
+            clickButton(sheet, "setBackdropButton");
             QCOMPARE(label->text(), QString());
             clickEntry(list, "Berg.gif");
-            clickButton(sheet, "button1020");
+            clickButton(sheet, "setBackdropButton");
             clickButton(sheet, "ok");
         });
         QCOMPARE(stored("Parameter", "Hintergrundbild"), QString("Berg.gif"));
@@ -284,12 +285,12 @@ private Q_SLOTS:
             "[Bilder]\r\nAnzahlHinter=1\r\nBild1=see.bmp\r\n";
         writeAll(m_path, before);
         const int result = runSheet([&](COptionsSheet& sheet) {
-            clickRadio(child<QRadioButton>(sheet, "radio1003"));
+            clickRadio(child<QRadioButton>(sheet, "rewardNone"));
             clickTab(sheet, 1);
-            QTest::keyClicks(child<QLineEdit>(sheet, "edit1005"), "5");
+            QTest::keyClicks(child<QLineEdit>(sheet, "taskCountEdit"), "5");
             clickTab(sheet, 2);
-            clickEntry(child<QListWidget>(sheet, "list1011"), "see.bmp");
-            clickButton(sheet, "button1020");
+            clickEntry(child<QListWidget>(sheet, "backdropList"), "see.bmp");
+            clickButton(sheet, "setBackdropButton");
             if (how == "Abbruch")
                 clickButton(sheet, "cancel");
             else if (how == "Esc")
@@ -322,7 +323,7 @@ private Q_SLOTS:
         writeAll(m_path, "[Parameter]\r\nBelohnungsart=1\r\n");
         const QByteArray before = readAll(m_path);
         runSheet([&](COptionsSheet& sheet) {
-            clickRadio(child<QRadioButton>(sheet, "radio1002"));
+            clickRadio(child<QRadioButton>(sheet, "rewardRandom"));
             for (int page = 0; page < 3; ++page) {
                 clickTab(sheet, page);
                 clickButton(sheet, "help");

@@ -58,7 +58,7 @@ private Q_SLOTS:
         CSoundDlg dialog(profile);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        auto* check = dialog.findChild<QCheckBox*>("check1014");
+        auto* check = dialog.findChild<QCheckBox*>("soundCheck");
         QCOMPARE(check->isChecked(), ticked);
         if (toggle)
             QTest::mouseClick(check, Qt::LeftButton, {}, QPoint(8, check->height() / 2));

@@ -265,7 +265,7 @@ private:
     }
 
     void onSound(CSoundDlg* sound) {
-        sound->findChild<QCheckBox*>("check1014")->click();
+        sound->findChild<QCheckBox*>("soundCheck")->click();
         press(sound, sound->findChild<QPushButton*>(confirmSettings ? "button1" : "button2"),
               QStringLiteral("sound switch"));
     }
