@@ -58,6 +58,8 @@ public:
     }
     ~SoundOutput() override { release(); }
 
+    bool isPlaying() const { return m_sink != nullptr; }
+
     void play(const WavSound& sound) {
         release();
         const QAudioDevice device = quietDefaultOutput();
@@ -112,8 +114,13 @@ private:
     QTimer m_releaseTimer;
 };
 
-SoundOutput* output() {
+QPointer<SoundOutput>& outputSlot() {
     static QPointer<SoundOutput> instance;
+    return instance;
+}
+
+SoundOutput* output() {
+    QPointer<SoundOutput>& instance = outputSlot();
     if (!instance && QCoreApplication::instance())
         instance = new SoundOutput(QCoreApplication::instance());
     return instance;
@@ -127,6 +134,11 @@ std::optional<WavSound> readSound(const QString& fileName) {
 }
 
 } // namespace
+
+bool SoundPlaying() {
+    const SoundOutput* const player = outputSlot();
+    return player != nullptr && player->isPlaying();
+}
 
 void PlaySound(const QString& fileName) {
     const std::optional<WavSound> sound = readSound(fileName);

@@ -6,3 +6,6 @@
 // playing. A missing or unreadable file, or no audio device, plays nothing and
 // says nothing. Windows ask through their host (PlaySoundFor), which plays here.
 void PlaySound(const QString& fileName);
+
+// True from a sound's start until the device has been let go after its end.
+bool SoundPlaying();

@@ -197,6 +197,13 @@ private:
     void stopServer();
     void startCapture();
     Heard stopCapture();
+    // Bytes in the capture file so far; the capture records 16-bit stereo at 44.1 kHz.
+    qint64 captured() const;
+    static constexpr qint64 kCaptureBytesPerSecond = 44100 * 2 * 2;
+    // Until the player has let go of the device and the capture holds a
+    // fifth of a second more, so the sound's end is in the file.
+    void waitForSoundToEnd();
+    bool serverHasStream() const;
 
     QTemporaryDir m_serverDir;
     QString m_skipReason;
@@ -469,7 +476,7 @@ void TestSoundPlayer::playsWithoutServer() {
         PlaySound("fehlt.wav");
         PlaySound("lang.wav");
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
-        QTest::qWait(2500);
+        QTRY_VERIFY_WITH_TIMEOUT(!SoundPlaying(), 10000);
         return;
     }
     QProcess child;
@@ -494,6 +501,24 @@ void TestSoundPlayer::startCapture() {
     m_capture->start("parec", {"-d", "probe.monitor", "--latency-msec=20", "--file-format=wav", captureFile});
     QVERIFY(m_capture->waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(captureFile).size() > 20000, 10000);
+}
+
+qint64 TestSoundPlayer::captured() const {
+    return QFileInfo(m_soundDir->filePath("capture.wav")).size();
+}
+
+void TestSoundPlayer::waitForSoundToEnd() {
+    QTRY_VERIFY_WITH_TIMEOUT(!SoundPlaying(), 15000);
+    const qint64 atEnd = captured();
+    QTRY_VERIFY_WITH_TIMEOUT(captured() > atEnd + kCaptureBytesPerSecond / 5, 10000);
+}
+
+bool TestSoundPlayer::serverHasStream() const {
+    QProcess list;
+    list.setProcessEnvironment(m_pulseEnvironment);
+    list.start("pactl", {"list", "short", "sink-inputs"});
+    // The feeder that keeps the null sink's clock running is one stream already.
+    return list.waitForFinished() && list.readAllStandardOutput().trimmed().split('\n').size() > 1;
 }
 
 Heard TestSoundPlayer::stopCapture() {
@@ -543,7 +568,7 @@ void TestSoundPlayer::playsWholeSound() {
     timer.start();
     PlaySound("klang.wav");
     QVERIFY2(timer.elapsed() < 500, "PlaySound waited for the sound");
-    QTest::qWait(static_cast<int>(seconds * 1000) + 1000);
+    waitForSoundToEnd();
     const Heard heard = stopCapture();
 
     qInfo("file %.3f s, heard %.3f s from first to last sound, %.3f s loud", seconds, heard.span, heard.loud);
@@ -581,7 +606,7 @@ void TestSoundPlayer::playsProgramSounds() {
 
     startCapture();
     PlaySound(fileName);
-    QTest::qWait(static_cast<int>(sound->frameCount() * 1000 / sound->sampleRate) + 1000);
+    waitForSoundToEnd();
     const Heard heard = stopCapture();
 
     qInfo("file %.3f s, loud in the file %.3f s, heard %.3f s",
@@ -596,10 +621,12 @@ void TestSoundPlayer::newSoundReplacesOld() {
     QVERIFY(writeFile("kurz.wav", toneWav(0.2, 44100, 1, 16, false)));
 
     startCapture();
+    const qint64 before = captured();
     PlaySound("lang.wav");
-    QTest::qWait(500);
+    // Half a second of the long sound has reached the capture.
+    QTRY_VERIFY_WITH_TIMEOUT(captured() > before + kCaptureBytesPerSecond / 2, 10000);
     PlaySound("kurz.wav");
-    QTest::qWait(1500);
+    waitForSoundToEnd();
     const Heard heard = stopCapture();
 
     // The long sound stops where the short one begins: 0.5 s of the one,
@@ -614,15 +641,15 @@ void TestSoundPlayer::serverGoneWhilePlaying() {
         QSKIP(qPrintable(m_skipReason));
     QVERIFY(writeFile("lang.wav", toneWav(2.0, 44100, 1, 16, false)));
     PlaySound("lang.wav");
-    QTest::qWait(300);
+    QTRY_VERIFY_WITH_TIMEOUT(serverHasStream(), 10000);
     stopServer();
-    QTest::qWait(500);
+    QTRY_VERIFY_WITH_TIMEOUT(!SoundPlaying(), 10000);
     for (int i = 0; i < 2; ++i) {
         QElapsedTimer timer;
         timer.start();
         PlaySound("lang.wav");
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
-        QTest::qWait(2500);
+        QTRY_VERIFY_WITH_TIMEOUT(!SoundPlaying(), 10000);
     }
 }
 

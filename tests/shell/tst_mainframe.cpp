@@ -360,7 +360,7 @@ private Q_SLOTS:
         // Moving to the next menu of the bar keeps the line wide.
         menu(0)->hide();
         menu(1)->popup(QPoint(40, 10));
-        QTest::qWait(20);
+        QTRY_VERIFY(menu(1)->isVisible());
         QVERIFY(line->isWidened());
 
         closeMenus();
