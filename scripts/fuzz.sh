@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each on its corpus for the
-# given number of seconds (default 30). New inputs that add coverage are kept
-# in a scratch folder, not in the committed corpus; a finding fails the run.
+# given number of seconds (default 30); 0 only replays the corpus, every input
+# once. New inputs that add coverage are kept in a scratch folder, not in the
+# committed corpus; a finding fails the run.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
@@ -23,7 +24,9 @@ for target in "$build"/fuzz/fuzz_*; do
     corpus="$root/fuzz/corpus/${name#fuzz_}"
     scratch=$(mktemp -d)
     echo "== $name: ${seconds}s on $(ls "$corpus" | wc -l) corpus files =="
-    "$target" "$scratch" "$corpus" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    limit=(-max_total_time="$seconds")
+    [ "$seconds" = 0 ] && limit=(-runs=0)
+    "$target" "$scratch" "$corpus" "${limit[@]}" -timeout=10 -rss_limit_mb=2048 \
         -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/" 2>&1 | grep -E "^(Done|stat::number_of_executed_units|==|SUMMARY|ERROR|INFO: Seed)" | tail -4
     rm -rf "$scratch"
 done

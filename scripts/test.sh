@@ -34,5 +34,7 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 run_suite "$root/build-sanitize" -DOLLO_SANITIZE=ON -DOLLO_BENCHMARKS=OFF
 
-echo "== Fuzzing, ${OLLO_FUZZ_SECONDS:-30} seconds a target =="
-"$root/scripts/fuzz.sh" "${OLLO_FUZZ_SECONDS:-30}"
+# Every kept fuzz input once more, and a short fuzz; long runs are scripts/fuzz.sh's.
+echo "== Fuzz corpora, then ${OLLO_FUZZ_SECONDS:-5} seconds of fuzzing a target =="
+"$root/scripts/fuzz.sh" 0
+"$root/scripts/fuzz.sh" "${OLLO_FUZZ_SECONDS:-5}"
