@@ -5,28 +5,25 @@
 
 #include "base/profile.h"
 #include "common/filecontents.h"
+#include "common/settingsfolder.h"
 
 class TestProfile : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
+    SettingsFolder m_settings;
 
 private Q_SLOTS:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_path = m_dir->filePath("ollo.INI");
-    }
-    void cleanup() { m_dir.reset(); }
+    void init() { m_settings.enter(); }
+    void cleanup() { m_settings.leave(); }
 
     void missingFileReadsDefaults() {
-        const CProfile p(m_path);
+        const CProfile p(m_settings.path);
         QCOMPARE(p.GetInt("Parameter", "Belohnungsart", 3), 3);
         QCOMPARE(p.GetInt("BigFont", "FontHeight", 35), 35);
         QCOMPARE(p.GetText("Parameter", "Hintergrundbild", "maus.bmp"), QString("maus.bmp"));
         QCOMPARE(p.GetText("Parameter", "Hintergrundbild"), QString());
-        QVERIFY(!QFile::exists(m_path));
+        QVERIFY(!QFile::exists(m_settings.path));
     }
 
     void readInt_data() {
@@ -47,8 +44,8 @@ private Q_SLOTS:
     }
     void readInt() {
         QFETCH(QByteArray, stored);
-        writeAll(m_path, "[Parameter]\r\nAufgaben=" + stored + "\r\n");
-        QTEST(CProfile(m_path).GetInt("Parameter", "Aufgaben", 99), "value");
+        writeAll(m_settings.path, "[Parameter]\r\nAufgaben=" + stored + "\r\n");
+        QTEST(CProfile(m_settings.path).GetInt("Parameter", "Aufgaben", 99), "value");
     }
 
     void readText_data() {
@@ -68,13 +65,13 @@ private Q_SLOTS:
     }
     void readText() {
         QFETCH(QByteArray, stored);
-        writeAll(m_path, "[Lobe]\r\nLob1=" + stored + "\r\n");
-        QTEST(CProfile(m_path).GetText("Lobe", "Lob1", "default"), "value");
+        writeAll(m_settings.path, "[Lobe]\r\nLob1=" + stored + "\r\n");
+        QTEST(CProfile(m_settings.path).GetText("Lobe", "Lob1", "default"), "value");
     }
 
     void longTextIsCut() {
-        writeAll(m_path, "[Lobe]\nLob1=" + QByteArray(5000, 'x') + "\n");
-        QCOMPARE(CProfile(m_path).GetText("Lobe", "Lob1").size(), 4095);
+        writeAll(m_settings.path, "[Lobe]\nLob1=" + QByteArray(5000, 'x') + "\n");
+        QCOMPARE(CProfile(m_settings.path).GetText("Lobe", "Lob1").size(), 4095);
     }
 
     void lookup_data() {
@@ -97,15 +94,15 @@ private Q_SLOTS:
     }
     void lookup() {
         QFETCH(QByteArray, file);
-        writeAll(m_path, file);
-        QTEST(CProfile(m_path).GetInt("Parameter", "Sound", -1), "value");
+        writeAll(m_settings.path, file);
+        QTEST(CProfile(m_settings.path).GetInt("Parameter", "Sound", -1), "value");
     }
 
     void handEditsAreSeenAtTheNextRead() {
-        CProfile p(m_path);
+        CProfile p(m_settings.path);
         p.WriteInt("Parameter", "Sound", 1);
         QCOMPARE(p.GetInt("Parameter", "Sound", 0), 1);
-        writeAll(m_path, "[Parameter]\r\nSound=0\r\n");
+        writeAll(m_settings.path, "[Parameter]\r\nSound=0\r\n");
         QCOMPARE(p.GetInt("Parameter", "Sound", 1), 0);
     }
 
@@ -176,10 +173,10 @@ private Q_SLOTS:
         QFETCH(QString, key);
         QFETCH(QString, value);
         if (!before.isNull())
-            writeAll(m_path, before);
-        QVERIFY(CProfile(m_path).WriteText(section, key, value));
-        QTEST(readAll(m_path), "after");
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"ollo.INI"});
+            writeAll(m_settings.path, before);
+        QVERIFY(CProfile(m_settings.path).WriteText(section, key, value));
+        QTEST(readAll(m_settings.path), "after");
+        QCOMPARE(QDir(m_settings.dir->path()).entryList(QDir::Files), QStringList{"ollo.INI"});
     }
 
     void writtenValuesReadBack_data() {
@@ -191,14 +188,14 @@ private Q_SLOTS:
     }
     void writtenValuesReadBack() {
         QFETCH(int, value);
-        CProfile p(m_path);
+        CProfile p(m_settings.path);
         QVERIFY(p.WriteInt("Parameter", "Lobe", value));
         QCOMPARE(p.GetInt("Parameter", "Lobe", 12345), value);
         QCOMPARE(p.GetText("Parameter", "Lobe"), QString::number(value));
     }
 
     void everyOtherKeySurvivesManyWrites() {
-        CProfile p(m_path);
+        CProfile p(m_settings.path);
         for (int i = 0; i < 40; ++i)
             p.WriteText(QStringLiteral("S%1").arg(i % 5), QStringLiteral("K%1").arg(i),
                         QStringLiteral("v%1").arg(i));
@@ -208,7 +205,7 @@ private Q_SLOTS:
         for (int i = 0; i < 40; ++i)
             QCOMPARE(p.GetText(QStringLiteral("s%1").arg(i % 5), QStringLiteral("K%1").arg(i)),
                      QStringLiteral("w%1").arg(i));
-        QCOMPARE(readAll(m_path).count("[S"), 5);
+        QCOMPARE(readAll(m_settings.path).count("[S"), 5);
     }
 
     void unstorableNamesAreRefused_data() {
@@ -233,14 +230,14 @@ private Q_SLOTS:
         QFETCH(QString, section);
         QFETCH(QString, key);
         const QByteArray before("[Parameter]\r\nSound=1\r\n");
-        writeAll(m_path, before);
+        writeAll(m_settings.path, before);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("cannot be stored"));
-        QVERIFY(!CProfile(m_path).WriteText(section, key, "x"));
-        QCOMPARE(readAll(m_path), before);
+        QVERIFY(!CProfile(m_settings.path).WriteText(section, key, "x"));
+        QCOMPARE(readAll(m_settings.path), before);
     }
 
     void missingFoldersAreCreated() {
-        CProfile p(m_dir->filePath("a/b/ollo.INI"));
+        CProfile p(m_settings.dir->filePath("a/b/ollo.INI"));
         QVERIFY(p.WriteInt("Parameter", "Sound", 1));
         QCOMPARE(p.GetInt("Parameter", "Sound", 0), 1);
     }
@@ -253,7 +250,7 @@ private Q_SLOTS:
     }
     void failedWrites() {
         QFETCH(QString, how);
-        QString path = m_path;
+        QString path = m_settings.path;
         const QByteArray before("[Parameter]\r\nSound=0\r\n");
         if (how == "folder") {
             QVERIFY(QDir().mkpath(path));
@@ -261,10 +258,10 @@ private Q_SLOTS:
             writeAll(path, before);
             QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser);
         } else {
-            QVERIFY(QDir().mkpath(m_dir->filePath("ro")));
-            path = m_dir->filePath("ro/ollo.INI");
+            QVERIFY(QDir().mkpath(m_settings.dir->filePath("ro")));
+            path = m_settings.dir->filePath("ro/ollo.INI");
             writeAll(path, before);
-            QFile::setPermissions(m_dir->filePath("ro"), QFile::ReadOwner | QFile::ExeOwner);
+            QFile::setPermissions(m_settings.dir->filePath("ro"), QFile::ReadOwner | QFile::ExeOwner);
         }
         CProfile p(path);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not write the settings file"));
@@ -272,7 +269,8 @@ private Q_SLOTS:
         QCOMPARE(p.GetInt("Parameter", "Sound", 7), how == "folder" ? 7 : 0);
         if (how != "folder")
             QCOMPARE(readAll(path), before);
-        QFile::setPermissions(m_dir->filePath("ro"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(m_settings.dir->filePath("ro"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     void brokenFiles_data() {
@@ -289,20 +287,20 @@ private Q_SLOTS:
     }
     void brokenFiles() {
         QFETCH(QByteArray, file);
-        writeAll(m_path, file);
-        CProfile p(m_path);
+        writeAll(m_settings.path, file);
+        CProfile p(m_settings.path);
         p.GetInt("Parameter", "Sound", 0);
         p.GetText("Lobe", "Lob1");
         QVERIFY(p.WriteText("Lobe", "Lob1", "Prima"));
         QCOMPARE(p.GetText("Lobe", "Lob1"), QString("Prima"));
-        const QByteArray after = readAll(m_path);
+        const QByteArray after = readAll(m_settings.path);
         QVERIFY2(after.startsWith(file.first(qMin(file.size(), qsizetype(100)))) || file.contains("Lob1"),
                  "the rest of the file was lost");
     }
 
     void settingsPathFollowsXdg() {
-        qputenv("XDG_CONFIG_HOME", m_dir->path().toUtf8());
-        QCOMPARE(CProfile::PathFor("ollo"), m_dir->path() + "/ollo.INI");
+        qputenv("XDG_CONFIG_HOME", m_settings.dir->path().toUtf8());
+        QCOMPARE(CProfile::PathFor("ollo"), m_settings.dir->path() + "/ollo.INI");
         qputenv("XDG_CONFIG_HOME", "relative/path");
         QCOMPARE(CProfile::PathFor("x"), QDir::homePath() + "/.config/x.INI");
         qunsetenv("XDG_CONFIG_HOME");

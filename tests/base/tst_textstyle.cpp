@@ -7,6 +7,7 @@
 #include "base/profile.h"
 #include "base/textstyle.h"
 #include "common/filecontents.h"
+#include "common/settingsfolder.h"
 
 Q_DECLARE_METATYPE(TextStyle)
 
@@ -14,15 +15,11 @@ class TestTextStyle : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
+    SettingsFolder m_settings;
 
 private Q_SLOTS:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_path = m_dir->filePath("ollo.INI");
-    }
-    void cleanup() { m_dir.reset(); }
+    void init() { m_settings.enter(); }
+    void cleanup() { m_settings.leave(); }
 
     void read_data() {
         QTest::addColumn<QByteArray>("file");
@@ -62,8 +59,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, file);
         QFETCH(int, defaultHeight);
         QFETCH(TextStyle, style);
-        writeAll(m_path, "[BigFont]\r\n" + file);
-        const TextStyle read = ReadTextStyle(CProfile(m_path), "BigFont", defaultHeight);
+        writeAll(m_settings.path, "[BigFont]\r\n" + file);
+        const TextStyle read = ReadTextStyle(CProfile(m_settings.path), "BigFont", defaultHeight);
         QCOMPARE(read.red, style.red);
         QCOMPARE(read.green, style.green);
         QCOMPARE(read.blue, style.blue);
@@ -101,14 +98,14 @@ private Q_SLOTS:
         style.underline = true;
         style.strikeOut = true;
         style.name = "DejaVu Serif";
-        CProfile profile(m_path);
+        CProfile profile(m_settings.path);
         WriteTextStyle(profile, "SmallFont", style, writeHeight);
-        QTEST(readAll(m_path), "file");
+        QTEST(readAll(m_settings.path), "file");
     }
 
     void writeKeepsOtherKeysInPlace() {
-        writeAll(m_path, "[SmallFont]\r\nName=Alt\r\nFontHeight=22\r\n[BigFont]\r\nRot=9\r\n");
-        CProfile profile(m_path);
+        writeAll(m_settings.path, "[SmallFont]\r\nName=Alt\r\nFontHeight=22\r\n[BigFont]\r\nRot=9\r\n");
+        CProfile profile(m_settings.path);
         TextStyle style;
         style.height = 99;
         WriteTextStyle(profile, "SmallFont", style, false);

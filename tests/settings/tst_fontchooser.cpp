@@ -17,6 +17,7 @@
 
 #include "base/profile.h"
 #include "common/filecontents.h"
+#include "common/settingsfolder.h"
 #include "settings/fontchooser.h"
 
 namespace {
@@ -77,21 +78,19 @@ class TestFontChooser : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
+    SettingsFolder m_settings;
     std::unique_ptr<CProfile> m_profile;
     FontChooserAnswer m_answer;
 
 private Q_SLOTS:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_path = m_dir->filePath("ollo.INI");
-        m_profile = std::make_unique<CProfile>(m_path);
+        m_settings.enter();
+        m_profile = std::make_unique<CProfile>(m_settings.path);
     }
     void cleanup() {
         m_answer = {};
         m_profile.reset();
-        m_dir.reset();
+        m_settings.leave();
     }
 
     void sizesOfferedPerStyle_data() {
@@ -140,7 +139,7 @@ private Q_SLOTS:
             QVERIFY(linesAsHighAs(child<QLabel>(chooser, "sample"), 30));
         });
         ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr, m_answer);
-        QVERIFY(!QFile::exists(m_path));
+        QVERIFY(!QFile::exists(m_settings.path));
     }
 
     void firstWriteKeepsTheKeyOrder() {
@@ -166,7 +165,7 @@ private Q_SLOTS:
             QTest::mouseClick(child<QPushButton>(chooser, "okButton"), Qt::LeftButton);
         });
         QVERIFY(ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr, m_answer));
-        QCOMPARE(readAll(m_path),
+        QCOMPARE(readAll(m_settings.path),
                  "[BigFont]\r\nRot=255\r\nGruen=0\r\nBlau=0\r\nUnderline=1\r\nItalic=0\r\nStrikeOut=0\r\n"
                  "FontHeight=36\r\nFontWidth=0\r\nFontWeight=700\r\nName=" +
                      family.toUtf8() + "\r\n");
@@ -182,7 +181,7 @@ private Q_SLOTS:
     }
     void noSizeChosenKeepsTheStoredHeight() {
         QFETCH(QByteArray, file);
-        writeAll(m_path, file);
+        writeAll(m_settings.path, file);
         m_answer = answerBy([](CFontChooser& chooser) {
             chooser.SelectStyle(false, true);
             chooser.accept();
@@ -198,7 +197,7 @@ private Q_SLOTS:
         const QByteArray file =
             "[BigFont]\r\nRot=300\r\nGruen=0\r\nBlau=255\r\nFontHeight=40\r\nFontWidth=9\r\n"
             "FontWeight=700\r\nItalic=1\r\nUnderline=0\r\nStrikeOut=1\r\nName=Zauberschrift\r\n";
-        writeAll(m_path, file);
+        writeAll(m_settings.path, file);
         m_answer = answerBy([](CFontChooser& chooser) {
             QCOMPARE(child<QListWidget>(chooser, "familyList")->currentItem()->text(),
                      QString("Zauberschrift"));
@@ -231,7 +230,7 @@ private Q_SLOTS:
         QFETCH(QString, button);
         QFETCH(bool, written);
         const QByteArray before = "[SmallFont]\r\nRot=1\r\nFontHeight=22\r\n";
-        writeAll(m_path, before);
+        writeAll(m_settings.path, before);
         QTimer::singleShot(0, this, [&] {
             auto* chooser = qobject_cast<CFontChooser*>(QApplication::activeModalWidget());
             QVERIFY(chooser);
@@ -246,7 +245,7 @@ private Q_SLOTS:
             QCOMPARE(m_profile->GetText("SmallFont", "FontHeight"), QString("25"));
             QCOMPARE(m_profile->GetText("SmallFont", "StrikeOut"), QString("1"));
         } else {
-            QCOMPARE(readAll(m_path), before);
+            QCOMPARE(readAll(m_settings.path), before);
         }
     }
 

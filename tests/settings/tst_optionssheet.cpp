@@ -17,6 +17,7 @@
 #include "base/profile.h"
 #include "common/fakehost.h"
 #include "common/filecontents.h"
+#include "common/settingsfolder.h"
 #include "settings/optionssheet.h"
 
 namespace {
@@ -75,8 +76,7 @@ class TestOptionsSheet : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
+    SettingsFolder m_settings;
     std::unique_ptr<CProfile> m_profile;
     int m_repaints = 0;
     std::unique_ptr<FakeHost> m_host;
@@ -100,27 +100,26 @@ private:
 
 private Q_SLOTS:
     void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_path = m_dir->filePath("ollo.INI");
-        m_profile = std::make_unique<CProfile>(m_path);
+        m_settings.enter();
+        m_profile = std::make_unique<CProfile>(m_settings.path);
         m_repaints = 0;
         m_host = std::make_unique<FakeHost>();
     }
     void cleanup() {
         m_host.reset();
         m_profile.reset();
-        m_dir.reset();
+        m_settings.leave();
     }
 
     void okAtOnceStoresOnlyTheRewardType() {
-        writeAll(m_path, "[Parameter]\r\nAufgaben=10\r\nBelohnungsart=1\r\n");
+        writeAll(m_settings.path, "[Parameter]\r\nAufgaben=10\r\nBelohnungsart=1\r\n");
         const int result = runSheet([](COptionsSheet& sheet) {
             QCOMPARE(child<QTabWidget>(sheet, "pages")->currentIndex(), 0);
             QCOMPARE(tickedReward(sheet), 1);
             clickButton(sheet, "ok");
         });
         QCOMPARE(result, int(QDialog::Accepted));
-        QCOMPARE(readAll(m_path), QByteArray("[Parameter]\r\nAufgaben=10\r\nBelohnungsart=1\r\n"));
+        QCOMPARE(readAll(m_settings.path), QByteArray("[Parameter]\r\nAufgaben=10\r\nBelohnungsart=1\r\n"));
         QCOMPARE(m_repaints, 0);
     }
 
@@ -145,7 +144,7 @@ private Q_SLOTS:
         QFETCH(int, shown);
         QFETCH(int, click);
         QFETCH(QString, after);
-        writeAll(m_path, "[Parameter]\r\n" + file + "\r\n");
+        writeAll(m_settings.path, "[Parameter]\r\n" + file + "\r\n");
         runSheet([&](COptionsSheet& sheet) {
             QCOMPARE(tickedReward(sheet), shown);
             if (click >= 0)
@@ -170,7 +169,7 @@ private Q_SLOTS:
     void countsStoredAsTyped() {
         QFETCH(QString, tasks);
         QFETCH(QString, jokes);
-        writeAll(m_path, "[Parameter]\r\nAufgaben=10\r\nWitze=16\r\n");
+        writeAll(m_settings.path, "[Parameter]\r\nAufgaben=10\r\nWitze=16\r\n");
         runSheet([&](COptionsSheet& sheet) {
             clickTab(sheet, 1);
             auto* taskEdit = child<QLineEdit>(sheet, "taskCountEdit");
@@ -215,7 +214,7 @@ private Q_SLOTS:
     void backgroundStoredAndRepainted() {
         QFETCH(QByteArray, file);
         QFETCH(QString, label);
-        writeAll(m_path, "[Parameter]\r\n" + file);
+        writeAll(m_settings.path, "[Parameter]\r\n" + file);
         int repaintsWhileOpen = -1;
         runSheet([&](COptionsSheet& sheet) {
             clickTab(sheet, 2);
@@ -230,7 +229,7 @@ private Q_SLOTS:
     }
 
     void backgroundListSortedWithoutCase() {
-        writeAll(m_path,
+        writeAll(m_settings.path,
                  "[Bilder]\r\nAnzahlHinter=5\r\nBild0=null.bmp\r\nBild1=Zebra.bmp\r\nBild2=apfel.bmp\r\n"
                  "Bild4=Baum.gif\r\nBild5=affe.bmp\r\nBild6=sechs.bmp\r\n");
         runSheet([](COptionsSheet& sheet) {
@@ -241,8 +240,8 @@ private Q_SLOTS:
     }
 
     void setTakesTheSelectionOver() {
-        writeAll(m_path, "[Parameter]\r\nHintergrundbild=alt.bmp\r\n[Bilder]\r\nAnzahlHinter=3\r\n"
-                         "Bild1=see.bmp\r\nBild2=Berg.gif\r\n");
+        writeAll(m_settings.path, "[Parameter]\r\nHintergrundbild=alt.bmp\r\n[Bilder]\r\nAnzahlHinter=3\r\n"
+                                  "Bild1=see.bmp\r\nBild2=Berg.gif\r\n");
         runSheet([](COptionsSheet& sheet) {
             clickTab(sheet, 2);
             auto* list = child<QListWidget>(sheet, "backdropList");
@@ -283,7 +282,7 @@ private Q_SLOTS:
         const QByteArray before =
             "[Parameter]\r\nBelohnungsart=0\r\nAufgaben=10\r\nHintergrundbild=maus.bmp\r\n"
             "[Bilder]\r\nAnzahlHinter=1\r\nBild1=see.bmp\r\n";
-        writeAll(m_path, before);
+        writeAll(m_settings.path, before);
         const int result = runSheet([&](COptionsSheet& sheet) {
             clickRadio(child<QRadioButton>(sheet, "rewardNone"));
             clickTab(sheet, 1);
@@ -300,7 +299,7 @@ private Q_SLOTS:
             QVERIFY(!sheet.isVisible());
         });
         QCOMPARE(result, int(QDialog::Rejected));
-        QCOMPARE(readAll(m_path), before);
+        QCOMPARE(readAll(m_settings.path), before);
         QCOMPARE(m_repaints, 0);
     }
 
@@ -311,7 +310,7 @@ private Q_SLOTS:
     }
     void leftOverChangedRepaintsAndIsCleared() {
         QFETCH(bool, confirm);
-        writeAll(m_path, "[Parameter]\r\nChanged=1\r\n");
+        writeAll(m_settings.path, "[Parameter]\r\nChanged=1\r\n");
         runSheet([&](COptionsSheet& sheet) { clickButton(sheet, confirm ? "ok" : "cancel"); });
         QCOMPARE(m_repaints, 1);
         QCOMPARE(stored("Parameter", "Changed"), QString("0"));
@@ -320,22 +319,22 @@ private Q_SLOTS:
     }
 
     void helpNeverStoresNorCloses() {
-        writeAll(m_path, "[Parameter]\r\nBelohnungsart=1\r\n");
-        const QByteArray before = readAll(m_path);
+        writeAll(m_settings.path, "[Parameter]\r\nBelohnungsart=1\r\n");
+        const QByteArray before = readAll(m_settings.path);
         runSheet([&](COptionsSheet& sheet) {
             clickRadio(child<QRadioButton>(sheet, "rewardRandom"));
             for (int page = 0; page < 3; ++page) {
                 clickTab(sheet, page);
                 clickButton(sheet, "help");
                 QVERIFY(sheet.isVisible());
-                QCOMPARE(readAll(m_path), before);
+                QCOMPARE(readAll(m_settings.path), before);
             }
             clickTab(sheet, 0);
             clickButton(sheet, "help");
             QVERIFY(sheet.isVisible());
         });
         QCOMPARE(m_host->helps, QList<int>({131180, 131234, 131233, 131180}));
-        QCOMPARE(readAll(m_path), before);
+        QCOMPARE(readAll(m_settings.path), before);
     }
 };
 

@@ -7,6 +7,7 @@
 
 #include "base/profile.h"
 #include "common/filecontents.h"
+#include "common/settingsfolder.h"
 #include "kit/bitmapbutton.h"
 #include "settings/sounddlg.h"
 
@@ -14,15 +15,11 @@ class TestSoundDlg : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_path;
+    SettingsFolder m_settings;
 
 private Q_SLOTS:
-    void init() {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_path = m_dir->filePath("ollo.INI");
-    }
-    void cleanup() { m_dir.reset(); }
+    void init() { m_settings.enter(); }
+    void cleanup() { m_settings.leave(); }
 
     void switchStoresOnlyOnOk_data() {
         QTest::addColumn<QByteArray>("file");
@@ -53,8 +50,8 @@ private Q_SLOTS:
         QFETCH(QString, leave);
         QFETCH(QByteArray, after);
         if (!file.isEmpty())
-            writeAll(m_path, file);
-        CProfile profile(m_path);
+            writeAll(m_settings.path, file);
+        CProfile profile(m_settings.path);
         CSoundDlg dialog(profile);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -73,11 +70,11 @@ private Q_SLOTS:
             dialog.close();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(leave == "OK" ? QDialog::Accepted : QDialog::Rejected));
-        QCOMPARE(readAll(m_path), after);
+        QCOMPARE(readAll(m_settings.path), after);
     }
 
     void clownButtonsTakeTheirFaces() {
-        CProfile profile(m_path);
+        CProfile profile(m_settings.path);
         CSoundDlg dialog(profile);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
