@@ -564,10 +564,9 @@ void TestSoundPlayer::playsWholeSound() {
         QVERIFY(QFile::resize("klang.wav", fileSize));
 
     startCapture();
-    QElapsedTimer timer;
-    timer.start();
     PlaySound("klang.wav");
-    QVERIFY2(timer.elapsed() < 500, "PlaySound waited for the sound");
+    // Still playing when PlaySound returns: it never waits for the sound.
+    QVERIFY2(SoundPlaying() == (seconds > 0), "PlaySound waited for the sound");
     waitForSoundToEnd();
     const Heard heard = stopCapture();
 
