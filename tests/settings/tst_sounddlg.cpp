@@ -1,11 +1,13 @@
 #include <QCheckBox>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 #include "base/profile.h"
+#include "common/fakehost.h"
 #include "common/filecontents.h"
 #include "kit/bitmapbutton.h"
 #include "settings/sounddlg.h"
@@ -16,13 +18,18 @@ class TestSoundDlg : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
+    std::unique_ptr<FakeHost> m_host;
 
 private Q_SLOTS:
     void init() {
         m_dir = std::make_unique<QTemporaryDir>();
         m_path = m_dir->filePath("ollo.INI");
+        m_host = std::make_unique<FakeHost>();
     }
-    void cleanup() { m_dir.reset(); }
+    void cleanup() {
+        m_host.reset();
+        m_dir.reset();
+    }
 
     void switchStoresOnlyOnOk_data() {
         QTest::addColumn<QByteArray>("file");
@@ -45,6 +52,9 @@ private Q_SLOTS:
         QTest::newRow("0, toggled, close box keeps 0")
             << QByteArray("[Parameter]\r\nSound=0\r\n") << false << true << "close box"
             << QByteArray("[Parameter]\r\nSound=0\r\n");
+        QTest::newRow("read-only file: OK says so and stays open, then Ende")
+            << QByteArray("[Parameter]\r\nSound=0\r\n") << false << true << "OK refused"
+            << QByteArray("[Parameter]\r\nSound=0\r\n");
     }
     void switchStoresOnlyOnOk() {
         QFETCH(QByteArray, file);
@@ -55,7 +65,7 @@ private Q_SLOTS:
         if (!file.isEmpty())
             writeAll(m_path, file);
         CProfile profile(m_path);
-        CSoundDlg dialog(profile);
+        CSoundDlg dialog(profile, m_host.get());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* check = dialog.findChild<QCheckBox*>("soundCheck");
@@ -67,12 +77,23 @@ private Q_SLOTS:
             QTest::mouseClick(dialog.findChild<CBitmapButton*>("button1"), Qt::LeftButton);
         else if (leave == "Ende")
             QTest::mouseClick(dialog.findChild<CBitmapButton*>("button2"), Qt::LeftButton);
-        else if (leave == "Esc")
+        else if (leave == "OK refused") {
+            QFile::setPermissions(m_path, QFile::ReadOwner);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not write the settings file"));
+            QTest::mouseClick(dialog.findChild<CBitmapButton*>("button1"), Qt::LeftButton);
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(m_host->notStored.size(), 1);
+            QVERIFY2(m_host->notStored[0].contains(QString::fromUtf8("schreibgeschützt")),
+                     qPrintable(m_host->notStored[0]));
+            QCOMPARE(check->isChecked(), ticked != toggle);
+            QTest::mouseClick(dialog.findChild<CBitmapButton*>("button2"), Qt::LeftButton);
+        } else if (leave == "Esc")
             QTest::keyClick(&dialog, Qt::Key_Escape);
         else
             dialog.close();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(leave == "OK" ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(m_host->notStored.size(), leave == "OK refused" ? 1 : 0);
         QCOMPARE(readAll(m_path), after);
     }
 
