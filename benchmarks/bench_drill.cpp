@@ -5,17 +5,23 @@
 // decodes and stretches "background.bmp" at its paint. When the first round
 // of paints has ended the dialog is cancelled (a cancelled drill earns no
 // reward). The first run, with fonts not yet loaded, is shown apart.
-// Run offscreen: QT_QPA_PLATFORM=offscreen bench_drill [runs]
+// With --settings-mb N the settings file is first blown up to N MB by a
+// praise list ahead of the shipped settings (target: under 100 ms after the
+// first run, which reads the file).
+// Run offscreen: QT_QPA_PLATFORM=offscreen bench_drill [runs] [--settings-mb N]
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "base/profile.h"
@@ -29,6 +35,7 @@ namespace {
 
 constexpr int kDefaultRuns = 20;
 constexpr double kTargetMs = 30;
+constexpr double kLargeFileTargetMs = 100;
 constexpr int kSevenSeries = 32777;
 
 CDrillDialog* drillDialogOf(QObject* object) {
@@ -79,12 +86,45 @@ private:
     qint64 m_lastPaintNs = 0;
 };
 
+// The shipped settings behind a praise list of about megabytes MB.
+bool writeLargeSettings(const QString& path, int megabytes) {
+    QFile shipped(QDir(CTrainerApp::ContentFolder(QStringLiteral(OLLO_PROGRAM))).filePath("default.INI"));
+    if (!shipped.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray rest = shipped.readAll();
+    const qsizetype size = qsizetype(megabytes) << 20;
+    QByteArray phrases;
+    phrases.reserve(size + 64);
+    int count = 0;
+    while (phrases.size() < size) {
+        ++count;
+        phrases += "Lob" + QByteArray::number(count) + "=Super gemacht, weiter so! Nummer " +
+                   QByteArray::number(count) + "\r\n";
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write("[Lobe]\r\nAnzahl=" + QByteArray::number(count) + "\r\n" + phrases + "\r\n" + rest) > 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultRuns;
+    int runs = kDefaultRuns;
+    int settingsMb = 0;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--settings-mb") == 0 && i + 1 < argc)
+            settingsMb = std::max(0, std::atoi(argv[++i]));
+        else
+            runs = std::max(1, std::atoi(argv[i]));
+    }
     QTemporaryDir settings;
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    const QString settingsFile = settings.filePath(
+        QFileInfo(QStringLiteral(OLLO_PROGRAM)).completeBaseName() + QStringLiteral(".INI"));
+    if (settingsMb > 0 && !writeLargeSettings(settingsFile, settingsMb)) {
+        std::printf("the large settings file could not be written\n");
+        return 1;
+    }
     DrillProbe application(argc, argv);
     bench::quietOffscreenWarnings();
     CTrainerApp app(QStringLiteral(OLLO_PROGRAM));
@@ -130,11 +170,14 @@ int main(int argc, char** argv) {
     }
 
     std::printf("Drill dialog from the menu command (content: %s)\n", qPrintable(QDir::currentPath()));
+    if (settingsMb > 0)
+        std::printf("with a settings file of %.1f MB\n", double(QFileInfo(settingsFile).size()) / (1 << 20));
+    const double target = settingsMb > 0 ? kLargeFileTargetMs : kTargetMs;
     const QByteArray medianTitle = "median of " + QByteArray::number(runs);
     std::printf("%-28s %14s %14s\n", "", "first run", medianTitle.constData());
     std::printf("%-28s %11.1f ms %11.1f ms\n", "built and shown", coldBuilt, bench::median(built));
     const double medianPainted = bench::median(painted);
     std::printf("%-28s %11.1f ms %11.1f ms  (target < %.0f ms%s)\n", "painted", coldPainted, medianPainted,
-                kTargetMs, medianPainted < kTargetMs ? "" : ", ABOVE TARGET");
+                target, medianPainted < target ? "" : ", ABOVE TARGET");
     return 0;
 }

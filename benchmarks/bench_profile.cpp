@@ -1,11 +1,15 @@
 // Prints the cost of one settings read and one settings write on a settings
 // file of 200 lines, the size a family's file grows to with praise phrases
-// and pictures.
+// and pictures. A file changed within the last tenth of a second is read
+// again at every read (a change within the file system's clock step could
+// hide); after that it is kept parsed. Every write is synced to the disk, so
+// its figure is mostly the disk's.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -53,12 +57,17 @@ int main(int argc, char* argv[]) {
     CProfile profile(path);
     const int lines = int(file.count('\n'));
     int sink = 0;
-    const double read =
-        medianMicroseconds(2000, [&](int) { sink += profile.GetInt("BigFont", "FontHeight", 35); });
+    const auto read = [&](int) {
+        sink += profile.GetInt("BigFont", "FontHeight", 35);
+    };
+    const double readFresh = medianMicroseconds(2000, read);
+    QThread::msleep(300);
+    const double readKept = medianMicroseconds(2000, read);
     const double write = medianMicroseconds(
-        500, [&](int i) { profile.WriteText("Lobe", "Lob45", QStringLiteral("Toll! %1").arg(i)); });
+        100, [&](int i) { profile.WriteText("Lobe", "Lob45", QStringLiteral("Toll! %1").arg(i)); });
     std::printf("settings file: %d lines, %lld bytes\n", lines, static_cast<long long>(file.size()));
-    std::printf("GetInt (last section, median of 2000):   %8.1f us  (target < 50 us)\n", read);
-    std::printf("WriteText (mid file, median of 500):     %8.1f us  (target < 1000 us)\n", write);
+    std::printf("GetInt, file just written (median of 2000): %8.1f us  (target < 50 us)\n", readFresh);
+    std::printf("GetInt, file kept parsed (median of 2000):  %8.1f us  (target < 50 us)\n", readKept);
+    std::printf("WriteText, synced (median of 100):          %8.1f us  (target < 50000 us)\n", write);
     return sink == 0 ? 1 : 0;
 }

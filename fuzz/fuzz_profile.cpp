@@ -37,9 +37,9 @@ std::vector<std::pair<QString, QString>> namesIn(const QByteArray& bytes) {
     const QList<QByteArray> lines = QByteArray(bytes).replace('\r', '\n').split('\n');
     for (const QByteArray& raw : lines) {
         const QByteArray line = trimmedBlanks(raw);
-        if (line.startsWith('[')) {
-            const qsizetype close = line.indexOf(']');
-            section = trimmedBlanks(line.mid(1, close < 0 ? -1 : close - 1));
+        // A line without its closing bracket is an ordinary line.
+        if (const qsizetype close = line.indexOf(']'); line.startsWith('[') && close >= 0) {
+            section = trimmedBlanks(line.mid(1, close - 1));
         } else if (const qsizetype eq = line.indexOf('='); eq >= 0) {
             names.emplace_back(FromCp1252(section), FromCp1252(trimmedBlanks(line.left(eq))));
         }
@@ -49,15 +49,35 @@ std::vector<std::pair<QString, QString>> namesIn(const QByteArray& bytes) {
     return names;
 }
 
+// Whether the reader takes the file as UTF-8: valid UTF-8 after a byte order
+// mark, or valid UTF-8 with other than ASCII bytes.
+bool readsAsUtf8(const QByteArray& bytes) {
+    const bool mark = bytes.startsWith("\xEF\xBB\xBF");
+    const QByteArrayView text = QByteArrayView(bytes).sliced(mark ? 3 : 0);
+    if (!text.isValidUtf8())
+        return false;
+    for (const char c : text)
+        if (c & 0x80)
+            return true;
+    return mark;
+}
+
 // What reading back a written value gives.
-QString expectedReadBack(const QString& written) {
-    QByteArray v = ToCp1252(written);
+QString expectedReadBack(const QString& written, bool utf8) {
+    QByteArray v = utf8 ? written.toUtf8() : ToCp1252(written);
     for (const char stop : {'\r', '\n', '\0'})
         if (const qsizetype at = v.indexOf(stop); at >= 0)
             v.truncate(at);
     v = trimmedBlanks(v);
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.mid(1, v.size() - 2);
+    if (utf8) {
+        QString text = QString::fromUtf8(v);
+        qsizetype keep = qMin(text.size(), qsizetype(4095));
+        if (keep < text.size() && text[keep].isLowSurrogate())
+            --keep;
+        return text.left(keep);
+    }
     return FromCp1252(v.left(4095));
 }
 
@@ -115,8 +135,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 check(fileBytes(path) == before, "a refused write changed the file");
                 break;
             }
-            check(profile.GetText(section, key) == expectedReadBack(value),
+            const QByteArray after = fileBytes(path);
+            check(profile.GetText(section, key) == expectedReadBack(value, readsAsUtf8(after)),
                   "the written value reads back wrong");
+            // Windows-1252 bytes that happen to form UTF-8 turn the whole
+            // file into UTF-8 text: the other values then read differently.
+            if (readsAsUtf8(before) != readsAsUtf8(after))
+                break;
             for (std::size_t i = 0; i < names.size(); ++i) {
                 const auto& [s, k] = names[i];
                 if (s.compare(section, Qt::CaseInsensitive) == 0 && k.compare(key, Qt::CaseInsensitive) == 0)

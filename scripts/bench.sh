@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Ollo's benchmarks with optimisation and prints every figure with its
 # target: settings reads and writes, pictures, start-up (in one process and as
-# a whole process under Xvfb, against a bare Qt window), the drill dialog,
+# a whole process under Xvfb, against a bare Qt window), the drill dialog
+# (also with a 50 MB settings file), the praise editor with 20,000 phrases,
 # the paints, and memory. Slow figures are marked, never fatal.
 #   scripts/bench.sh [build folder]     (default: build-bench)
 set -euo pipefail
@@ -14,7 +15,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
     -DOLLO_SANITIZE=OFF -DOLLO_BENCHMARKS=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$jobs" --target ollo barewindow barewindow_libs bench_profile bench_pictures bench_startup \
-    bench_drill bench_paint bench_memory >/dev/null
+    bench_drill bench_paint bench_memory bench_praise >/dev/null
 
 scratch=$(mktemp -d)
 xvfb_pid=
@@ -58,6 +59,10 @@ else
 fi
 section "Drill dialog"
 QT_QPA_PLATFORM=offscreen "$bin/bench_drill"
+section "Drill dialog, 50 MB settings file"
+QT_QPA_PLATFORM=offscreen "$bin/bench_drill" 10 --settings-mb 50
+section "Praise editor, 20,000 phrases"
+QT_QPA_PLATFORM=offscreen "$bin/bench_praise" 20000
 section "Paint"
 QT_QPA_PLATFORM=offscreen "$bin/bench_paint"
 section "Memory"

@@ -23,6 +23,8 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     FirstPaintProbe::InstallIfWanted();
     CTrainerApp app(QCoreApplication::applicationFilePath());
+    if (app.HandOverToRunningCopy())
+        return 0;
     if (!app.InitInstance())
         return 1;
     return app.Run();

@@ -3,154 +3,129 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
-#include <optional>
+#include <cerrno>
+#include <cstring>
 #include <utility>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
-#include "base/cp1252.h"
+#include "base/filereplace.h"
 #include "base/textnumber.h"
 
 namespace {
 
 constexpr qsizetype kMaxTextLength = 4095;
 
-// One line of the file: its content [begin, end) and where the next line
-// starts (after its line end, if any).
-struct Line {
-    qsizetype begin = 0;
-    qsizetype end = 0;
-    qsizetype next = 0;
-    bool terminated() const { return next > end; }
-};
-
-std::optional<Line> lineAt(const QByteArray& bytes, qsizetype pos) {
-    if (pos >= bytes.size())
-        return std::nullopt;
-    Line line{pos, pos, pos};
-    const char* d = bytes.constData();
-    qsizetype i = pos;
-    while (i < bytes.size() && d[i] != '\r' && d[i] != '\n')
-        ++i;
-    line.end = i;
-    if (i < bytes.size())
-        i += (d[i] == '\r' && i + 1 < bytes.size() && d[i + 1] == '\n') ? 2 : 1;
-    line.next = i;
-    return line;
+const std::shared_ptr<const ProfileText>& noText() {
+    static const auto empty = std::make_shared<const ProfileText>();
+    return empty;
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-QByteArrayView trimmed(QByteArrayView v) {
-    while (!v.isEmpty() && isBlank(v.front()))
-        v = v.sliced(1);
-    while (!v.isEmpty() && isBlank(v.back()))
-        v.chop(1);
-    return v;
-}
-
-bool sameName(QByteArrayView a, QByteArrayView b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
-QByteArrayView content(const QByteArray& bytes, const Line& line) {
-    return QByteArrayView(bytes).sliced(line.begin, line.end - line.begin);
-}
-
-// The name of a "[section]" line, or nothing for other lines.
-std::optional<QByteArrayView> sectionName(QByteArrayView text) {
-    text = trimmed(text);
-    if (!text.startsWith('['))
-        return std::nullopt;
-    text = text.sliced(1);
-    const qsizetype close = text.indexOf(']');
-    return trimmed(close < 0 ? text : text.first(close));
-}
-
-struct KeyLine {
-    QByteArrayView key;
-    QByteArrayView value;
-};
-
-std::optional<KeyLine> keyLine(QByteArrayView text) {
-    const qsizetype eq = text.indexOf('=');
-    if (eq < 0)
-        return std::nullopt;
-    return KeyLine{trimmed(text.first(eq)), trimmed(text.sliced(eq + 1))};
-}
-
-// Where a section and a key stand in the file. Only the first section of a
-// name and the first key of a name in it count.
-struct Place {
-    bool sectionFound = false;
-    Line lastSectionLine; // last non-blank line of the section (its header at least)
-    std::optional<Line> keyLine;
-    QByteArrayView storedKey;
-    QByteArrayView value;
-};
-
-Place locate(const QByteArray& bytes, QByteArrayView section, QByteArrayView key) {
-    Place place;
-    bool inSection = false;
-    // An editor may have put a UTF-8 byte order mark before the first section.
-    const qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    for (auto line = lineAt(bytes, start); line; line = lineAt(bytes, line->next)) {
-        const QByteArrayView text = content(bytes, *line);
-        if (const auto name = sectionName(text)) {
-            if (inSection)
-                break;
-            if (sameName(*name, section)) {
-                inSection = true;
-                place.sectionFound = true;
-                place.lastSectionLine = *line;
-            }
-            continue;
-        }
-        if (!inSection)
-            continue;
-        if (!trimmed(text).isEmpty())
-            place.lastSectionLine = *line;
-        const auto kv = keyLine(text);
-        if (kv && sameName(kv->key, key)) {
-            place.keyLine = *line;
-            place.storedKey = kv->key;
-            place.value = kv->value;
-            break;
-        }
-    }
-    return place;
-}
-
-QByteArray lineEndOf(const QByteArray& bytes) {
-    const qsizetype i = bytes.indexOf('\n');
-    const qsizetype j = bytes.indexOf('\r');
-    if (j >= 0 && (i < 0 || j < i))
-        return j + 1 < bytes.size() && bytes[j + 1] == '\n' ? QByteArray("\r\n") : QByteArray("\r");
-    return i >= 0 ? QByteArray("\n") : QByteArray("\r\n");
-}
-
-QByteArray encodedName(const QString& name) {
-    return ToCp1252(name);
-}
-
-// Names are matched trimmed, and a name holding a line break or the character
-// that ends it could never be found again (or would read as another line).
-bool storableName(const QString& name, const char* ender) {
-    if (name.isEmpty() || name.trimmed() != name)
-        return false;
-    for (const QChar c : name)
-        if (c == u'\r' || c == u'\n' || c == u'\0' || c == QLatin1Char(*ender))
-            return false;
-    return true;
+qint64 nanoseconds(const timespec& t) {
+    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
 bool ownerMayWrite(const QFileInfo& info) {
     return info.permissions().testFlag(QFileDevice::WriteOwner);
 }
 
+QString homeFolder() {
+    const QString home = qEnvironmentVariable("HOME");
+    if (!home.isEmpty() && !QDir::isRelativePath(home))
+        return QDir::cleanPath(home);
+    // Started without an environment (a service, "env -i"): the account knows.
+    const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(std::size_t(size > 0 ? size : 16384));
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
+        return {};
+    const QString fromAccount = QFile::decodeName(found->pw_dir);
+    if (fromAccount.isEmpty() || QDir::isRelativePath(fromAccount))
+        return {};
+    return QDir::cleanPath(fromAccount);
+}
+
+// What a failed system call means for the user.
+QString reasonOf(int error) {
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return QString::fromUtf8("Auf dem Datenträger ist kein Platz mehr frei.");
+    case EROFS:
+        return QString::fromUtf8("Der Datenträger ist schreibgeschützt.");
+    case EACCES:
+    case EPERM:
+        return QString::fromUtf8("Ollo darf in den Ordner der Einstellungen nicht schreiben.");
+    case EIO:
+        return QString::fromUtf8("Der Datenträger meldet einen Schreibfehler.");
+    default:
+        return QString::fromUtf8("Beim Schreiben ist ein Fehler aufgetreten (%1).")
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+int intOf(const ProfileText& text, const QString& section, const QString& key, int defaultValue) {
+    const std::optional<QByteArrayView> value = text.Value(section, key);
+    return value ? LeadingInt(*value, SignRule::MinusOnly) : defaultValue;
+}
+
+QString textOf(const ProfileText& text, const QString& section, const QString& key,
+               const QString& defaultValue) {
+    std::optional<QByteArrayView> found = text.Value(section, key);
+    if (!found)
+        return defaultValue;
+    QByteArrayView value = *found;
+    if (const qsizetype nul = value.indexOf('\0'); nul >= 0) {
+        value = value.first(nul);
+        while (!value.isEmpty() && (value.back() == ' ' || value.back() == '\t'))
+            value.chop(1);
+    }
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.sliced(1, value.size() - 2);
+    if (!text.isUtf8())
+        return text.Decoded(value.first(qMin(value.size(), kMaxTextLength)));
+    // A UTF-8 character takes at most four bytes.
+    QString decoded = text.Decoded(value.first(qMin(value.size(), 4 * kMaxTextLength)));
+    qsizetype keep = qMin(decoded.size(), kMaxTextLength);
+    if (keep < decoded.size() && decoded[keep].isLowSurrogate())
+        --keep;
+    decoded.truncate(keep);
+    return decoded;
+}
+
 } // namespace
+
+bool CProfile::Stamp::operator==(const Stamp& other) const {
+    return device == other.device && inode == other.inode && size == other.size &&
+           nanoseconds(modified) == nanoseconds(other.modified) &&
+           nanoseconds(changed) == nanoseconds(other.changed);
+}
+
+int CProfile::Snapshot::GetInt(const QString& section, const QString& key, int defaultValue) const {
+    return intOf(*m_text, section, key, defaultValue);
+}
+
+QString CProfile::Snapshot::GetText(const QString& section, const QString& key,
+                                    const QString& defaultValue) const {
+    return textOf(*m_text, section, key, defaultValue);
+}
+
+int CProfile::Snapshot::KeyCount(const QString& section) const {
+    return m_text->KeyCount(section);
+}
+
+void CProfile::Changes::WriteInt(const QString& section, const QString& key, int value) {
+    WriteText(section, key, QString::number(value));
+}
+
+void CProfile::Changes::WriteText(const QString& section, const QString& key, const QString& text) {
+    m_changes.push_back({section, key, text});
+}
 
 CProfile::CProfile(QString filePath)
     : m_filePath(std::move(filePath)) {
@@ -158,42 +133,85 @@ CProfile::CProfile(QString filePath)
 
 QString CProfile::PathFor(const QString& programBaseName) {
     QString folder = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (folder.isEmpty() || QDir::isRelativePath(folder))
-        folder = QDir::homePath() + QStringLiteral("/.config");
+    if (folder.isEmpty() || QDir::isRelativePath(folder)) {
+        const QString home = homeFolder();
+        if (home.isEmpty())
+            return {};
+        folder = home + QStringLiteral("/.config");
+    }
     return folder + u'/' + programBaseName + QStringLiteral(".INI");
 }
 
-bool CProfile::readFile(QByteArray* bytes) const {
-    QFile file(m_filePath);
-    if (!QFileInfo(m_filePath).isFile() || !file.open(QIODevice::ReadOnly))
-        return false;
-    *bytes = file.readAll();
-    return true;
+std::shared_ptr<const ProfileText> CProfile::current() const {
+    if (m_inMemory)
+        return m_text;
+    const QByteArray path = QFile::encodeName(m_filePath);
+    struct stat now {};
+    if (path.isEmpty() || ::stat(path.constData(), &now) != 0 || !S_ISREG(now.st_mode)) {
+        m_text.reset();
+        return noText();
+    }
+    const auto stampOf = [](const struct stat& s) {
+        return Stamp{s.st_dev, s.st_ino, s.st_size, s.st_mtim, s.st_ctim};
+    };
+    if (m_text && m_stampTrusted && m_stamp == stampOf(now))
+        return m_text;
+
+    timespec readAt{};
+    ::clock_gettime(CLOCK_REALTIME, &readAt);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        m_text.reset();
+        return nullptr;
+    }
+    struct stat before {};
+    struct stat after {};
+    QByteArray bytes;
+    bool readable = ::fstat(fd, &before) == 0;
+    if (readable) {
+        bytes.reserve(qsizetype(before.st_size));
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                readable = n == 0;
+                break;
+            }
+            bytes.append(buffer, n);
+        }
+        readable = readable && ::fstat(fd, &after) == 0;
+    }
+    ::close(fd);
+    if (!readable) {
+        m_text.reset();
+        return nullptr;
+    }
+    m_text = std::make_shared<const ProfileText>(std::move(bytes));
+    m_stamp = stampOf(after);
+    // File times advance in steps of the kernel's clock tick (whole seconds
+    // on some file systems): a change within the step of the version just
+    // read would leave the stamp as it is, so a stamp younger than a step
+    // earns no trust yet.
+    const qint64 step = after.st_mtim.tv_nsec == 0 ? 2000000000 : 100000000;
+    const qint64 readNs = nanoseconds(readAt);
+    m_stampTrusted = stampOf(before) == m_stamp && nanoseconds(after.st_mtim) + step <= readNs &&
+                     nanoseconds(after.st_ctim) + step <= readNs;
+    return m_text;
+}
+
+CProfile::Snapshot CProfile::Read() const {
+    std::shared_ptr<const ProfileText> text = current();
+    return Snapshot(text ? std::move(text) : noText());
 }
 
 int CProfile::GetInt(const QString& section, const QString& key, int defaultValue) const {
-    QByteArray bytes;
-    if (!readFile(&bytes))
-        return defaultValue;
-    const Place place = locate(bytes, encodedName(section), encodedName(key));
-    if (!place.keyLine)
-        return defaultValue;
-    return LeadingInt(place.value, SignRule::MinusOnly);
+    return Read().GetInt(section, key, defaultValue);
 }
 
 QString CProfile::GetText(const QString& section, const QString& key, const QString& defaultValue) const {
-    QByteArray bytes;
-    if (!readFile(&bytes))
-        return defaultValue;
-    const Place place = locate(bytes, encodedName(section), encodedName(key));
-    if (!place.keyLine)
-        return defaultValue;
-    QByteArrayView value = place.value;
-    if (const qsizetype nul = value.indexOf('\0'); nul >= 0)
-        value = trimmed(value.first(nul));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-        value = value.sliced(1, value.size() - 2);
-    return FromCp1252(value.first(qMin(value.size(), kMaxTextLength)));
+    return Read().GetText(section, key, defaultValue);
 }
 
 bool CProfile::WriteInt(const QString& section, const QString& key, int value) {
@@ -201,77 +219,79 @@ bool CProfile::WriteInt(const QString& section, const QString& key, int value) {
 }
 
 bool CProfile::WriteText(const QString& section, const QString& key, const QString& text) {
-    const auto fail = [this](const char* why) {
-        qWarning("Ollo: could not write the settings file %s: %s", qUtf8Printable(m_filePath), why);
-        return false;
-    };
+    Changes changes;
+    changes.WriteText(section, key, text);
+    return Write(changes);
+}
 
-    bool lossless = true;
-    QByteArray value = ToCp1252(text, &lossless);
-    if (!lossless)
-        qWarning("Ollo: settings value for %s/%s holds characters the settings file cannot store; "
-                 "they were written as '?'",
-                 qUtf8Printable(section), qUtf8Printable(key));
-    // A line break would split the value into lines of their own (new keys,
-    // even new sections); the value ends where the first one stands.
-    for (const char stop : {'\r', '\n', '\0'})
-        if (const qsizetype at = value.indexOf(stop); at >= 0)
-            value.truncate(at);
-    qsizetype lead = 0;
-    while (lead < value.size() && isBlank(value[lead]))
-        ++lead;
-    value.remove(0, lead);
+bool CProfile::fail(const char* why, const QString& reason) {
+    qWarning("Ollo: could not write the settings file %s: %s", qUtf8Printable(m_filePath), why);
+    m_writeError = reason;
+    return false;
+}
 
-    if (!storableName(section, "]") || !storableName(key, "=") || key.trimmed().startsWith(u'['))
-        return fail("the section or key name cannot be stored");
+void CProfile::KeepInMemory(const QByteArray& bytes) {
+    m_inMemory = true;
+    m_text = std::make_shared<const ProfileText>(bytes);
+}
+
+bool CProfile::Write(const Changes& changes) {
+    m_writeError.clear();
+    if (changes.isEmpty())
+        return true;
+    if (!ProfileText::StorableNames(changes.m_changes))
+        return fail("the section or key name cannot be stored",
+                    QString::fromUtf8("Ein Name kann in der Einstellungsdatei nicht stehen."));
+
+    if (m_inMemory) {
+        QString why;
+        std::optional<QByteArray> bytes = m_text->Changed(changes.m_changes, &why);
+        if (!bytes)
+            return fail(qPrintable(why),
+                        QString::fromUtf8("Ein Name kann in der Einstellungsdatei nicht stehen."));
+        m_text = std::make_shared<const ProfileText>(std::move(*bytes));
+        return true;
+    }
+    if (m_filePath.isEmpty())
+        return fail("there is no folder for it",
+                    QString::fromUtf8("Es gibt keinen Ordner, in dem die Einstellungen liegen können."));
 
     const QFileInfo info(m_filePath);
-    QByteArray bytes;
+    std::shared_ptr<const ProfileText> text = noText();
     if (info.exists()) {
+        if (info.isDir())
+            return fail("it is a folder",
+                        QString::fromUtf8("An der Stelle der Einstellungsdatei steht ein Ordner."));
         if (!info.isFile())
-            return fail("it is not a file");
+            return fail(
+                "it is not a file",
+                QString::fromUtf8("An der Stelle der Einstellungsdatei steht keine gewöhnliche Datei."));
         if (!ownerMayWrite(info))
-            return fail("it is read-only");
-        if (!readFile(&bytes))
-            return fail("it cannot be read");
+            return fail("it is read-only", QString::fromUtf8("Die Einstellungsdatei ist schreibgeschützt."));
+        text = current();
+        if (!text)
+            return fail("it cannot be read",
+                        QString::fromUtf8("Die Einstellungsdatei lässt sich nicht lesen."));
     } else {
         const QFileInfo folder(info.absolutePath());
         if (!folder.exists() && !QDir().mkpath(folder.absoluteFilePath()))
-            return fail("its folder cannot be created");
+            return fail("its folder cannot be created",
+                        QString::fromUtf8("Der Ordner für die Einstellungen lässt sich nicht anlegen."));
     }
     const QFileInfo folder(info.absolutePath());
     if (!folder.isDir() || !ownerMayWrite(folder))
-        return fail("its folder is not writable");
+        return fail("its folder is not writable",
+                    QString::fromUtf8("Der Ordner der Einstellungen ist schreibgeschützt."));
 
-    const QByteArray sectionBytes = encodedName(section);
-    const QByteArray keyBytes = encodedName(key);
-    const QByteArray eol = lineEndOf(bytes);
-    const Place place = locate(bytes, sectionBytes, keyBytes);
-    if (place.keyLine) {
-        const QByteArray line = place.storedKey.toByteArray() + '=' + value;
-        bytes.replace(place.keyLine->begin, place.keyLine->end - place.keyLine->begin, line);
-    } else if (place.sectionFound) {
-        // The new line ends like the line before it, so it can never merge with
-        // what follows (a lone CR before an LF would).
-        const Line& last = place.lastSectionLine;
-        const QByteArray ending = last.terminated() ? bytes.mid(last.end, last.next - last.end) : eol;
-        const QByteArray line = keyBytes + '=' + value + ending;
-        bytes.insert(last.next, last.terminated() ? line : eol + line);
-    } else {
-        if (!bytes.isEmpty() && !bytes.endsWith('\n') && !bytes.endsWith('\r'))
-            bytes += eol;
-        bytes += '[' + sectionBytes + ']' + eol + keyBytes + '=' + value + eol;
-    }
-
-    QSaveFile file(m_filePath);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return fail(qPrintable(file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return fail(qPrintable(file.errorString()));
-    }
-    if (!file.commit())
-        return fail(qPrintable(file.errorString()));
+    QString why;
+    const std::optional<QByteArray> bytes = text->Changed(changes.m_changes, &why);
+    if (!bytes)
+        return fail(qPrintable(why),
+                    QString::fromUtf8("Ein Name kann in der Einstellungsdatei nicht stehen."));
+    int error = 0;
+    if (!ReplaceFile(m_filePath, *bytes, &error))
+        return fail(std::strerror(error), reasonOf(error));
+    // The next read takes the file from the disk: only then is its stamp known.
+    m_text.reset();
     return true;
 }

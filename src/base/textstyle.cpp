@@ -29,16 +29,23 @@ TextStyle ReadTextStyle(const CProfile& profile, const QString& section, int def
     return style;
 }
 
-void WriteTextStyle(CProfile& profile, const QString& section, const TextStyle& style, bool writeHeight) {
-    profile.WriteInt(section, QStringLiteral("Rot"), style.red & 0xFF);
-    profile.WriteInt(section, QStringLiteral("Gruen"), style.green & 0xFF);
-    profile.WriteInt(section, QStringLiteral("Blau"), style.blue & 0xFF);
-    profile.WriteInt(section, QStringLiteral("Underline"), style.underline ? 1 : 0);
-    profile.WriteInt(section, QStringLiteral("Italic"), style.italic ? 1 : 0);
-    profile.WriteInt(section, QStringLiteral("StrikeOut"), style.strikeOut ? 1 : 0);
+void WriteTextStyle(CProfile::Changes& changes, const QString& section, const TextStyle& style,
+                    bool writeHeight) {
+    changes.WriteInt(section, QStringLiteral("Rot"), style.red & 0xFF);
+    changes.WriteInt(section, QStringLiteral("Gruen"), style.green & 0xFF);
+    changes.WriteInt(section, QStringLiteral("Blau"), style.blue & 0xFF);
+    changes.WriteInt(section, QStringLiteral("Underline"), style.underline ? 1 : 0);
+    changes.WriteInt(section, QStringLiteral("Italic"), style.italic ? 1 : 0);
+    changes.WriteInt(section, QStringLiteral("StrikeOut"), style.strikeOut ? 1 : 0);
     if (writeHeight)
-        profile.WriteInt(section, QStringLiteral("FontHeight"), style.height);
-    profile.WriteInt(section, QStringLiteral("FontWidth"), style.width);
-    profile.WriteInt(section, QStringLiteral("FontWeight"), style.weight);
-    profile.WriteText(section, QStringLiteral("Name"), style.name);
+        changes.WriteInt(section, QStringLiteral("FontHeight"), style.height);
+    changes.WriteInt(section, QStringLiteral("FontWidth"), style.width);
+    changes.WriteInt(section, QStringLiteral("FontWeight"), style.weight);
+    changes.WriteText(section, QStringLiteral("Name"), style.name);
+}
+
+bool WriteTextStyle(CProfile& profile, const QString& section, const TextStyle& style, bool writeHeight) {
+    CProfile::Changes changes;
+    WriteTextStyle(changes, section, style, writeHeight);
+    return profile.Write(changes);
 }

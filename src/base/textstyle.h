@@ -8,7 +8,7 @@
 
 #include <QString>
 
-class CProfile;
+#include "base/profile.h"
 
 struct TextStyle {
     int red = 0; // colour components, 0 to 255
@@ -42,4 +42,7 @@ TextStyle ReadTextStyle(const CProfile& profile, const QString& section, int def
 // Writes Rot, Gruen, Blau, Underline, Italic, StrikeOut, FontHeight, FontWidth,
 // FontWeight and Name, in this order. Without writeHeight "FontHeight" is left
 // as it stands in the file (also when it is missing).
-void WriteTextStyle(CProfile& profile, const QString& section, const TextStyle& style, bool writeHeight);
+void WriteTextStyle(CProfile::Changes& changes, const QString& section, const TextStyle& style,
+                    bool writeHeight);
+// The same in one write of the file; false when it was refused.
+bool WriteTextStyle(CProfile& profile, const QString& section, const TextStyle& style, bool writeHeight);

@@ -30,8 +30,12 @@ namespace {
 const QColor kBackground(0, 0, 255);
 constexpr int kDefaultFontHeight = 35;
 
-// Far beyond any size that fits the dialog; keeps absurd settings cheap.
-constexpr int kLargestFontHeight = 1000;
+// What a child can still read. A hand-edited size outside it is drawn at the
+// nearest size that is, up to the height of its field (or the largest the
+// font dialog offers); the stored value is left as it is.
+constexpr int kSmallestCell = 10;
+constexpr int kNarrowestStretch = 50; // percent of the typeface's own width
+constexpr int kWidestStretch = 200;
 
 // The largest pixel size whose character cell (ascent + descent) is at most
 // the given height: the stored height is the cell, Qt's pixel size the em.
@@ -52,26 +56,28 @@ int pixelSizeForCell(QFont font, int cell) {
 // The cell height is FontHeight in pixels (negative: the em height), the
 // average character width FontWidth (0: the typeface's own), the weight on
 // the 100..900 scale; face names hold at most 31 characters.
-QFont fontOf(const TextStyle& style) {
+QFont fontOf(const TextStyle& style, int largestCell) {
     QFont font(style.name.left(31));
     font.setWeight(style.weight <= 0 ? QFont::Normal : QFont::Weight(std::min(style.weight, 1000)));
     font.setItalic(style.italic);
     font.setUnderline(style.underline);
     font.setStrikeOut(style.strikeOut);
     if (style.height > 0)
-        font.setPixelSize(pixelSizeForCell(font, std::min(style.height, kLargestFontHeight)));
+        font.setPixelSize(pixelSizeForCell(font, std::clamp(style.height, kSmallestCell, largestCell)));
     else if (style.height < 0)
-        font.setPixelSize(std::min(-qint64(style.height), qint64(kLargestFontHeight)));
+        font.setPixelSize(int(std::clamp(-qint64(style.height), qint64(kSmallestCell), qint64(largestCell))));
     if (style.width > 0) {
         const int natural = QFontMetrics(font).averageCharWidth();
         if (natural > 0)
-            font.setStretch(std::clamp(style.width * 100 / natural, 1, 4000));
+            font.setStretch(int(std::clamp(qint64(style.width) * 100 / natural, qint64(kNarrowestStretch),
+                                           qint64(kWidestStretch))));
     }
     return font;
 }
 
-QFont readFont(const CProfile& profile, const QString& section) {
-    return fontOf(ReadTextStyle(profile, section, kDefaultFontHeight));
+QFont readFont(const CProfile& profile, const TextStyleSection& style, const QWidget* field) {
+    return fontOf(ReadTextStyle(profile, style.section, kDefaultFontHeight),
+                  std::max(field->height(), style.largestSize));
 }
 
 QColor readColour(const CProfile& profile, const QString& section) {
@@ -121,9 +127,9 @@ CDrillDialog::CDrillDialog(CProfile& profile, int commandId, QWidget* parent)
     for (CBitmapButton* button : {m_ui->okButton, m_ui->cancelButton, m_ui->helpButton})
         button->AttachByCaption();
 
-    const QFont big = readFont(m_profile, Section::BigFont);
+    const QFont big = readFont(m_profile, BigFontSection(), m_ui->task);
     m_ui->task->setFont(big);
-    m_ui->message->setFont(readFont(m_profile, Section::SmallFont));
+    m_ui->message->setFont(readFont(m_profile, SmallFontSection(), m_ui->message));
     m_ui->answer->setFont(big);
     applyColours();
     m_ui->answer->setFocus();

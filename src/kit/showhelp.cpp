@@ -48,3 +48,18 @@ void ReportHelpFailure() {
     QMessageBox::warning(messageOwner(), QStringLiteral("Ollo"),
                          QString::fromUtf8("Die Hilfe konnte nicht aufgerufen werden."));
 }
+
+void DialogHost::reportNotStored(QWidget* dialog, const QString& message) {
+    QMessageBox::warning(dialog, QStringLiteral("Ollo"), message);
+}
+
+void ReportNotStored(QWidget* dialog, const QString& reason) {
+    const QString message = QString::fromUtf8("Die Änderungen konnten nicht gespeichert werden.\n\n%1\n\n"
+                                              "Die Werte bleiben im Fenster stehen.")
+                                .arg(reason);
+    if (DialogHost* host = HostOf(dialog)) {
+        host->reportNotStored(dialog, message);
+        return;
+    }
+    QMessageBox::warning(dialog, QStringLiteral("Ollo"), message);
+}

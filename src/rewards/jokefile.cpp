@@ -3,12 +3,51 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <algorithm>
+#include <type_traits>
+
 #include "base/cp1252.h"
 
 namespace {
 
-// One read takes at most this many bytes: 56 characters and CR LF.
-constexpr int kPieceBytes = 58;
+// One read takes at most this many characters: 56 and CR LF.
+constexpr int kPieceLength = 58;
+
+// The pieces of a text of bytes (Windows-1252) or of characters (UTF-8):
+// each ends after a line feed, after 58 units or at the end of the text.
+template <typename Text, typename Decode> QStringList piecesOf(Text text, Decode decode) {
+    using Unit = std::remove_cvref_t<decltype(text[0])>;
+    QStringList lines;
+    qsizetype pos = 0;
+    bool atEnd = false;
+    while (!atEnd) {
+        qsizetype end = pos;
+        while (end - pos < kPieceLength) {
+            if (end >= text.size()) {
+                atEnd = true;
+                break;
+            }
+            if (text[end++] == Unit(u'\n'))
+                break;
+        }
+        if constexpr (std::is_same_v<Unit, QChar>) {
+            // A character beyond the 16-bit plane stays whole.
+            if (end < text.size() && text[end - 1].isHighSurrogate() && text[end].isLowSurrogate())
+                ++end;
+        }
+        Text piece = text.sliced(pos, end - pos);
+        pos = end;
+        // The text ends where a C string would, at the first CR or NUL,
+        // which drops a CR LF pair; a line feed without its CR goes as well.
+        for (const Unit stop : {Unit(u'\r'), Unit(u'\0')})
+            if (const qsizetype at = piece.indexOf(stop); at >= 0)
+                piece = piece.first(at);
+        if (piece.endsWith(Unit(u'\n')))
+            piece.chop(1);
+        lines.append(decode(piece));
+    }
+    return lines;
+}
 
 } // namespace
 
@@ -20,33 +59,18 @@ std::optional<QStringList> ReadJokeFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
+    // What can be read counts, up to a read error.
+    const QByteArray bytes = file.readAll();
 
-    QStringList lines;
-    bool atEnd = false;
-    while (!atEnd) {
-        QByteArray piece;
-        while (piece.size() < kPieceBytes) {
-            char c = 0;
-            if (!file.getChar(&c)) {
-                atEnd = true; // end of file or a read error
-                break;
-            }
-            piece.append(c);
-            if (c == '\n')
-                break;
-        }
-        // The text ends where a C string would, at the first CR or NUL byte,
-        // which drops a CR LF pair; a line feed without its CR goes as well.
-        for (const char stop : {'\r', '\0'}) {
-            const qsizetype at = piece.indexOf(stop);
-            if (at >= 0)
-                piece.truncate(at);
-        }
-        if (piece.endsWith('\n'))
-            piece.chop(1);
-        lines.append(FromCp1252(piece));
+    const bool byteOrderMark = bytes.startsWith("\xEF\xBB\xBF");
+    const QByteArrayView text = QByteArrayView(bytes).sliced(byteOrderMark ? 3 : 0);
+    const bool utf8 = text.isValidUtf8() && (byteOrderMark || std::any_of(text.begin(), text.end(),
+                                                                          [](char c) { return c & 0x80; }));
+    if (utf8) {
+        const QString characters = QString::fromUtf8(text);
+        return piecesOf(QStringView(characters), [](QStringView piece) { return piece.toString(); });
     }
-    return lines;
+    return piecesOf(QByteArrayView(bytes), [](QByteArrayView piece) { return FromCp1252(piece); });
 }
 
 std::optional<QStringList> LoadJoke(int jokeNumber) {

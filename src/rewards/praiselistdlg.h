@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCollator>
 #include <QDialog>
 
 #include <memory>
@@ -12,8 +13,9 @@ class CPraiseListDlg;
 
 // "Eigene Lobe eingeben": the user's praise phrases in a list kept in
 // alphabetical order without regard to case. The list is the working copy:
-// OK writes it whole (Lob1.. in list order, then Anzahl); Abbruch, Escape and
-// the close box write nothing. Phrases hold at most 34 characters, each one
+// OK writes it whole in one write (Lob1.. in list order, then Anzahl; refused,
+// the dialog says so and stays open); Abbruch, Escape and the close box write
+// nothing. Phrases hold at most 34 characters, each one
 // that the settings file's Windows-1252 text can store.
 class CPraiseListDlg : public QDialog {
     Q_OBJECT
@@ -34,4 +36,5 @@ private:
 
     std::unique_ptr<Ui::CPraiseListDlg> m_ui;
     CProfile& m_profile;
+    QCollator m_collator;
 };

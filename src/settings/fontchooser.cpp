@@ -15,6 +15,7 @@
 #include <utility>
 
 #include "base/profile.h"
+#include "kit/showhelp.h"
 #include "ui_fontchooser.h"
 
 namespace {
@@ -263,13 +264,26 @@ void CFontChooser::updateSample() {
     m_ui->sample->setPalette(palette);
 }
 
+void CFontChooser::SetStore(Store store) {
+    m_store = std::move(store);
+}
+
+void CFontChooser::accept() {
+    if (m_store && !m_store(Chosen(), SizeChosen()))
+        return;
+    QDialog::accept();
+}
+
 bool ChooseTextStyle(CProfile& profile, const QString& section, int defaultHeight, int largestSize,
                      QWidget* parent, const FontChooserAnswer& answer) {
     const TextStyle start = ReadTextStyle(profile, section, defaultHeight);
     CFontChooser chooser(start, defaultHeight, largestSize, parent);
-    const int result = answer ? answer(chooser) : chooser.exec();
-    if (result != QDialog::Accepted)
+    chooser.SetStore([&](const TextStyle& chosen, bool sizeChosen) {
+        if (WriteTextStyle(profile, section, chosen, sizeChosen))
+            return true;
+        ReportNotStored(&chooser, profile.WriteError());
         return false;
-    WriteTextStyle(profile, section, chooser.Chosen(), chooser.SizeChosen());
-    return true;
+    });
+    const int result = answer ? answer(chooser) : chooser.exec();
+    return result == QDialog::Accepted;
 }

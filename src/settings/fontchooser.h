@@ -35,6 +35,12 @@ public:
     // A colour outside the standard sixteen becomes the custom entry.
     void SelectColour(const QColor& colour);
 
+    // Stores the choice when OK is pressed; when it returns false the
+    // dialog stays open.
+    using Store = std::function<bool(const TextStyle& chosen, bool sizeChosen)>;
+    void SetStore(Store store);
+    void accept() override;
+
 private:
     void fillFamilies(const QString& startFamily);
     void fillColours();
@@ -44,12 +50,14 @@ private:
 
     std::unique_ptr<Ui::CFontChooser> m_ui;
     TextStyle m_start;
+    Store m_store;
     int m_colourIndex = 0; // the entry shown before "Andere…" was picked
 };
 
 // "Großer Zeichensatz" and "Kleiner Zeichensatz": runs the font chooser on the
-// style kept in the section and, on OK, writes the choice back to it (without
-// a size selected the stored "FontHeight" is left as it is). Cancel writes
+// style kept in the section and, on OK, writes the choice back to it in one
+// write (without a size selected the stored "FontHeight" is left as it is); a
+// refused write is reported and the chooser stays open. Cancel writes
 // nothing. True when the user confirmed. Tests answer the chooser through
 // answer instead of running it modally: it gets the open dialog and returns
 // QDialog::Accepted or QDialog::Rejected.

@@ -40,12 +40,12 @@ void CMyPropertyPage1::Load() {
     }
 }
 
-void CMyPropertyPage1::Store() {
+void CMyPropertyPage1::Store(CProfile::Changes& changes) {
     const std::array<QRadioButton*, 4> buttons = {m_ui->rewardPictures, m_ui->rewardJokes, m_ui->rewardRandom,
                                                   m_ui->rewardNone};
     for (std::size_t i = 0; i < buttons.size(); ++i)
         if (buttons[i]->isChecked())
-            m_profile.WriteInt(Section::Parameter, Key::RewardType, int(i));
+            changes.WriteInt(Section::Parameter, Key::RewardType, int(i));
 }
 
 int CMyPropertyPage1::HelpContext() {

@@ -4,7 +4,8 @@
 
 #include <memory>
 
-class CProfile;
+#include "base/profile.h"
+
 namespace Ui {
 class CMyPropertyPage1;
 }
@@ -22,7 +23,7 @@ public:
     // it; 0 to 3 select their button, any other value selects none.
     void Load();
     // Writes the selected value; with none selected nothing is written.
-    void Store();
+    void Store(CProfile::Changes& changes);
     static int HelpContext();
 
 private:

@@ -19,9 +19,9 @@ void CMyPropertyPage3::Load() {
     m_ui->jokeCountEdit->setText(m_profile.GetText(Section::Parameter, Key::JokeCount));
 }
 
-void CMyPropertyPage3::Store() {
-    m_profile.WriteText(Section::Parameter, Key::TaskCount, m_ui->taskCountEdit->text());
-    m_profile.WriteText(Section::Parameter, Key::JokeCount, m_ui->jokeCountEdit->text());
+void CMyPropertyPage3::Store(CProfile::Changes& changes) {
+    changes.WriteText(Section::Parameter, Key::TaskCount, m_ui->taskCountEdit->text());
+    changes.WriteText(Section::Parameter, Key::JokeCount, m_ui->jokeCountEdit->text());
 }
 
 int CMyPropertyPage3::HelpContext() {

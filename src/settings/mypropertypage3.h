@@ -4,7 +4,8 @@
 
 #include <memory>
 
-class CProfile;
+#include "base/profile.h"
+
 namespace Ui {
 class CMyPropertyPage3;
 }
@@ -21,7 +22,7 @@ public:
 
     void Load();
     // Stores both fields exactly as they stand, checked for nothing.
-    void Store();
+    void Store(CProfile::Changes& changes);
     static int HelpContext();
 
 private:

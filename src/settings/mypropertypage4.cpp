@@ -3,6 +3,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <algorithm>
+
 #include "base/profile.h"
 #include "base/settingskeys.h"
 #include "kit/helpcontexts.h"
@@ -32,11 +34,14 @@ CMyPropertyPage4::CMyPropertyPage4(CProfile& profile, QWidget* parent)
 CMyPropertyPage4::~CMyPropertyPage4() = default;
 
 void CMyPropertyPage4::Load() {
-    m_listCount = m_profile.GetInt(Section::Pictures, Key::BackdropCount, 0);
+    const CProfile::Snapshot settings = m_profile.Read();
+    // No count can stand for more pictures than the section has lines.
+    m_listCount = std::min(settings.GetInt(Section::Pictures, Key::BackdropCount, 0),
+                           settings.KeyCount(Section::Pictures));
     m_ui->backdropLabel->setText(
-        m_profile.GetText(Section::Parameter, Key::Backdrop, QStringLiteral("maus.bmp")));
+        settings.GetText(Section::Parameter, Key::Backdrop, QStringLiteral("maus.bmp")));
     for (int i = 1; i <= m_listCount; ++i) {
-        const QString name = m_profile.GetText(Section::Pictures, QStringLiteral("Bild%1").arg(i));
+        const QString name = settings.GetText(Section::Pictures, QStringLiteral("Bild%1").arg(i));
         m_ui->backdropList->insertItem(sortedRow(*m_ui->backdropList, name), name);
     }
 }
@@ -48,10 +53,10 @@ void CMyPropertyPage4::onSet() {
     m_ui->backdropLabel->setText(m_name);
 }
 
-void CMyPropertyPage4::Store() {
+void CMyPropertyPage4::Store(CProfile::Changes& changes) {
     m_name = m_ui->backdropLabel->text();
-    m_profile.WriteText(Section::Parameter, Key::Backdrop, m_name);
-    m_profile.WriteInt(Section::Parameter, Key::BackdropChanged, 1);
+    changes.WriteText(Section::Parameter, Key::Backdrop, m_name);
+    changes.WriteInt(Section::Parameter, Key::BackdropChanged, 1);
 }
 
 int CMyPropertyPage4::HelpContext() {

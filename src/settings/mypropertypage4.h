@@ -5,7 +5,8 @@
 
 #include <memory>
 
-class CProfile;
+#include "base/profile.h"
+
 namespace Ui {
 class CMyPropertyPage4;
 }
@@ -25,7 +26,7 @@ public:
     // window draws without it; a stored name, also an empty one, shows as it is.
     void Load();
     // Stores the label and sets "Changed" to 1, on every OK, changed or not.
-    void Store();
+    void Store(CProfile::Changes& changes);
     static int HelpContext();
 
 private:

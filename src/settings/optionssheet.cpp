@@ -102,12 +102,17 @@ void COptionsSheet::onPageShown(int index) {
 }
 
 void COptionsSheet::accept() {
+    CProfile::Changes changes;
     if (m_shown[0])
-        m_rewardPage->Store();
+        m_rewardPage->Store(changes);
     if (m_shown[1])
-        m_countsPage->Store();
+        m_countsPage->Store(changes);
     if (m_shown[2])
-        m_backgroundPage->Store();
+        m_backgroundPage->Store(changes);
+    if (!m_profile.Write(changes)) {
+        ReportNotStored(this, m_profile.WriteError());
+        return;
+    }
     QDialog::accept();
 }
 

@@ -14,8 +14,8 @@ class QTabWidget;
 
 // "Einstellungen": the reward type, the counts and the main window's backdrop
 // on three tabs. A page loads when its tab is first shown; OK stores the pages
-// shown so far; "Abbruch", Esc and the close box store nothing. "Hilfe" opens
-// the current page's help topic and stores nothing.
+// shown so far in one write (refused, the sheet says so and stays open); "Abbruch", Esc and the close box
+// store nothing. "Hilfe" opens the current page's help topic and stores nothing.
 class COptionsSheet : public QDialog {
     Q_OBJECT
 

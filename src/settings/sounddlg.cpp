@@ -5,6 +5,7 @@
 #include "base/profile.h"
 #include "base/settingskeys.h"
 #include "kit/bitmapbutton.h"
+#include "kit/showhelp.h"
 #include "ui_sounddlg.h"
 
 CSoundDlg::CSoundDlg(CProfile& profile, QWidget* parent)
@@ -23,6 +24,9 @@ CSoundDlg::CSoundDlg(CProfile& profile, QWidget* parent)
 CSoundDlg::~CSoundDlg() = default;
 
 void CSoundDlg::accept() {
-    m_profile.WriteInt(Section::Parameter, Key::Sound, m_ui->soundCheck->isChecked() ? 1 : 0);
+    if (!m_profile.WriteInt(Section::Parameter, Key::Sound, m_ui->soundCheck->isChecked() ? 1 : 0)) {
+        ReportNotStored(this, m_profile.WriteError());
+        return;
+    }
     QDialog::accept();
 }

@@ -10,8 +10,9 @@ class CSoundDlg;
 }
 
 // "Sound": the one switch of all sound output, "Parameter"/"Sound". Any stored
-// value other than 0 counts as on and shows ticked; OK stores exactly 1 or 0,
-// and leaving any other way stores nothing.
+// value other than 0 counts as on and shows ticked; OK stores exactly 1 or 0
+// (refused, the dialog says so and stays open), and leaving any other way
+// stores nothing.
 class CSoundDlg : public QDialog {
     Q_OBJECT
 

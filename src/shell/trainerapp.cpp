@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPalette>
 #include <QSocketNotifier>
 
@@ -26,6 +27,7 @@
 #include "shell/bitmapokdlg.h"
 #include "shell/infodlg.h"
 #include "shell/mainframe.h"
+#include "shell/singleinstance.h"
 
 namespace {
 
@@ -78,6 +80,7 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     , m_helpFilePath(helpFileFor(programFile, m_contentFolder))
     , m_profile(CProfile::PathFor(m_baseName)) {
     copyDefaultSettings();
+    keepSettingsSomewhere();
     // The program ends when its main window closes, whatever else is open.
     QApplication::setQuitOnLastWindowClosed(false);
     // Dialogs share the light grey that the pictures on them are painted on.
@@ -114,11 +117,50 @@ QString CTrainerApp::ContentFolder(const QString& programFile) {
 void CTrainerApp::copyDefaultSettings() const {
     const QString target = m_profile.filePath();
     const QString shipped = QDir(m_contentFolder).filePath(QStringLiteral("default.INI"));
-    if (QFileInfo::exists(target) || !QFileInfo::exists(shipped))
+    if (target.isEmpty() || QFileInfo::exists(target) || !QFileInfo::exists(shipped))
         return;
     QDir().mkpath(QFileInfo(target).absolutePath());
     if (QFile::copy(shipped, target))
         QFile::setPermissions(target, QFile::permissions(target) | QFile::ReadOwner | QFile::WriteOwner);
+}
+
+// Without a home, or with a settings folder that cannot be made or written,
+// nothing would last: the program runs on the shipped defaults in memory.
+void CTrainerApp::keepSettingsSomewhere() {
+    const QString target = m_profile.filePath();
+    if (!target.isEmpty() && QFileInfo::exists(target))
+        return;
+    if (!target.isEmpty()) {
+        // The folder itself, or the nearest one that exists, where the first
+        // write will make it.
+        QFileInfo place(QFileInfo(target).absolutePath());
+        while (!place.exists() && !place.isRoot())
+            place = QFileInfo(place.absolutePath());
+        if (place.isDir() && place.permissions().testFlag(QFileDevice::WriteOwner))
+            return;
+    }
+    QFile shipped(QDir(m_contentFolder).filePath(QStringLiteral("default.INI")));
+    m_profile.KeepInMemory(shipped.open(QIODevice::ReadOnly) ? shipped.readAll() : QByteArray());
+}
+
+bool CTrainerApp::HandOverToRunningCopy() {
+    m_instance = std::make_unique<SingleInstance>(m_profile.filePath());
+    connect(m_instance.get(), &SingleInstance::showRequested, this, &CTrainerApp::bringToFront);
+    return m_instance->HandOver();
+}
+
+// Asked by a later start: the window, and the dialog open on it, come to the front.
+void CTrainerApp::bringToFront() {
+    if (!m_mainFrame)
+        return;
+    m_mainFrame->setWindowState((m_mainFrame->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    m_mainFrame->show();
+    m_mainFrame->raise();
+    m_mainFrame->activateWindow();
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+        dialog->raise();
+        dialog->activateWindow();
+    }
 }
 
 void CTrainerApp::CatchTerminationSignals() {
@@ -149,6 +191,18 @@ bool CTrainerApp::InitInstance() {
     // The frame was made 620 × 440, the size "restore" returns to.
     m_mainFrame->showMaximized();
     m_mainFrame->repaint();
+    if (m_profile.InMemory()) {
+        const QString where =
+            m_profile.filePath().isEmpty()
+                ? QString::fromUtf8("Es ist kein persönlicher Ordner bekannt, in dem sie liegen könnten.")
+                : QString::fromUtf8("Der Ordner „%1“ lässt sich nicht anlegen oder beschreiben.")
+                      .arg(QFileInfo(m_profile.filePath()).absolutePath());
+        QMessageBox::information(m_mainFrame.get(), QStringLiteral("Ollo"),
+                                 QString::fromUtf8("Ollo kann seine Einstellungen nicht speichern. %1\n\n"
+                                                   "Es arbeitet mit den Voreinstellungen; Änderungen "
+                                                   "gelten nur, bis Ollo beendet wird.")
+                                     .arg(where));
+    }
     return true;
 }
 

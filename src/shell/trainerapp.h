@@ -5,7 +5,9 @@
 // current directory, creates and shows the main frame and runs the loop.
 // Its command table holds every command the main frame does not handle
 // itself: the series, the settings dialogs, the information and help items,
-// and "&Beenden". Created once, after the QApplication.
+// and "&Beenden". Created once, after the QApplication. Where no folder for
+// the settings can be had, it runs on the shipped defaults in memory and
+// says so once.
 
 #include <QObject>
 #include <QString>
@@ -17,6 +19,7 @@
 
 class CMainFrame;
 class QSocketNotifier;
+class SingleInstance;
 
 class CTrainerApp : public QObject {
     Q_OBJECT
@@ -27,6 +30,9 @@ public:
     explicit CTrainerApp(const QString& programFile);
     ~CTrainerApp() override;
 
+    // True when a copy already runs on the same settings: it was asked to
+    // bring its window to the front, and this one should end (with 0).
+    bool HandOverToRunningCopy();
     // Creates the main frame, gives it its restore size, shows it maximised
     // and paints it. False if the window could not be made.
     bool InitInstance();
@@ -51,6 +57,8 @@ public:
 private:
     void buildCommandTable();
     void copyDefaultSettings() const;
+    void keepSettingsSomewhere();
+    void bringToFront();
 
     QString m_baseName;
     QString m_contentFolder;
@@ -59,4 +67,5 @@ private:
     CommandTable m_commands;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<QSocketNotifier> m_terminationNotifier;
+    std::unique_ptr<SingleInstance> m_instance;
 };

@@ -1,7 +1,12 @@
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
+#include <pwd.h>
+#include <unistd.h>
 
 #include "base/profile.h"
 #include "common/filecontents.h"
@@ -62,6 +67,12 @@ private Q_SLOTS:
             << QByteArray("Sch\xf6n, \x80 und \x84gut\x93") << QString::fromUtf8("Schön, € und „gut“");
         QTest::newRow("cut at NUL") << QByteArray("ab\0cd", 5) << "ab";
         QTest::newRow("equals sign inside") << QByteArray("a=b") << "a=b";
+        QTest::newRow("UTF-8") << QByteArray("Sch\xc3\xb6n, \xe2\x82\xac und \xe2\x80\x9egut\xe2\x80\x9c")
+                               << QString::fromUtf8("Schön, € und „gut“");
+        QTest::newRow("not UTF-8 throughout: Windows-1252")
+            << QByteArray("\xc3\xb6 und \xf6") << QString::fromUtf8("Ã¶ und ö");
+        QTest::newRow("UTF-8 cut after 4095 characters")
+            << QByteArray("\xc3\xa4").repeated(5000) << QString(4095, QChar(0xe4));
     }
     void readText() {
         QFETCH(QByteArray, stored);
@@ -87,7 +98,9 @@ private Q_SLOTS:
         QTest::newRow("key in another section") << QByteArray("[Other]\nSound=1\n") << -1;
         QTest::newRow("key before any section") << QByteArray("Sound=1\n[Parameter]\n") << -1;
         QTest::newRow("line without equals") << QByteArray("[Parameter]\nSound\n") << -1;
-        QTest::newRow("section without bracket") << QByteArray("[Parameter\nSound=6\n") << 6;
+        QTest::newRow("section without bracket is no section") << QByteArray("[Parameter\nSound=6\n") << -1;
+        QTest::newRow("a line without bracket stays in the section before it")
+            << QByteArray("[Parameter]\n[Lobe\nSound=2\n") << 2;
         QTest::newRow("byte order mark before the first section")
             << QByteArray("\xEF\xBB\xBF[Parameter]\r\nSound=1\r\n") << 1;
         QTest::newRow("NUL bytes elsewhere") << QByteArray("[Parameter]\nX=\0\0\n\0=1\nSound=5\n", 29) << 5;
@@ -98,11 +111,39 @@ private Q_SLOTS:
         QTEST(CProfile(m_settings.path).GetInt("Parameter", "Sound", -1), "value");
     }
 
+    // The parsed file is kept while the file stays as it was; every way of
+    // changing it must still show at the next read.
+    void handEditsAreSeenAtTheNextRead_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("in place at once after a write, same size") << "at once";
+        QTest::newRow("in place an hour later, same size") << "in place";
+        QTest::newRow("in place, file time put back") << "time put back";
+        QTest::newRow("replaced by another file") << "renamed";
+    }
     void handEditsAreSeenAtTheNextRead() {
+        QFETCH(QString, how);
         CProfile p(m_settings.path);
-        p.WriteInt("Parameter", "Sound", 1);
+        QVERIFY(p.WriteInt("Parameter", "Sound", 1));
+        const QDateTime anHourAgo = QDateTime::currentDateTime().addSecs(-3600);
+        QFile file(m_settings.path);
+        if (how != "at once") {
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(anHourAgo, QFileDevice::FileModificationTime));
+            file.close();
+        }
         QCOMPARE(p.GetInt("Parameter", "Sound", 0), 1);
-        writeAll(m_settings.path, "[Parameter]\r\nSound=0\r\n");
+        QCOMPARE(p.GetInt("Parameter", "Sound", 0), 1);
+        if (how == "renamed") {
+            writeAll(m_settings.dir->filePath("new"), "[Parameter]\r\nSound=0\r\n");
+            QVERIFY(::rename(qPrintable(m_settings.dir->filePath("new")), qPrintable(m_settings.path)) == 0);
+        } else {
+            writeAll(m_settings.path, "[Parameter]\r\nSound=0\r\n");
+        }
+        if (how == "time put back") {
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(anHourAgo, QFileDevice::FileModificationTime));
+            file.close();
+        }
         QCOMPARE(p.GetInt("Parameter", "Sound", 1), 0);
     }
 
@@ -166,6 +207,22 @@ private Q_SLOTS:
         QTest::newRow("empty value") << QByteArray("[Parameter]\nHintergrundbild=maus.bmp\n") << "Parameter"
                                      << "Hintergrundbild"
                                      << "" << QByteArray("[Parameter]\nHintergrundbild=\n");
+        QTest::newRow("Windows-1252 file stays Windows-1252")
+            << QByteArray("[Lobe]\r\nLob1=sch\xf6n\r\n") << "Lobe"
+            << "Lob2" << QString::fromUtf8("süß €")
+            << QByteArray("[Lobe]\r\nLob1=sch\xf6n\r\nLob2=s\xfc\xdf \x80\r\n");
+        QTest::newRow("UTF-8 file stays UTF-8")
+            << QByteArray("[Lobe]\r\nLob1=sch\xc3\xb6n\r\n") << "Lobe"
+            << "Lob2" << QString::fromUtf8("süß €")
+            << QByteArray("[Lobe]\r\nLob1=sch\xc3\xb6n\r\nLob2=s\xc3\xbc\xc3\x9f \xe2\x82\xac\r\n");
+        QTest::newRow("byte order mark kept, text UTF-8")
+            << QByteArray("\xef\xbb\xbf[Lobe]\nLob1=x\n") << "Lobe"
+            << "Lob1" << QString::fromUtf8("schön Ω")
+            << QByteArray("\xef\xbb\xbf[Lobe]\nLob1=sch\xc3\xb6n \xce\xa9\n");
+        QTest::newRow("a line without bracket belongs to the section before it")
+            << QByteArray("[Parameter]\r\nSound=1\r\n[Lobe\r\n") << "Parameter"
+            << "Aufgaben"
+            << "10" << QByteArray("[Parameter]\r\nSound=1\r\n[Lobe\r\nAufgaben=10\r\n");
     }
     void writes() {
         QFETCH(QByteArray, before);
@@ -177,6 +234,61 @@ private Q_SLOTS:
         QVERIFY(CProfile(m_settings.path).WriteText(section, key, value));
         QTEST(readAll(m_settings.path), "after");
         QCOMPARE(QDir(m_settings.dir->path()).entryList(QDir::Files), QStringList{"ollo.INI"});
+    }
+
+    // A dialog's writes go to the disk at once; the file must end up as the
+    // same writes one by one would leave it.
+    void changesTogetherAsOneByOne_data() {
+        QTest::addColumn<QByteArray>("before");  // null: no file
+        QTest::addColumn<QStringList>("writes"); // "section/key=value"
+        QTest::newRow("new file, sections in turn")
+            << QByteArray() << QStringList{"Parameter/Sound=1", "Lobe/Anzahl=2",   "Parameter/Aufgaben=10",
+                                           "Lobe/Lob1=Toll",    "lobe/LOB1=Super", "BigFont/Rot=3"};
+        QTest::newRow("replaced and new keys, LF")
+            << QByteArray("; mine\n[Parameter]\nSound=0\n\n[Lobe]\nAnzahl=1\nLob1=a\n")
+            << QStringList{"Lobe/Lob2=b", "Parameter/Sound=1", "Lobe/Lob1=c", "Lobe/Anzahl=2", "Lobe/lob2=d"};
+        QTest::newRow("last line without line end")
+            << QByteArray("[P]\nA=1") << QStringList{"Q/x=1", "P/B=2", "P/A=3", "Q/y=4"};
+        QTest::newRow("blank last line without line end")
+            << QByteArray("[P]\nA=1\n  ") << QStringList{"P/B=2", "Q/C=3", "P/D=4"};
+        QTest::newRow("byte order mark alone") << QByteArray("\xef\xbb\xbf") << QStringList{"P/A=1", "P/B=2"};
+        QTest::newRow("no line end at all") << QByteArray("[P]") << QStringList{"Q/B=2", "P/A=1", "P/C=3"};
+        QTest::newRow("CR only, blank lines between")
+            << QByteArray("[P]\rA=1\r\r\r[Q]\r") << QStringList{"Q/B=1", "P/C=2", "R/D=3", "P/A=4", "R/E=5"};
+        QTest::newRow("mixed line ends")
+            << QByteArray("[P]\rA=1\r\n\n[Q]\r") << QStringList{"P/K=2", "Q/L=3", "P/M=4"};
+        QTest::newRow("second sections and keys of a name")
+            << QByteArray("[P]\nk=1\nk=2\n[p]\nk=3\nj=0\n") << QStringList{"P/k=9", "P/j=8", "p/K=7"};
+        QTest::newRow("UTF-8") << QByteArray("[Lobe]\r\nLob1=sch\xc3\xb6n\r\n")
+                               << QStringList{QString::fromUtf8("Lobe/Lob2=süß"),
+                                              QString::fromUtf8("Lobe/Lob1=Öl")};
+        QStringList phrases;
+        for (int i = 1; i <= 30; ++i)
+            phrases << QStringLiteral("Lobe/Lob%1=Satz %2").arg(i).arg(31 - i);
+        QTest::newRow("a list rewritten, then its count")
+            << QByteArray("[Lobe]\r\nAnzahl=12\r\nLob3=x\r\n\r\n[Bilder]\r\nAnzahl=0\r\n")
+            << phrases + QStringList{"Lobe/Anzahl=30"};
+    }
+    void changesTogetherAsOneByOne() {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, writes);
+        const QString oneByOne = m_settings.dir->filePath("one.INI");
+        if (!before.isNull()) {
+            writeAll(oneByOne, before);
+            writeAll(m_settings.path, before);
+        }
+        CProfile single(oneByOne);
+        CProfile together(m_settings.path);
+        CProfile::Changes changes;
+        for (const QString& write : writes) {
+            const QString section = write.section(u'/', 0, 0);
+            const QString key = write.section(u'/', 1).section(u'=', 0, 0);
+            const QString value = write.section(u'=', 1);
+            QVERIFY(single.WriteText(section, key, value));
+            changes.WriteText(section, key, value);
+        }
+        QVERIFY(together.Write(changes));
+        QCOMPARE(readAll(m_settings.path), readAll(oneByOne));
     }
 
     void writtenValuesReadBack_data() {
@@ -244,12 +356,16 @@ private Q_SLOTS:
 
     void failedWrites_data() {
         QTest::addColumn<QString>("how");
-        QTest::newRow("path is a folder") << "folder";
-        QTest::newRow("read-only file") << "readonly-file";
-        QTest::newRow("read-only folder") << "readonly-folder";
+        QTest::addColumn<QString>("reason"); // for the user
+        QTest::newRow("path is a folder") << "folder" << QString::fromUtf8("steht ein Ordner");
+        QTest::newRow("read-only file")
+            << "readonly-file" << QString::fromUtf8("Einstellungsdatei ist schreibgeschützt");
+        QTest::newRow("read-only folder")
+            << "readonly-folder" << QString::fromUtf8("Ordner der Einstellungen ist schreibgeschützt");
     }
     void failedWrites() {
         QFETCH(QString, how);
+        QFETCH(QString, reason);
         QString path = m_settings.path;
         const QByteArray before("[Parameter]\r\nSound=0\r\n");
         if (how == "folder") {
@@ -266,6 +382,7 @@ private Q_SLOTS:
         CProfile p(path);
         QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not write the settings file"));
         QVERIFY(!p.WriteInt("Parameter", "Sound", 1));
+        QVERIFY2(p.WriteError().contains(reason), qPrintable(p.WriteError()));
         QCOMPARE(p.GetInt("Parameter", "Sound", 7), how == "folder" ? 7 : 0);
         if (how != "folder")
             QCOMPARE(readAll(path), before);
@@ -305,6 +422,14 @@ private Q_SLOTS:
         QCOMPARE(CProfile::PathFor("x"), QDir::homePath() + "/.config/x.INI");
         qunsetenv("XDG_CONFIG_HOME");
         QCOMPARE(CProfile::PathFor("ollo"), QDir::homePath() + "/.config/ollo.INI");
+        // Started without an environment: the account's home.
+        const QByteArray home = qgetenv("HOME");
+        qunsetenv("HOME");
+        const passwd* account = getpwuid(getuid());
+        QVERIFY(account != nullptr);
+        QCOMPARE(CProfile::PathFor("ollo"),
+                 QDir::cleanPath(QFile::decodeName(account->pw_dir)) + "/.config/ollo.INI");
+        qputenv("HOME", home);
     }
 };
 

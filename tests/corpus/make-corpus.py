@@ -29,6 +29,7 @@ put("settings", "odd-lines.ini", b"".join([
 put("settings", "cr-only.ini", b"[Parameter]\rSound=1\rAufgaben=5\r[Lobe]\rAnzahl=1\rLob1=Gut\r")
 put("settings", "lf-only-no-end.ini", b"[Parameter]\nSound=1\nAufgaben=5")
 put("settings", "utf8-with-bom.ini", "\ufeff[Lobe]\r\nAnzahl=1\r\nLob1=Schön\r\n".encode("utf-8"))
+put("settings", "utf8-no-bom.ini", "[Parameter]\r\nSound=1\r\n[Lobe]\r\nAnzahl=1\r\nLob1=Schön\r\n".encode("utf-8"))
 put("settings", "utf16.ini", "[Parameter]\r\nSound=1\r\n".encode("utf-16"))
 put("settings", "empty.ini", b"")
 put("settings", "many-sections.ini", b"".join(b"[S%d]\r\nk=%d\r\n" % (i, i) for i in range(3000)))
@@ -41,6 +42,8 @@ put("jokes", "cr-only.txt", b"Eins\rZwei\rDrei\r" * 30)
 put("jokes", "long-line.txt", b"A" * 100000 + b"\r\n")
 put("jokes", "many-lines.txt", b"Zeile\r\n" * 20000)
 put("jokes", "utf16.txt", "Witz mit ä\r\n".encode("utf-16"))
+put("jokes", "utf8.txt", "Was ist grün und klopft an die Tür?\r\nEin Klopfsalat – schön, nicht?\r\n".encode("utf-8"))
+put("jokes", "utf8-with-bom.txt", "\ufeffÄpfel, Birnen und Öl: ".encode("utf-8") + "ü".encode("utf-8") * 80 + b"\r\n")
 put("jokes", "empty.txt", b"")
 
 

@@ -34,6 +34,7 @@ private Q_SLOTS:
         QTest::newRow("CR line ends") << "cr-only.ini" << 1;
         QTest::newRow("LF and no last line end") << "lf-only-no-end.ini" << 1;
         QTest::newRow("UTF-8 with byte order mark") << "utf8-with-bom.ini" << -7;
+        QTest::newRow("UTF-8 without byte order mark") << "utf8-no-bom.ini" << 1;
         QTest::newRow("UTF-16") << "utf16.ini" << -7;
         QTest::newRow("empty") << "empty.ini" << -7;
         QTest::newRow("3000 sections") << "many-sections.ini" << -7;
@@ -66,11 +67,30 @@ private Q_SLOTS:
                      before[i]);
     }
 
-    void bomIsSkippedButTheTextStaysBytes() {
-        CProfile profile(corpus("settings/utf8-with-bom.ini"));
+    // A file a parent saved from a current editor: read as UTF-8, written
+    // back in UTF-8, its byte order mark kept or left out as found.
+    void utf8SettingsStayUtf8_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("byteOrderMark");
+        QTest::newRow("with byte order mark") << "utf8-with-bom.ini" << true;
+        QTest::newRow("without byte order mark") << "utf8-no-bom.ini" << false;
+    }
+    void utf8SettingsStayUtf8() {
+        QFETCH(QString, file);
+        QFETCH(bool, byteOrderMark);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ollo.INI"));
+        QVERIFY(QFile::copy(corpus("settings/") + file, path));
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+        CProfile profile(path);
         QCOMPARE(profile.GetInt("Lobe", "Anzahl", 0), 1);
-        // The file is read as Windows-1252, so the two bytes of an UTF-8 "ö" show as two characters.
-        QCOMPARE(profile.GetText("Lobe", "Lob1"), QString::fromUtf8("SchÃ¶n"));
+        QCOMPARE(profile.GetText("Lobe", "Lob1"), QString::fromUtf8("Schön"));
+        QVERIFY(profile.WriteText("Lobe", "Lob2", QString::fromUtf8("Grüße Ω")));
+        const QByteArray after = readAll(path);
+        QCOMPARE(after.startsWith("\xEF\xBB\xBF"), byteOrderMark);
+        QVERIFY(after.contains("Lob1=Sch\xc3\xb6n\r\nLob2=Gr\xc3\xbc\xc3\x9f"
+                               "e \xce\xa9\r\n"));
+        QCOMPARE(profile.GetText("Lobe", "Lob2"), QString::fromUtf8("Grüße Ω"));
     }
 
     void jokeFiles_data() {

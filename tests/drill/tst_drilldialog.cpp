@@ -533,6 +533,12 @@ void TestDrillDialog::fonts_data() {
     QTest::newRow("face name cut to 31 characters")
         << QStringList{"Name", "Abcdefghijklmnopqrstuvwxyz0123456789"} << 35
         << "Abcdefghijklmnopqrstuvwxyz01234" << int(QFont::Normal) << false << false << false;
+    // Hand-edited sizes far outside the font dialog's: the nearest readable size.
+    QTest::newRow("far too high: the largest offered")
+        << QStringList{"FontHeight", "2000000000"} << 60 << arial << int(QFont::Normal) << false << false
+        << false;
+    QTest::newRow("far too low: still readable")
+        << QStringList{"FontHeight", "1"} << 10 << arial << int(QFont::Normal) << false << false << false;
 }
 
 void TestDrillDialog::fonts() {
@@ -586,6 +592,9 @@ void TestDrillDialog::fontSizeAndWidth() {
     QVERIFY(wide.stretch() > 100);
     QVERIFY(QFontMetrics(wide).horizontalAdvance(digits) > natural);
     QVERIFY(taskFont({"FontWidth", "8"}).stretch() < 100);
+    // Absurd widths neither smear nor squeeze the digits out of sight.
+    QCOMPARE(taskFont({"FontWidth", "2000000000"}).stretch(), 200);
+    QCOMPARE(taskFont({"FontWidth", "1"}).stretch(), 50);
 }
 
 void TestDrillDialog::colours() {

@@ -70,6 +70,14 @@ private Q_SLOTS:
                                       << QStringList{QString::fromUtf8("Grüß € „ja“"), ""};
         // Umlauts are one byte each: 58 of them still fit one read.
         QTest::newRow("58 umlauts") << QByteArray(58, '\xe4') << QStringList{QString(58, QChar(0xe4)), ""};
+        QTest::newRow("UTF-8") << QByteArray("Gr\xc3\xbc\xc3\x9f \xe2\x82\xac \xe2\x80\x9eja\xe2\x80\x9c\r\n")
+                               << QStringList{QString::fromUtf8("Grüß € „ja“"), ""};
+        QTest::newRow("UTF-8 byte order mark")
+            << QByteArray("\xef\xbb\xbfWitz\r\n") << QStringList{"Witz", ""};
+        // Pieces count characters, not the two bytes of each.
+        QTest::newRow("58 umlauts in UTF-8")
+            << QByteArray("\xc3\xa4").repeated(59)
+            << QStringList{QString(58, QChar(0xe4)), QString(1, QChar(0xe4))};
     }
     void pieces() {
         QFETCH(QByteArray, bytes);

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -48,24 +49,31 @@ private Q_SLOTS:
 
     void opensSorted_data() {
         QTest::addColumn<QStringList>("stored"); // Lob1, Lob2, ...
+        QTest::addColumn<QString>("count");      // Anzahl; empty: the number stored
         QTest::addColumn<QStringList>("shown");
 
-        QTest::newRow("none") << QStringList() << QStringList();
-        QTest::newRow("case does not count") << QStringList{"zebra", "Apfel", "banane", "Birne"}
+        QTest::newRow("none") << QStringList() << QString() << QStringList();
+        QTest::newRow("case does not count") << QStringList{"zebra", "Apfel", "banane", "Birne"} << QString()
                                              << QStringList{"Apfel", "banane", "Birne", "zebra"};
         QTest::newRow("umlauts among their letters")
-            << QString::fromUtf8("Zucker|Über toll|ärgerlich gut|Apfel|Ufer").split(u'|')
+            << QString::fromUtf8("Zucker|Über toll|ärgerlich gut|Apfel|Ufer").split(u'|') << QString()
             << QString::fromUtf8("Apfel|ärgerlich gut|Über toll|Ufer|Zucker").split(u'|');
         QTest::newRow("empty phrase and duplicates")
-            << QStringList{"Super", "", "super", "Super"} << QStringList{"", "Super", "super", "Super"};
+            << QStringList{"Super", "", "super", "Super"} << QString()
+            << QStringList{"", "Super", "super", "Super"};
+        // Bounded by the section's 4 lines, not run to 1215752191.
+        QTest::newRow("count far beyond the file")
+            << QStringList{"Toll", "Prima"} << "99999999999" << QStringList{"", "alt", "Prima", "Toll"};
     }
     void opensSorted() {
         QFETCH(QStringList, stored);
+        QFETCH(QString, count);
         QFETCH(QStringList, shown);
         for (int i = 0; i < stored.size(); ++i)
             m_profile->WriteText(kSection, QStringLiteral("Lob%1").arg(i + 1), stored[i]);
         if (!stored.isEmpty())
-            m_profile->WriteInt(kSection, QStringLiteral("Anzahl"), int(stored.size()));
+            m_profile->WriteText(kSection, QStringLiteral("Anzahl"),
+                                 count.isEmpty() ? QString::number(stored.size()) : count);
         // A phrase beyond the count is not shown.
         m_profile->WriteText(kSection, QStringLiteral("Lob%1").arg(stored.size() + 1), QStringLiteral("alt"));
 
@@ -136,6 +144,8 @@ private Q_SLOTS:
         QTest::newRow("Abbruch") << QStringList{"+Aha", "-0"} << "cancel" << before;
         QTest::newRow("escape") << QStringList{"+Aha"} << "escape" << before;
         QTest::newRow("close box") << QStringList{"-0"} << "close" << before;
+        QTest::newRow("OK refused by a read-only file, then Abbruch")
+            << QStringList{"+Aha"} << "refused" << before;
     }
     void leaving() {
         QFETCH(QStringList, steps);
@@ -157,7 +167,16 @@ private Q_SLOTS:
             QTest::mouseClick(button(dialog, "cancelButton"), Qt::LeftButton);
         else if (how == u"escape")
             QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
-        else
+        else if (how == u"refused") {
+            QFile::setPermissions(m_profile->filePath(), QFile::ReadOwner);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not write the settings file"));
+            QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(m_host->notStored.size(), 1);
+            QVERIFY(m_host->notStored[0].contains(QString::fromUtf8("schreibgeschützt")));
+            QCOMPARE(lines(list(dialog)), (QStringList{"Aha", "Prima", "Toll"}));
+            QTest::mouseClick(button(dialog, "cancelButton"), Qt::LeftButton);
+        } else
             dialog.windowHandle()->close();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), how == u"ok" || how == u"enter" ? 1 : 2);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -16,6 +17,7 @@
 #include <memory>
 
 #include "base/profile.h"
+#include "common/fakehost.h"
 #include "common/filecontents.h"
 #include "common/settingsfolder.h"
 #include "settings/fontchooser.h"
@@ -222,13 +224,18 @@ private Q_SLOTS:
     // The modal run itself, answered through its buttons.
     void buttonsOfTheModalRun_data() {
         QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("readOnly");
         QTest::addColumn<bool>("written");
-        QTest::newRow("Abbruch writes nothing") << "cancelButton" << false;
-        QTest::newRow("OK writes") << "okButton" << true;
+        QTest::newRow("Abbruch writes nothing") << "cancelButton" << false << false;
+        QTest::newRow("OK writes") << "okButton" << false << true;
+        // Said once; the choice stays on screen until Abbruch.
+        QTest::newRow("OK refused by a read-only file") << "okButton" << true << false;
     }
     void buttonsOfTheModalRun() {
         QFETCH(QString, button);
+        QFETCH(bool, readOnly);
         QFETCH(bool, written);
+        FakeHost host;
         const QByteArray before = "[SmallFont]\r\nRot=1\r\nFontHeight=22\r\n";
         writeAll(m_settings.path, before);
         QTimer::singleShot(0, this, [&] {
@@ -236,11 +243,21 @@ private Q_SLOTS:
             QVERIFY(chooser);
             clickEntry(child<QListWidget>(*chooser, "sizeList"), "25");
             clickCheckBox(child<QCheckBox>(*chooser, "strikeOutBox"));
+            if (readOnly) {
+                QFile::setPermissions(m_settings.path, QFile::ReadOwner);
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not write the settings file"));
+            }
             QTest::mouseClick(child<QPushButton>(*chooser, button.toLatin1().constData()), Qt::LeftButton);
+            QCOMPARE(chooser->isVisible(), readOnly);
+            QCOMPARE(host.notStored.size(), readOnly ? 1 : 0);
+            if (readOnly) {
+                QVERIFY(child<QCheckBox>(*chooser, "strikeOutBox")->isChecked());
+                QCOMPARE(child<QListWidget>(*chooser, "sizeList")->currentItem()->text(), QString("25"));
+            }
             if (chooser->isVisible())
                 chooser->reject();
         });
-        QCOMPARE(ChooseTextStyle(*m_profile, "SmallFont", 20, 30, nullptr, m_answer), written);
+        QCOMPARE(ChooseTextStyle(*m_profile, "SmallFont", 20, 30, &host, m_answer), written);
         if (written) {
             QCOMPARE(m_profile->GetText("SmallFont", "FontHeight"), QString("25"));
             QCOMPARE(m_profile->GetText("SmallFont", "StrikeOut"), QString("1"));

@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -228,14 +229,25 @@ private Q_SLOTS:
         QCOMPARE(stored("Parameter", "Changed"), QString("0"));
     }
 
+    void backgroundListSortedWithoutCase_data() {
+        QTest::addColumn<QByteArray>("count");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("5") << QByteArray("5")
+                           << QStringList({"", "affe.bmp", "apfel.bmp", "Baum.gif", "Zebra.bmp"});
+        // Bounded by the section's 7 lines, not run to 1215752191.
+        QTest::newRow("far beyond the file")
+            << QByteArray("99999999999")
+            << QStringList({"", "", "affe.bmp", "apfel.bmp", "Baum.gif", "sechs.bmp", "Zebra.bmp"});
+    }
     void backgroundListSortedWithoutCase() {
-        writeAll(m_settings.path,
-                 "[Bilder]\r\nAnzahlHinter=5\r\nBild0=null.bmp\r\nBild1=Zebra.bmp\r\nBild2=apfel.bmp\r\n"
-                 "Bild4=Baum.gif\r\nBild5=affe.bmp\r\nBild6=sechs.bmp\r\n");
-        runSheet([](COptionsSheet& sheet) {
+        QFETCH(QByteArray, count);
+        QFETCH(QStringList, listed);
+        writeAll(m_settings.path, "[Bilder]\r\nAnzahlHinter=" + count +
+                                      "\r\nBild0=null.bmp\r\nBild1=Zebra.bmp\r\nBild2=apfel.bmp\r\n"
+                                      "Bild4=Baum.gif\r\nBild5=affe.bmp\r\nBild6=sechs.bmp\r\n");
+        runSheet([&](COptionsSheet& sheet) {
             clickTab(sheet, 2);
-            QCOMPARE(entries(child<QListWidget>(sheet, "backdropList")),
-                     QStringList({"", "affe.bmp", "apfel.bmp", "Baum.gif", "Zebra.bmp"}));
+            QCOMPARE(entries(child<QListWidget>(sheet, "backdropList")), listed);
         });
     }
 
@@ -276,6 +288,7 @@ private Q_SLOTS:
         QTest::newRow("Abbruch") << "Abbruch";
         QTest::newRow("Esc") << "Esc";
         QTest::newRow("close box") << "close box";
+        QTest::newRow("OK refused by a read-only file, then Abbruch") << "OK refused";
     }
     void leavingStoresNothing() {
         QFETCH(QString, how);
@@ -290,7 +303,19 @@ private Q_SLOTS:
             clickTab(sheet, 2);
             clickEntry(child<QListWidget>(sheet, "backdropList"), "see.bmp");
             clickButton(sheet, "setBackdropButton");
-            if (how == "Abbruch")
+            if (how == "OK refused") {
+                QFile::setPermissions(m_settings.path, QFile::ReadOwner);
+                QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not write the settings file"));
+                clickButton(sheet, "ok");
+                // Said once; everything chosen is still on the pages.
+                QVERIFY(sheet.isVisible());
+                QCOMPARE(m_host->notStored.size(), 1);
+                QVERIFY(m_host->notStored[0].contains(QString::fromUtf8("schreibgeschützt")));
+                QVERIFY(child<QRadioButton>(sheet, "rewardNone")->isChecked());
+                QCOMPARE(child<QLineEdit>(sheet, "taskCountEdit")->text(), QString("105"));
+                QCOMPARE(child<QLabel>(sheet, "backdropLabel")->text(), QString("see.bmp"));
+            }
+            if (how == "Abbruch" || how == "OK refused")
                 clickButton(sheet, "cancel");
             else if (how == "Esc")
                 QTest::keyClick(&sheet, Qt::Key_Escape);

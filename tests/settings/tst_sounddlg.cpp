@@ -1,11 +1,13 @@
 #include <QCheckBox>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 #include "base/profile.h"
+#include "common/fakehost.h"
 #include "common/filecontents.h"
 #include "common/settingsfolder.h"
 #include "kit/bitmapbutton.h"
@@ -16,10 +18,17 @@ class TestSoundDlg : public QObject {
 
 private:
     SettingsFolder m_settings;
+    std::unique_ptr<FakeHost> m_host;
 
 private Q_SLOTS:
-    void init() { m_settings.enter(); }
-    void cleanup() { m_settings.leave(); }
+    void init() {
+        m_settings.enter();
+        m_host = std::make_unique<FakeHost>();
+    }
+    void cleanup() {
+        m_host.reset();
+        m_settings.leave();
+    }
 
     void switchStoresOnlyOnOk_data() {
         QTest::addColumn<QByteArray>("file");
@@ -42,6 +51,9 @@ private Q_SLOTS:
         QTest::newRow("0, toggled, close box keeps 0")
             << QByteArray("[Parameter]\r\nSound=0\r\n") << false << true << "close box"
             << QByteArray("[Parameter]\r\nSound=0\r\n");
+        QTest::newRow("read-only file: OK says so and stays open, then Ende")
+            << QByteArray("[Parameter]\r\nSound=0\r\n") << false << true << "OK refused"
+            << QByteArray("[Parameter]\r\nSound=0\r\n");
     }
     void switchStoresOnlyOnOk() {
         QFETCH(QByteArray, file);
@@ -52,7 +64,7 @@ private Q_SLOTS:
         if (!file.isEmpty())
             writeAll(m_settings.path, file);
         CProfile profile(m_settings.path);
-        CSoundDlg dialog(profile);
+        CSoundDlg dialog(profile, m_host.get());
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         auto* check = dialog.findChild<QCheckBox*>("soundCheck");
@@ -64,12 +76,23 @@ private Q_SLOTS:
             QTest::mouseClick(dialog.findChild<CBitmapButton*>("button1"), Qt::LeftButton);
         else if (leave == "Ende")
             QTest::mouseClick(dialog.findChild<CBitmapButton*>("button2"), Qt::LeftButton);
-        else if (leave == "Esc")
+        else if (leave == "OK refused") {
+            QFile::setPermissions(m_settings.path, QFile::ReadOwner);
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not write the settings file"));
+            QTest::mouseClick(dialog.findChild<CBitmapButton*>("button1"), Qt::LeftButton);
+            QVERIFY(dialog.isVisible());
+            QCOMPARE(m_host->notStored.size(), 1);
+            QVERIFY2(m_host->notStored[0].contains(QString::fromUtf8("schreibgeschützt")),
+                     qPrintable(m_host->notStored[0]));
+            QCOMPARE(check->isChecked(), ticked != toggle);
+            QTest::mouseClick(dialog.findChild<CBitmapButton*>("button2"), Qt::LeftButton);
+        } else if (leave == "Esc")
             QTest::keyClick(&dialog, Qt::Key_Escape);
         else
             dialog.close();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(leave == "OK" ? QDialog::Accepted : QDialog::Rejected));
+        QCOMPARE(m_host->notStored.size(), leave == "OK refused" ? 1 : 0);
         QCOMPARE(readAll(m_settings.path), after);
     }
 

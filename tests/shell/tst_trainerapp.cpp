@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "common/xsession.h"
 #include "kit/commandids.h"
 #include "kit/showhelp.h"
 #include "shell/bitmapokdlg.h"
@@ -273,6 +274,87 @@ private Q_SLOTS:
         QVERIFY(text.contains(QStringLiteral("--version")));
         QVERIFY(text.contains(QString::fromUtf8("Einmaleins")));
         QVERIFY(outcome.err.isEmpty());
+    }
+
+    // Where no settings folder can be had, the program runs on the shipped
+    // defaults in memory, says so once at the start, and writes nothing.
+    void noWritablePlaceRunsOnTheDefaults() {
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        const QString inTheWay = m_config->filePath(QStringLiteral("datei"));
+        QVERIFY(writeAll(inTheWay, "x"));
+        qputenv("XDG_CONFIG_HOME", (inTheWay + QStringLiteral("/config")).toLocal8Bit());
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        QVERIFY(app.profile().InMemory());
+        QCOMPARE(app.profile().GetInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0), 1);
+        QStringList said;
+        QTimer::singleShot(0, qApp, [&said] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            said << box->text();
+            box->accept();
+        });
+        QVERIFY(app.InitInstance());
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].contains(QString::fromUtf8("Voreinstellungen")), qPrintable(said[0]));
+        // Changes last for this run, without a word and without a file.
+        QVERIFY(app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0));
+        QCOMPARE(app.profile().GetInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 1), 0);
+        QCOMPARE(snapshot(m_config->path()).keys(), QStringList{QStringLiteral("datei")});
+    }
+
+    // A second start on the same settings brings the running window to the
+    // front (here from minimised) and ends with 0; on other settings it runs
+    // beside the first.
+    void secondStart_data() {
+        QTest::addColumn<bool>("sameSettings");
+        QTest::newRow("same settings: hands over") << true;
+        QTest::newRow("other settings: runs as well") << false;
+    }
+    void secondStart() {
+        QFETCH(bool, sameSettings);
+        XSession session;
+        if (const QString why = session.start(); !why.isEmpty())
+            QSKIP(qPrintable(why));
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        const QTemporaryDir runtime;
+        const QTemporaryDir otherConfig;
+        QProcessEnvironment environment = session.environment(programEnvironment());
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+
+        QProcess first;
+        first.setProcessEnvironment(environment);
+        first.start(QStringLiteral(OLLO_PROGRAM));
+        QVERIFY(first.waitForStarted());
+        const QString window = session.waitForWindow(first.processId());
+        QVERIFY(!window.isEmpty());
+        session.xdotool({"windowminimize", window});
+        QTRY_VERIFY_WITH_TIMEOUT(!session.visibleWindows(first.processId()).contains(window), 20000);
+
+        QProcess second;
+        if (!sameSettings)
+            environment.insert(QStringLiteral("XDG_CONFIG_HOME"), otherConfig.path());
+        second.setProcessEnvironment(environment);
+        second.start(QStringLiteral(OLLO_PROGRAM));
+        QVERIFY(second.waitForStarted());
+        if (sameSettings) {
+            QVERIFY(second.waitForFinished(20000));
+            QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(second.exitCode(), 0);
+            QTRY_VERIFY_WITH_TIMEOUT(session.visibleWindows(first.processId()).contains(window) &&
+                                         session.activeWindow() == window,
+                                     20000);
+        } else {
+            QVERIFY(!session.waitForWindow(second.processId()).isEmpty());
+            QCOMPARE(second.state(), QProcess::Running);
+            QVERIFY(!session.visibleWindows(first.processId()).contains(window));
+            second.terminate();
+            QVERIFY(second.waitForFinished(20000));
+            QCOMPARE(second.exitCode(), 0);
+        }
+        first.terminate();
+        QVERIFY(first.waitForFinished(20000));
+        QCOMPARE(first.exitCode(), 0);
+        QCOMPARE(readAll(settingsFile()), kShipped);
     }
 
     void programRunsAndEndsCleanly_data() {
