@@ -5,10 +5,12 @@
 class QWidget;
 
 // What the program around a dialog does for it: open help topics, play
-// sounds and tell the user that changes could not be stored. The main window is the host; a dialog finds it
-// through its chain of owners (HostOf), so a test gives the dialog an owner of its own. Help is asked for by
-// context number (Help::forCommand, Help::forTemplate), Finder opens contents and index. When the help cannot
-// be opened the user sees "Die Hilfe konnte nicht aufgerufen werden." and nothing else changes.
+// sounds and tell the user that changes could not be stored. The main window
+// is the host; a dialog finds it through its chain of owners (HostOf), so a
+// test gives the dialog an owner of its own. Help is asked for by context
+// number (Help::forCommand, Help::forTemplate), Finder opens contents and
+// index. When the help cannot be opened the user sees "Die Hilfe konnte nicht
+// aufgerufen werden." and nothing else changes.
 
 enum class HelpCommand { Context = 1, Finder = 11 };
 

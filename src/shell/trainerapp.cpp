@@ -172,6 +172,9 @@ void CTrainerApp::CatchTerminationSignals() {
     action.sa_flags = SA_RESTART;
     for (const int signal : {SIGTERM, SIGINT, SIGHUP})
         sigaction(signal, &action, nullptr);
+    // Past a file size limit a write then fails and is reported, instead of
+    // the signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool CTrainerApp::InitInstance() {

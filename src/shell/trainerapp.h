@@ -51,7 +51,8 @@ public:
     static QString ContentFolder(const QString& programFile);
 
     // SIGTERM, SIGINT and SIGHUP close the main window like its close box, so
-    // the program ends as usual. Call before the QApplication is made.
+    // the program ends as usual; SIGXFSZ is ignored. Call before the
+    // QApplication is made.
     static void CatchTerminationSignals();
 
 private:

@@ -4,7 +4,6 @@
 // free display number (Xvfb picks it and tells it), openbox on it, and
 // xdotool to find windows and act on them. Both stop with the object.
 
-#include <QDeadlineTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
@@ -42,13 +41,13 @@ public:
             if (!m_server->waitForReadyRead(20000))
                 return QStringLiteral("Xvfb did not start");
         m_display = u':' + QString::fromLatin1(m_server->readLine().trimmed());
+        // Openbox runs its start-up command once it manages the screen: a
+        // window mapped before that may be lost.
         m_windowManager = std::make_unique<QProcess>();
         m_windowManager->setProcessEnvironment(environment());
-        m_windowManager->start(QStringLiteral("openbox"), {});
-        // The window manager counts the desktops once it manages the screen.
-        const QDeadlineTimer deadline(20000);
-        while (xdotool({"get_num_desktops"}).isEmpty())
-            if (deadline.hasExpired() || m_windowManager->state() == QProcess::NotRunning)
+        m_windowManager->start(QStringLiteral("openbox"), {"--startup", "echo ready"});
+        while (!m_windowManager->canReadLine())
+            if (!m_windowManager->waitForReadyRead(20000))
                 return QStringLiteral("openbox did not start");
         return {};
     }
