@@ -229,14 +229,17 @@ private Q_SLOTS:
         QCOMPARE(stored("Parameter", "Changed"), QString("0"));
     }
 
+    // As German readers sort: an umlaut beside its plain letter, not after "z".
     void backgroundListSortedWithoutCase() {
-        writeAll(m_path,
-                 "[Bilder]\r\nAnzahlHinter=5\r\nBild0=null.bmp\r\nBild1=Zebra.bmp\r\nBild2=apfel.bmp\r\n"
-                 "Bild4=Baum.gif\r\nBild5=affe.bmp\r\nBild6=sechs.bmp\r\n");
+        writeAll(
+            m_path,
+            "[Bilder]\r\nAnzahlHinter=7\r\nBild0=null.bmp\r\nBild1=Zebra.bmp\r\nBild2=apfel.bmp\r\n"
+            "Bild4=Baum.gif\r\nBild5=affe.bmp\r\nBild6=B\xe4r.bmp\r\nBild7=bild.bmp\r\nBild8=sechs.bmp\r\n");
         runSheet([](COptionsSheet& sheet) {
             clickTab(sheet, 2);
             QCOMPARE(entries(child<QListWidget>(sheet, "backdropList")),
-                     QStringList({"", "affe.bmp", "apfel.bmp", "Baum.gif", "Zebra.bmp"}));
+                     QStringList({"", "affe.bmp", "apfel.bmp", QString::fromUtf8("Bär.bmp"), "Baum.gif",
+                                  "bild.bmp", "Zebra.bmp"}));
         });
     }
 
