@@ -2,6 +2,7 @@
 
 #include <QCollator>
 #include <QListWidget>
+#include <QShortcut>
 #include <QValidator>
 
 #include "base/cp1252.h"
@@ -48,6 +49,7 @@ CPraiseListDlg::CPraiseListDlg(CProfile& profile, QWidget* parent)
     connect(m_ui->addButton, &QPushButton::clicked, this, &CPraiseListDlg::onAdd);
     connect(m_ui->deleteButton, &QPushButton::clicked, this, &CPraiseListDlg::onDelete);
     connect(m_ui->helpButton, &QPushButton::clicked, this, &CPraiseListDlg::onHelp);
+    new QShortcut(QKeySequence(Qt::Key_F1), this, this, &CPraiseListDlg::onHelp);
     m_ui->okButton->setFocus();
 }
 

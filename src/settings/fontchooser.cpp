@@ -269,6 +269,8 @@ bool ChooseTextStyle(CProfile& profile, const QString& section, int defaultHeigh
                      QWidget* parent, const FontChooserAnswer& answer) {
     const TextStyle start = ReadTextStyle(profile, section, defaultHeight);
     CFontChooser chooser(start, defaultHeight, largestSize, parent);
+    AddHelpKey(&chooser,
+               Help::forCommand(section == BigFontSection().section ? Cmd::BigFont : Cmd::SmallFont));
     const int result = answer ? answer(chooser) : chooser.exec();
     if (result != QDialog::Accepted)
         return false;
