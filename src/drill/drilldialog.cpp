@@ -22,7 +22,6 @@
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
-#include "pictures/picturefile.h"
 #include "ui_drilldialog.h"
 
 namespace {
@@ -238,14 +237,10 @@ void CDrillDialog::applyColours() {
 }
 
 void CDrillDialog::paintEvent(QPaintEvent* event) {
-    // Read at every paint, so a picture changed on disk shows at the next one.
-    const QString backdrop = QStringLiteral("background.bmp");
-    if (IsBMPFile(backdrop)) {
-        const PictureHandle picture = ReadDIB(backdrop);
-        if (picture) {
-            QPainter painter(this);
-            StretchDIB(painter, picture, 0, 0, width(), height());
-        }
+    {
+        // A picture changed on disk shows at the next paint.
+        QPainter painter(this);
+        m_backdrop.draw(painter, QStringLiteral("background.bmp"), rect());
     }
     applyColours();
     // A button repainting itself (pressed, focused) repaints the dialog behind

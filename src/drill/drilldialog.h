@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "drill/drillstate.h"
+#include "pictures/shownpicture.h"
 
 class CProfile;
 namespace Ui {
@@ -65,4 +66,5 @@ private:
     int m_praiseCount = 0;
     int m_taskCount = 0;
     bool m_soundOn = false;
+    ShownPicture m_backdrop{PictureFit::Stretched, PictureTypes::Bmp};
 };

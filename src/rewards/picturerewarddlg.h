@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "pictures/shownpicture.h"
+
 class CProfile;
 
 namespace Ui {
@@ -32,4 +34,5 @@ protected:
 private:
     std::unique_ptr<Ui::CPictureRewardDlg> m_ui;
     CProfile& m_profile;
+    ShownPicture m_picture{PictureFit::Centred, PictureTypes::BmpOrGif};
 };
