@@ -44,6 +44,11 @@ void PlaySoundFor(const QWidget* from, const QString& fileName) {
         host->playSound(fileName);
 }
 
+void PrepareSoundFor(const QWidget* from) {
+    if (DialogHost* host = HostOf(from))
+        host->prepareSound();
+}
+
 void ReportHelpFailure() {
     QMessageBox::warning(messageOwner(), QStringLiteral("Ollo"),
                          QString::fromUtf8("Die Hilfe konnte nicht aufgerufen werden."));

@@ -20,6 +20,9 @@ public:
     virtual bool showHelp(int data, HelpCommand command) = 0;
     // Plays a WAV file of the content folder; callers check the "Sound" switch.
     virtual void playSound(const QString& fileName) = 0;
+    // Sounds will follow soon: get the player ready, so that the first one
+    // starts without delay.
+    virtual void prepareSound() {}
 };
 
 // The nearest of widget and its owners that is a host; null when none is.
@@ -31,6 +34,8 @@ bool ShowHelp(const QWidget* from, int data, HelpCommand command = HelpCommand::
 
 // A sound asked for by a window; silent without a host.
 void PlaySoundFor(const QWidget* from, const QString& fileName);
+// Asked for by a window that will soon play sounds, as it opens.
+void PrepareSoundFor(const QWidget* from);
 
 // "Die Hilfe konnte nicht aufgerufen werden.", over the dialog that asked.
 void ReportHelpFailure();

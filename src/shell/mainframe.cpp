@@ -9,14 +9,17 @@
 #include <QMenuBar>
 #include <QShortcut>
 #include <QTimer>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include "base/profile.h"
 #include "base/version.h"
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
+#include "kit/helpmodule.h"
+#include "kit/moduleloader.h"
 #include "kit/showhelp.h"
-#include "kit/soundplayer.h"
+#include "kit/soundmodule.h"
 #include "shell/backdrop.h"
 #include "shell/menutable.h"
 #include "shell/statusline.h"
@@ -32,6 +35,10 @@ QIcon programIcon() {
     return icon;
 }
 
+QStringList programModuleFolders() {
+    return ModuleFolders(QCoreApplication::applicationFilePath());
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const QString& helpFile,
@@ -39,14 +46,15 @@ CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const
     : QMainWindow(parent)
     , m_profile(profile)
     , m_appCommands(appCommands)
-    , m_helpDesk(helpFile, this) {
+    , m_helpFile(helpFile) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QString::fromUtf8("Ollo für Windows 95 V" OLLO_VERSION));
 
     m_backdrop = new Backdrop(m_profile);
     setCentralWidget(m_backdrop);
     // Qt decodes every size of the icon at once, and X11 takes them all: the
-    // icon waits until the backdrop has first been painted (see eventFilter).
+    // icon waits until the backdrop has first been painted on screen (see
+    // eventFilter).
     m_backdrop->installEventFilter(this);
     m_statusLine = new StatusLine;
     setStatusBar(m_statusLine);
@@ -65,7 +73,12 @@ CMainFrame::~CMainFrame() {
 bool CMainFrame::showHelp(int data, HelpCommand command) {
     if (m_helpHandler)
         return m_helpHandler(data, command);
-    if (m_helpDesk.open(data, command))
+    if (!m_helpViewer) {
+        if (HelpModule* help =
+                LoadModule<HelpModule>(QStringLiteral("ollo-helpviewer"), programModuleFolders()))
+            m_helpViewer = help->makeViewer(m_helpFile, this);
+    }
+    if (m_helpViewer && m_helpViewer->open(data, command))
         return true;
     ReportHelpFailure();
     return false;
@@ -74,8 +87,27 @@ bool CMainFrame::showHelp(int data, HelpCommand command) {
 void CMainFrame::playSound(const QString& fileName) {
     if (m_soundPlayer)
         m_soundPlayer(fileName);
-    else
-        PlaySound(fileName);
+    else if (SoundModule* sound =
+                 LoadModule<SoundModule>(QStringLiteral("ollo-sound"), programModuleFolders()))
+        sound->playSound(fileName);
+}
+
+void CMainFrame::prepareSound() {
+    if (m_soundPlayer || m_soundPrepared)
+        return;
+    m_soundPrepared = true;
+    // Loading the module takes longer than connecting to the sound server,
+    // so it goes to the background; the connection is made here once it is
+    // loaded, while the child reads the first task.
+    PreloadModule(QStringLiteral("ollo-sound"), programModuleFolders(), this, [] {
+        if (SoundModule* sound =
+                LoadModule<SoundModule>(QStringLiteral("ollo-sound"), programModuleFolders()))
+            sound->prepare();
+    });
+}
+
+QWidget* CMainFrame::helpWindow() const {
+    return m_helpViewer ? m_helpViewer->window() : nullptr;
 }
 
 void CMainFrame::setHelpHandler(std::function<bool(int data, HelpCommand command)> handler) {
@@ -205,10 +237,15 @@ void CMainFrame::leaveContextHelp() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_backdrop && event->type() == QEvent::Paint && !m_iconSet) {
+    // The paint that start-up asks for comes before the window is mapped.
+    if (watched == m_backdrop && event->type() == QEvent::Paint && !m_iconSet && windowHandle() != nullptr &&
+        windowHandle()->isExposed()) {
         m_iconSet = true;
         m_backdrop->removeEventFilter(this);
-        QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
+        QTimer::singleShot(0, this, [this] {
+            setWindowIcon(programIcon());
+            m_statusLine->refresh();
+        });
     }
     if (!m_contextHelp)
         return QMainWindow::eventFilter(watched, event);

@@ -4,15 +4,16 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "kit/showhelp.h"
 #include "shell/commandtable.h"
-#include "shell/helpdesk.h"
 
 class QAction;
 class QMenu;
 class CProfile;
 class Backdrop;
+class HelpViewer;
 class StatusLine;
 
 // The program's one top-level window: the menu bar of the series and options,
@@ -21,7 +22,8 @@ class StatusLine;
 // contents and context help; every other command goes to the application's
 // table. A menu item is enabled when either table has its command, decided
 // each time the menu opens. It is the host of every dialog it owns: their
-// help requests and sounds come here.
+// help requests and sounds come here, and it loads the help and sound
+// modules when they are first needed.
 class CMainFrame : public QMainWindow, public DialogHost {
     Q_OBJECT
 
@@ -47,12 +49,14 @@ public:
     StatusLine* statusLine() const { return m_statusLine; }
     Backdrop* backdrop() const { return m_backdrop; }
     QAction* action(int commandId) const;
-    const HelpDesk& helpDesk() const { return m_helpDesk; }
+    // The help window open now; null when none is.
+    QWidget* helpWindow() const;
 
     bool showHelp(int data, HelpCommand command) override;
     void playSound(const QString& fileName) override;
+    void prepareSound() override;
     // Where its own and its dialogs' help requests and sounds go: the help
-    // desk and the sound device unless replaced (tests watch them here).
+    // and sound modules unless replaced (tests watch them here).
     void setHelpHandler(std::function<bool(int data, HelpCommand command)> handler);
     void setSoundPlayer(std::function<void(const QString& fileName)> player);
 
@@ -85,11 +89,14 @@ private:
     std::map<int, QAction*> m_actions;
     Backdrop* m_backdrop = nullptr;
     StatusLine* m_statusLine = nullptr;
-    HelpDesk m_helpDesk;
+    QString m_helpFile;
+    std::unique_ptr<HelpViewer> m_helpViewer;
     std::function<bool(int, HelpCommand)> m_helpHandler;
     std::function<void(const QString&)> m_soundPlayer;
     bool m_contextHelp = false;
-    // The icon is set once the backdrop has first been painted.
+    bool m_soundPrepared = false;
+    // The icon and the lock indicators follow once the backdrop has first been
+    // painted on screen.
     bool m_iconSet = false;
     // The first restore from the start's maximised state gives the window its
     // outer size of 620 × 440, frame included.

@@ -51,10 +51,12 @@ StatusLine::StatusLine(QWidget* parent)
         addPermanentWidget(m_panes[i]);
     }
 
+    for (int i = CapsLock; i <= ScrollLock; ++i)
+        m_panes[i]->clear();
     m_clock.setInterval(1000);
     connect(&m_clock, &QTimer::timeout, this, &StatusLine::refresh);
     m_clock.start();
-    refresh();
+    showClock();
 }
 
 void StatusLine::setMessage(const QString& text) {
@@ -76,7 +78,10 @@ void StatusLine::refresh() {
     showIndicator(m_panes[CapsLock], "UF", keys.known && keys.capsLock);
     showIndicator(m_panes[NumLock], "NUM", keys.known && keys.numLock);
     showIndicator(m_panes[ScrollLock], "RF", keys.known && keys.scrollLock);
+    showClock();
+}
 
+void StatusLine::showClock() {
     const std::int64_t now = Clock::NowSeconds();
     const std::array<std::pair<Pane, QString>, 2> clock = {{
         {Date, ClockText::Date(now)},

@@ -10,7 +10,9 @@ class QLabel;
 // The main window's status bar: the message line, the lock indicators "UF",
 // "NUM" and "RF", the date and the time. A one-second timer refreshes the
 // indicators and the clock; it keeps running while dialogs are open and
-// while the bar is hidden.
+// while the bar is hidden. Asking the X server for the lock keys waits for
+// its answers, so a new bar shows the clock at once and the indicators from
+// the first refresh on.
 class StatusLine : public QStatusBar {
     Q_OBJECT
 
@@ -34,6 +36,8 @@ public:
     QLabel* pane(Pane pane) const { return m_panes[pane]; }
 
 private:
+    void showClock();
+
     std::array<QLabel*, PaneCount> m_panes{};
     QTimer m_clock;
     bool m_widened = false;

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QtPlugin>
 
 #include <memory>
 
@@ -13,9 +14,13 @@
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
 #include "shell/commandtable.h"
-#include "shell/helpbrowser.h"
-#include "shell/helpwindow.h"
+#include "helpviewer/helpbrowser.h"
+#include "helpviewer/helpwindow.h"
 #include "shell/mainframe.h"
+
+// The help module's code, linked in: the main frame finds it as it finds the
+// module file.
+Q_IMPORT_PLUGIN(HelpPlugin)
 
 namespace {
 
@@ -54,7 +59,9 @@ private:
         dropHelpWindow();
         m_owner = std::make_unique<CMainFrame>(*m_profile, m_commands, helpFile);
     }
-    HelpWindow* current() const { return m_owner ? m_owner->helpDesk().current() : nullptr; }
+    HelpWindow* current() const {
+        return m_owner ? qobject_cast<HelpWindow*>(m_owner->helpWindow()) : nullptr;
+    }
     void dropHelpWindow() {
         if (HelpWindow* window = current())
             window->close();

@@ -483,7 +483,7 @@ private Q_SLOTS:
         QCOMPARE(shot.pixel(offset - QPoint(1, 1)), kGrey);
     }
 
-    // Nothing is cached: a new choice shows at the next paint.
+    // A new choice, and the same file changed on disk, show at the next paint.
     void newBackgroundShowsAtNextPaint() {
         m_profile->WriteText("Parameter", "Hintergrundbild",
                              writePicture("rot.bmp", filled({30, 30}, Qt::red)));

@@ -9,17 +9,22 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <csignal>
+#include <ctime>
+#include <limits>
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include <sys/prctl.h>
 
 #include "base/wavsound.h"
 #include "common/fakehost.h"
-#include "kit/soundplayer.h"
+#include "sound/soundplayer.h"
 
 namespace {
 
@@ -128,6 +133,7 @@ QList<qint16> samplesOf(const WavSound& sound) {
 struct Heard {
     double span = 0;
     double loud = 0;
+    qsizetype firstLoudFrame = -1;
 };
 
 Heard measure(const WavSound& capture) {
@@ -152,8 +158,20 @@ Heard measure(const WavSound& capture) {
     loudWindows += windowLoud ? 1 : 0;
     if (first < 0)
         return {};
-    return {double(last - first + 1) / capture.sampleRate, double(loudWindows) * window / capture.sampleRate};
+    return {double(last - first + 1) / capture.sampleRate, double(loudWindows) * window / capture.sampleRate,
+            first};
 }
+
+qint64 monotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+// The capture, as the recorder hands it over: raw frames of kCaptureRate,
+// two channels, 16 bits.
+constexpr int kCaptureRate = 44100;
+constexpr int kCaptureFrameBytes = 4;
 
 // A server, feeder or recorder of ours, ended with the test even when the
 // test itself is killed.
@@ -197,12 +215,19 @@ private:
     void stopServer();
     void startCapture();
     Heard stopCapture();
+    // When the capture's frame was played, on the monotonic clock.
+    qint64 playedAtNs(qsizetype frame) const;
 
     QTemporaryDir m_serverDir;
     QString m_skipReason;
     std::unique_ptr<QProcess> m_server;
     std::unique_ptr<QProcess> m_feeder;
     std::unique_ptr<QProcess> m_capture;
+    QByteArray m_captured;
+    // The monotonic time of the capture's first frame: each piece arrives
+    // no earlier than it was played, so the earliest start any arrival
+    // gives is the closest.
+    qint64 m_captureStartNs = 0;
     QProcessEnvironment m_pulseEnvironment;
 
     std::unique_ptr<QTemporaryDir> m_soundDir;
@@ -488,23 +513,34 @@ void TestSoundPlayer::playsWithoutServer() {
 }
 
 void TestSoundPlayer::startCapture() {
-    const QString captureFile = m_soundDir->filePath("capture.wav");
+    m_captured.clear();
+    m_captureStartNs = std::numeric_limits<qint64>::max();
     m_capture = helperProcess();
     m_capture->setProcessEnvironment(m_pulseEnvironment);
-    m_capture->start("parec", {"-d", "probe.monitor", "--latency-msec=20", "--file-format=wav", captureFile});
+    QProcess* capture = m_capture.get();
+    connect(capture, &QProcess::readyReadStandardOutput, this, [this, capture] {
+        const qint64 arrivedNs = monotonicNs();
+        m_captured += capture->readAllStandardOutput();
+        const qint64 frames = m_captured.size() / kCaptureFrameBytes;
+        m_captureStartNs = std::min(m_captureStartNs, arrivedNs - frames * 1000000000LL / kCaptureRate);
+    });
+    m_capture->start("parec", {"-d", "probe.monitor", "--latency-msec=20", "--raw", "--format=s16le",
+                               QStringLiteral("--rate=%1").arg(kCaptureRate), "--channels=2"});
     QVERIFY(m_capture->waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(captureFile).size() > 20000, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_captured.size() > 20000, 10000);
 }
 
 Heard TestSoundPlayer::stopCapture() {
     m_capture->terminate();
     m_capture->waitForFinished(10000);
     m_capture.reset();
-    QFile file(m_soundDir->filePath("capture.wav"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {-1, -1};
-    const std::optional<WavSound> capture = ParseWav(file.readAll());
-    return capture ? measure(*capture) : Heard{-1, -1};
+    WavSound capture{kCaptureRate, 2,
+                     m_captured.left(m_captured.size() / kCaptureFrameBytes * kCaptureFrameBytes)};
+    return measure(capture);
+}
+
+qint64 TestSoundPlayer::playedAtNs(qsizetype frame) const {
+    return m_captureStartNs + qint64(frame) * 1000000000LL / kCaptureRate;
 }
 
 void TestSoundPlayer::playsWholeSound_data() {
@@ -565,7 +601,9 @@ void TestSoundPlayer::playsProgramSounds_data() {
 }
 
 // The sounds the program ships are heard from their first to their last loud
-// sample, as the file holds them.
+// sample, as the file holds them, each as the first sound of a program that
+// loads the sound module only then: it starts no later than 50 ms after it
+// was asked for.
 void TestSoundPlayer::playsProgramSounds() {
     if (!m_skipReason.isEmpty())
         QSKIP(qPrintable(m_skipReason));
@@ -580,13 +618,26 @@ void TestSoundPlayer::playsProgramSounds() {
     QVERIFY(writeFile(fileName, bytes));
 
     startCapture();
-    PlaySound(fileName);
-    QTest::qWait(static_cast<int>(sound->frameCount() * 1000 / sound->sampleRate) + 1000);
+    const int seconds = int(sound->frameCount() / sound->sampleRate) + 2;
+    QProcess program;
+    program.setProcessEnvironment(m_pulseEnvironment);
+    program.setWorkingDirectory(m_soundDir->path());
+    program.start(QStringLiteral(OLLO_FIRST_SOUND_PROGRAM),
+                  {fileName, QStringLiteral(OLLO_MODULE_FOLDER), QString::number(seconds)});
+    QVERIFY(program.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(program.state(), QProcess::NotRunning, seconds * 1000 + 10000);
     const Heard heard = stopCapture();
+    const QByteArray output = program.readAllStandardOutput() + program.readAllStandardError();
+    QVERIFY2(program.exitCode() == 0 && output.startsWith("requested "), output.constData());
+    const qint64 requestedNs = output.mid(10).split('\n').value(0).toLongLong();
 
-    qInfo("file %.3f s, loud in the file %.3f s, heard %.3f s",
-          double(sound->frameCount()) / sound->sampleRate, inFile.span, heard.span);
+    // The sound starts where the file does, before its first loud sample.
+    const double delayMs = double(playedAtNs(heard.firstLoudFrame) - requestedNs) / 1e6 -
+                           double(inFile.firstLoudFrame) * 1000 / sound->sampleRate;
+    qInfo("file %.3f s, loud in the file %.3f s, heard %.3f s, starting %.1f ms after it was asked for",
+          double(sound->frameCount()) / sound->sampleRate, inFile.span, heard.span, delayMs);
     QVERIFY2(std::abs(heard.span - inFile.span) < 0.01, qPrintable(QString::number(heard.span)));
+    QVERIFY2(delayMs <= 50, qPrintable(QString::number(delayMs)));
 }
 
 void TestSoundPlayer::newSoundReplacesOld() {

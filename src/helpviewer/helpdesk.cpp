@@ -1,10 +1,10 @@
-#include "shell/helpdesk.h"
+#include "helpviewer/helpdesk.h"
 
 #include <QApplication>
 
 #include <utility>
 
-#include "shell/helpwindow.h"
+#include "helpviewer/helpwindow.h"
 
 HelpDesk::HelpDesk(QString helpFile, QWidget* owner)
     : m_helpFile(std::move(helpFile))
@@ -13,6 +13,10 @@ HelpDesk::HelpDesk(QString helpFile, QWidget* owner)
 
 HelpWindow* HelpDesk::current() const {
     return m_current;
+}
+
+QWidget* HelpDesk::window() const {
+    return current();
 }
 
 bool HelpDesk::open(int data, HelpCommand command) {

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "kit/showhelp.h"
+#include "kit/helpmodule.h"
 
 class QWidget;
 class HelpWindow;
@@ -12,12 +12,12 @@ class HelpWindow;
 // window that asked for help (a running modal dialog, else the owner given
 // here, the main window), so it stays usable while a dialog is open; a
 // request from another owner closes the old window and opens a new one.
-class HelpDesk {
+class HelpDesk : public HelpViewer {
 public:
     HelpDesk(QString helpFile, QWidget* owner);
 
-    // False, with nothing changed, when the file or the topic is missing.
-    bool open(int data, HelpCommand command);
+    bool open(int data, HelpCommand command) override;
+    QWidget* window() const override;
     HelpWindow* current() const;
     const QString& helpFile() const { return m_helpFile; }
 

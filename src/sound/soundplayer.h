@@ -6,3 +6,7 @@
 // playing. A missing or unreadable file, or no audio device, plays nothing and
 // says nothing. Windows ask through their host (PlaySoundFor), which plays here.
 void PlaySound(const QString& fileName);
+
+// Connects to the sound server ahead of the first sound, which then starts
+// without that delay. Call on the application's thread.
+void PrepareSound();

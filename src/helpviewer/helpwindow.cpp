@@ -1,4 +1,4 @@
-#include "shell/helpwindow.h"
+#include "helpviewer/helpwindow.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -18,7 +18,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include "shell/helpbrowser.h"
+#include "helpviewer/helpbrowser.h"
 
 HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     : QWidget(parent, Qt::Window)
