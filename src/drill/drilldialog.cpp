@@ -150,10 +150,17 @@ void CDrillDialog::setLimitPrompt(CDrillState::LimitPrompt prompt) {
     m_limitPrompt = std::move(prompt);
 }
 
+void CDrillDialog::setObserver(DrillObserver* observer) {
+    m_observer = observer;
+}
+
 int CDrillDialog::exec() {
+    if (m_observer)
+        m_observer->drillStarted(m_commandId, windowTitle(), m_taskCount);
     if (!m_state.Begin(m_commandId, m_taskCount)) {
         // Ended before the first task: closes without ever showing.
         writeCompletionFlag();
+        reportEnd(DrillEnd::LimitRefused);
         setResult(Cmd::IdCancel);
         return Cmd::IdCancel;
     }
@@ -164,17 +171,35 @@ int CDrillDialog::exec() {
 void CDrillDialog::showTask() {
     m_ui->task->setText(m_state.taskText());
     m_ui->message->setText(m_messageText);
+    if (m_observer) {
+        const SeriesInfo* series = FindSeries(m_commandId);
+        m_observer->taskPosed({m_state.tasksPosed(), series ? series->operation : Operation::Multiplication,
+                               m_state.factor(), m_state.seriesNumber(), m_state.taskText(),
+                               m_state.answerText()});
+    }
+    m_thinking.start();
 }
 
 void CDrillDialog::reject() {
+    reportEnd(DrillEnd::EndButton);
     done(Cmd::IdCancel);
 }
 
 void CDrillDialog::closeEvent(QCloseEvent* event) {
     // Only a running drill is closed; a stray close after a cancel writes nothing.
-    if (isVisible())
+    if (isVisible()) {
         writeCompletionFlag();
+        reportEnd(m_allDone ? DrillEnd::AllDone : DrillEnd::CloseBox);
+    }
     QDialog::closeEvent(event);
+}
+
+void CDrillDialog::reportEnd(DrillEnd how) {
+    if (m_endReported)
+        return;
+    m_endReported = true;
+    if (m_observer)
+        m_observer->drillEnded(how);
 }
 
 void CDrillDialog::writeCompletionFlag() {
@@ -187,9 +212,15 @@ void CDrillDialog::onOk() {
         return;
     }
     m_typedText = m_ui->answer->text();
+    const qint64 thinkingMs = m_thinking.elapsed();
+    const auto tell = [this, thinkingMs](AnswerOutcome outcome) {
+        if (m_observer)
+            m_observer->answerGiven(m_typedText, outcome, thinkingMs);
+    };
     if (m_state.Submit(m_typedText) == CDrillState::Verdict::Correct) {
         showNextFaces(true);
         m_ui->message->setText(PickPraise(m_praiseCount, m_profile));
+        tell(AnswerOutcome::Right);
         return;
     }
     if (m_wrongAnswerChoice(this) == CWrongAnswerDlg::TryAgain) {
@@ -197,17 +228,21 @@ void CDrillDialog::onOk() {
         m_ui->answer->setFocus();
         if (m_soundOn)
             PlaySoundFor(this, QStringLiteral("gemein.wav"));
+        tell(AnswerOutcome::WrongThenAgain);
+        m_thinking.start();
     } else {
         m_state.Solve();
         m_ui->answer->setText(m_state.answerText());
         if (m_soundOn)
             PlaySoundFor(this, QStringLiteral("drum.wav"));
         showNextFaces(true);
+        tell(AnswerOutcome::WrongThenSolved);
     }
 }
 
 void CDrillDialog::advance() {
     if (m_state.Advance() == CDrillState::Step::End) {
+        m_allDone = true;
         close();
         return;
     }

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
+#include "drill/drillobserver.h"
 #include "drill/drillstate.h"
 
 class CProfile;
@@ -22,6 +24,7 @@ class CDrillDialog;
 // Settings are read when the dialog is built; the first task is posed by
 // exec(), where a "Beliebige Reihe" asks for its number before the window
 // shows and ends at once (writing Lobe 0) for a refusal or a number below 2.
+// An observer, when given, hears of every task, answer and the end.
 class CDrillDialog : public QDialog {
     Q_OBJECT
 
@@ -35,6 +38,8 @@ public:
     // Both run the real dialogs unless replaced (tests answer them here).
     void setWrongAnswerChoice(WrongAnswerChoice choice);
     void setLimitPrompt(CDrillState::LimitPrompt prompt);
+    // Not owned; must outlive the drill. Null: nobody watches.
+    void setObserver(DrillObserver* observer);
 
     const CDrillState& state() const { return m_state; }
 
@@ -53,6 +58,7 @@ private:
     void applyColours();
     void showNextFaces(bool next);
     void writeCompletionFlag();
+    void reportEnd(DrillEnd how);
 
     std::unique_ptr<Ui::CDrillDialog> m_ui;
     CProfile& m_profile;
@@ -65,4 +71,10 @@ private:
     int m_praiseCount = 0;
     int m_taskCount = 0;
     bool m_soundOn = false;
+    DrillObserver* m_observer = nullptr;
+    // Since the current task was shown, or its field emptied for another try.
+    QElapsedTimer m_thinking;
+    // Set by the last Advance, so that the close it causes counts as done.
+    bool m_allDone = false;
+    bool m_endReported = false;
 };
