@@ -5,7 +5,9 @@
 // current directory, creates and shows the main frame and runs the loop.
 // Its command table holds every command the main frame does not handle
 // itself: the series, the settings dialogs, the information and help items,
-// and "&Beenden". Created once, after the QApplication.
+// and "&Beenden". Created once, after the QApplication. It keeps the learning
+// record, opened once the main window has first painted, and lets it listen
+// to every drill.
 
 #include <QObject>
 #include <QString>
@@ -15,6 +17,8 @@
 #include "base/profile.h"
 #include "shell/commandtable.h"
 
+class CDrillRecording;
+class CLearningRecord;
 class CMainFrame;
 class QSocketNotifier;
 
@@ -38,6 +42,8 @@ public:
     CProfile& profile() { return m_profile; }
     // The owner of every dialog the program opens.
     CMainFrame* mainWindow() const { return m_mainFrame.get(); }
+    // Null until the main window has first painted.
+    CLearningRecord* record() const { return m_record.get(); }
 
     // Where the program's pictures, jokes and sounds are: $OLLO_DATA if set,
     // else the installed data folder if it exists, else the repository's
@@ -51,12 +57,17 @@ public:
 private:
     void buildCommandTable();
     void copyDefaultSettings() const;
+    void openRecord();
+    // Tells the family, once, that the record is not kept (or was set aside).
+    void reportRecordNotice(QWidget* owner);
 
     QString m_baseName;
     QString m_contentFolder;
     QString m_helpFilePath;
     CProfile m_profile;
     CommandTable m_commands;
+    std::unique_ptr<CLearningRecord> m_record;
+    std::unique_ptr<CDrillRecording> m_recording;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<QSocketNotifier> m_terminationNotifier;
 };
