@@ -5,13 +5,18 @@
 #include <memory>
 
 class CProfile;
+struct SpeechStatus;
 namespace Ui {
 class CSoundDlg;
 }
 
-// "Sound": the one switch of all sound output, "Parameter"/"Sound". Any stored
-// value other than 0 counts as on and shows ticked; OK stores exactly 1 or 0,
-// and leaving any other way stores nothing.
+// "Sound": the one switch of all sound output, "Parameter"/"Sound", and
+// below it "Aufgaben vorlesen", "Parameter"/"Vorlesen". Any stored value
+// other than 0 counts as on and shows ticked. OK stores Sound as exactly 1 or
+// 0, and Vorlesen only when its tick was changed, so a file that never had
+// the key keeps its bytes; leaving any other way stores nothing. The second
+// switch can be used only once the host's speech service is found; until
+// then, or without one, it is greyed with the reason as its tooltip.
 class CSoundDlg : public QDialog {
     Q_OBJECT
 
@@ -22,6 +27,9 @@ public:
     void accept() override;
 
 private:
+    void showSpeech(const SpeechStatus& status);
+
     CProfile& m_profile;
     std::unique_ptr<Ui::CSoundDlg> m_ui;
+    bool m_readAloudAtOpening = false;
 };
