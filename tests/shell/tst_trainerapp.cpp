@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -42,15 +43,38 @@ QMap<QString, QByteArray> snapshot(const QString& folder) {
     return files;
 }
 
-// The class of the dialog that opens next, which is then closed with Esc.
-void closeNextDialog(QString* className) {
-    QTimer::singleShot(0, qApp, [className] {
+// Buttons, pictures, lists and fields that a screen reader would announce
+// without a name, by role and object name. Items of lists and combo boxes are
+// named by their text and not looked at.
+void collectUnnamed(QAccessibleInterface* node, QStringList* unnamed) {
+    using A = QAccessible;
+    static const QList<A::Role> announced = {A::PushButton, A::Graphic,      A::List,     A::Table,
+                                             A::Tree,       A::EditableText, A::CheckBox, A::RadioButton,
+                                             A::ComboBox,   A::PageTab,      A::SpinBox};
+    if (announced.contains(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty())
+        *unnamed << QStringLiteral("%1 %2")
+                        .arg(node->role())
+                        .arg(node->object() ? node->object()->objectName() : QString());
+    if (node->role() == A::List || node->role() == A::Table || node->role() == A::Tree ||
+        node->role() == A::ComboBox)
+        return;
+    for (int i = 0; i < node->childCount(); ++i)
+        if (QAccessibleInterface* child = node->child(i))
+            collectUnnamed(child, unnamed);
+}
+
+// The class of the dialog that opens next and what in it has no name for a
+// screen reader; the dialog is then closed with Esc.
+void closeNextDialog(QString* className, QStringList* unnamed = nullptr) {
+    QTimer::singleShot(0, qApp, [className, unnamed] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr) {
-            closeNextDialog(className);
+            closeNextDialog(className, unnamed);
             return;
         }
         *className = QString::fromLatin1(modal->metaObject()->className());
+        if (unnamed)
+            collectUnnamed(QAccessible::queryAccessibleInterface(modal), unnamed);
         QTest::keyClick(modal, Qt::Key_Escape);
     });
 }
@@ -205,6 +229,10 @@ private Q_SLOTS:
         QTest::newRow("Internet") << Cmd::Internet << QString() << 98357;
         QTest::newRow("Eigene Übungen") << Cmd::OwnExercises << QString() << 98359;
         QTest::newRow("Über das Ollo-Projekt") << Cmd::Publisher << QString() << 98362;
+        QTest::newRow("Einstellungen") << Cmd::Options << "COptionsSheet" << 0;
+        QTest::newRow("Eigene Lobe") << Cmd::PraiseList << "CPraiseListDlg" << 0;
+        QTest::newRow("Großer Zeichensatz") << Cmd::BigFont << "CFontChooser" << 0;
+        QTest::newRow("7-er Reihe") << 32777 << "CDrillDialog" << 0;
     }
 
     void menuCommandsReachTheirHandlers() {
@@ -218,10 +246,12 @@ private Q_SLOTS:
             return true;
         });
         QString opened;
+        QStringList unnamed;
         if (!dialog.isEmpty())
-            closeNextDialog(&opened);
+            closeNextDialog(&opened, &unnamed);
         app.mainWindow()->action(commandId)->trigger();
         QCOMPARE(opened, dialog);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u',')));
         const std::vector<int> expected = topic == 0 ? std::vector<int>{} : std::vector<int>{topic};
         QCOMPARE(m_help, expected);
         QVERIFY(app.mainWindow()->isVisible());
