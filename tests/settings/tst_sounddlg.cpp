@@ -142,9 +142,18 @@ private Q_SLOTS:
 
     void clownButtonsTakeTheirFaces() {
         CProfile profile(m_path);
-        CSoundDlg dialog(profile);
+        FakeHost host;
+        CSoundDlg dialog(profile, &host);
         dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        // The two switches one under the other, then the buttons from the left.
+        QWidget* focus = dialog.findChild<QCheckBox*>("soundCheck");
+        focus->setFocus();
+        for (const char* next : {"readAloudCheck", "button1", "button2", "soundCheck"}) {
+            QTest::keyClick(focus, Qt::Key_Tab);
+            focus = dialog.focusWidget();
+            QCOMPARE(focus->objectName(), QLatin1String(next));
+        }
         // Template places 15,30 and 100,30 dialog units; the faces are 87 × 44.
         QCOMPARE(dialog.findChild<CBitmapButton*>("button1")->geometry(), QRect(23, 49, 87, 44));
         QCOMPARE(dialog.findChild<CBitmapButton*>("button2")->geometry(), QRect(150, 49, 87, 44));
