@@ -394,10 +394,11 @@ void TestDrillDialog::praiseLine() {
 }
 
 void TestDrillDialog::praiseCountReadOnceAtOpening() {
-    // Counted 0 at opening, a correct answer always shows Lob1; phrases added
+    // Counted 1 at opening, a correct answer always shows Lob1; phrases added
     // while the drill runs are not drawn from.
     writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("6")});
-    writeSettings(kPraise, {QStringLiteral("Lob1"), QStringLiteral("Super")});
+    writeSettings(kPraise, {QStringLiteral("Anzahl"), QStringLiteral("1"), QStringLiteral("Lob1"),
+                            QStringLiteral("Super")});
     CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     QStringList seen;
     QTimer::singleShot(0, &dialog, [&] {

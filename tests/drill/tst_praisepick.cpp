@@ -73,7 +73,7 @@ private Q_SLOTS:
         QTest::newRow("n=3, 32767 discarded") << 3 << std::vector<int>{32767, 3} << "P3";
         QTest::newRow("n=1, draw 1") << 1 << std::vector<int>{1} << "P1";
         QTest::newRow("n=1, draw 0") << 1 << std::vector<int>{0} << "P1";
-        QTest::newRow("n=0 waits for a 0") << 0 << std::vector<int>{5, 0} << "P1";
+        QTest::newRow("n=0 waits for a 0, shows no phrase") << 0 << std::vector<int>{5, 0} << "";
         QTest::newRow("n=4, draw 4, the last phrase") << 4 << std::vector<int>{4} << "P4";
         QTest::newRow("n=9, phrase missing") << 9 << std::vector<int>{7} << "";
     }
