@@ -26,6 +26,9 @@ TextStyle ReadTextStyle(const CProfile& profile, const QString& section, int def
     style.underline = flag("Underline");
     style.strikeOut = flag("StrikeOut");
     style.name = profile.GetText(section, QStringLiteral("Name"), QStringLiteral("Arial"));
+    // An empty name is the default face, as a missing one.
+    if (style.name.trimmed().isEmpty())
+        style.name = QStringLiteral("Arial");
     return style;
 }
 

@@ -36,7 +36,8 @@ TextStyleSection SmallFontSection();
 
 // Reads the section's keys in the order Rot, Gruen, Blau, Italic, FontHeight,
 // FontWidth, FontWeight, Underline, StrikeOut, Name. Colour components keep
-// their low 8 bits; the effects are on when their low byte is non-zero.
+// their low 8 bits; the effects are on when their low byte is non-zero; an
+// empty Name reads as "Arial".
 TextStyle ReadTextStyle(const CProfile& profile, const QString& section, int defaultHeight);
 
 // Writes Rot, Gruen, Blau, Underline, Italic, StrikeOut, FontHeight, FontWidth,

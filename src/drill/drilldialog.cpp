@@ -22,6 +22,7 @@
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
+#include "kit/typefaces.h"
 #include "pictures/picturefile.h"
 #include "ui_drilldialog.h"
 
@@ -57,7 +58,7 @@ int pixelSizeForCell(QFont font, int cell) {
 // average character width FontWidth (0: the typeface's own), the weight on
 // the 100..900 scale; face names hold at most 31 characters.
 QFont fontOf(const TextStyle& style, int largestCell) {
-    QFont font(style.name.left(31));
+    QFont font(DrillFamily(style.name.left(31)));
     font.setWeight(style.weight <= 0 ? QFont::Normal : QFont::Weight(std::min(style.weight, 1000)));
     font.setItalic(style.italic);
     font.setUnderline(style.underline);

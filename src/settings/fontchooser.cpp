@@ -2,7 +2,6 @@
 
 #include <QColorDialog>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QPainter>
@@ -15,7 +14,10 @@
 #include <utility>
 
 #include "base/profile.h"
+#include "kit/commandids.h"
+#include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
+#include "kit/typefaces.h"
 #include "ui_fontchooser.h"
 
 namespace {
@@ -135,11 +137,9 @@ CFontChooser::CFontChooser(const TextStyle& start, int smallestSize, int largest
 
 CFontChooser::~CFontChooser() = default;
 
-void CFontChooser::fillFamilies(const QString& startFamily) {
-    QStringList families;
-    for (const QString& family : QFontDatabase::families())
-        if (!QFontDatabase::isPrivateFamily(family))
-            families << family;
+void CFontChooser::fillFamilies(const QString& storedFamily) {
+    const QString startFamily = PlainFamilyName(storedFamily);
+    QStringList families = ChoosableFamilies();
     const bool installed = std::any_of(families.cbegin(), families.cend(), [&](const QString& family) {
         return QString::compare(family, startFamily, Qt::CaseInsensitive) == 0;
     });
@@ -248,7 +248,8 @@ bool CFontChooser::SizeChosen() const {
 
 void CFontChooser::updateSample() {
     const TextStyle style = Chosen();
-    QFont font(style.name);
+    // The face the drill will draw with, also for a name not installed.
+    QFont font(DrillFamily(style.name));
     font.setWeight(style.weight >= kFirstBoldWeight ? QFont::Bold : QFont::Normal);
     font.setItalic(style.italic);
     font.setUnderline(style.underline);

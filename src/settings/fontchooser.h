@@ -16,8 +16,9 @@ class CFontChooser;
 // The typeface, style, size, effects and colour of one text style. It starts
 // from a TextStyle, offers every size from the smallest to the largest given
 // with none selected, and shows a sample in the choice as the drill will draw
-// it (the size as the height of a line of text in pixels). A typeface that is not
-// installed stays in the list under its stored name.
+// it (the size as the height of a line of text in pixels, the face the drill
+// will use). A typeface that is not installed stays in the list under its
+// stored name.
 class CFontChooser : public QDialog {
     Q_OBJECT
 
@@ -42,7 +43,7 @@ public:
     void accept() override;
 
 private:
-    void fillFamilies(const QString& startFamily);
+    void fillFamilies(const QString& storedFamily);
     void fillColours();
     void onColourActivated(int index);
     void askForColour();

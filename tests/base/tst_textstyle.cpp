@@ -51,8 +51,7 @@ private Q_SLOTS:
         TextStyle emptyKeys = arial30;
         emptyKeys.height = 0;
         emptyKeys.weight = 0;
-        emptyKeys.name = QString();
-        QTest::newRow("empty values read 0 and empty text")
+        QTest::newRow("empty values read 0, an empty name as Arial")
             << QByteArray("FontHeight=\r\nFontWeight=\r\nName=\r\n") << 30 << emptyKeys;
     }
     void read() {

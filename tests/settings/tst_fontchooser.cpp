@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
@@ -131,7 +132,7 @@ private Q_SLOTS:
     void firstUseStartsOnArialInBlack() {
         m_answer = answerBy([](CFontChooser& chooser) {
             auto* families = child<QListWidget>(chooser, "familyList");
-            // Not installed here, so it is listed under its stored name.
+            // Listed where its metric twin stands in, else under its stored name.
             QCOMPARE(families->currentItem()->text(), QString("Arial"));
             QCOMPARE(child<QListWidget>(chooser, "styleList")->currentItem()->text(), QString("Standard"));
             QVERIFY(!child<QCheckBox>(chooser, "underlineBox")->isChecked());
@@ -142,6 +143,24 @@ private Q_SLOTS:
         });
         ChooseTextStyle(*m_profile, "BigFont", 30, 60, nullptr, m_answer);
         QVERIFY(!QFile::exists(m_settings.path));
+    }
+
+    // Each family once, under its plain name, without symbol and dingbat
+    // faces; "Arial" where its metric twin stands in for it.
+    void familyListAsParentsKnowIt() {
+        CFontChooser chooser(TextStyle{}, 30, 60);
+        const QStringList families = entries(child<QListWidget>(chooser, "familyList"));
+        QVERIFY(families.size() > 1);
+        QStringList seen;
+        for (const QString& family : families) {
+            QVERIFY2(!family.contains(u'['), qPrintable(family));
+            QVERIFY2(!seen.contains(family, Qt::CaseInsensitive), qPrintable(family));
+            seen << family;
+            QVERIFY2(!QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol),
+                     qPrintable(family));
+        }
+        if (QFontInfo(QFont("Arial")).family().startsWith("Liberation Sans"))
+            QVERIFY(families.contains("Arial"));
     }
 
     void firstWriteKeepsTheKeyOrder() {
