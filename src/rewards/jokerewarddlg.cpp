@@ -6,7 +6,9 @@
 
 #include "base/profile.h"
 #include "base/settingskeys.h"
+#include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
+#include "kit/typefaces.h"
 #include "pictures/picturefile.h"
 #include "rewards/jokefile.h"
 #include "rewards/rewardchoice.h"
@@ -15,9 +17,11 @@
 
 namespace {
 
+// "Arial" with a character cell 25 pixels high, as the drill's fonts take
+// their height; nine lines then fit above the button row.
 QFont jokeFont() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(25);
+    QFont font(DrillFamily(QStringLiteral("Arial")));
+    font.setPixelSize(PixelSizeForCellHeight(font, 25));
     return font;
 }
 

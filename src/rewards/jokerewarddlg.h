@@ -31,7 +31,7 @@ public:
     explicit CJokeRewardDlg(CProfile& profile, QWidget* parent = nullptr);
     ~CJokeRewardDlg() override;
 
-    // "Arial", 25 pixels.
+    // "Arial", its character cell 25 pixels high.
     const QFont& textFont() const { return m_font; }
     // The lines in file order; empty when no joke was loaded.
     const QStringList& jokeLines() const { return m_lines; }

@@ -173,15 +173,21 @@ private Q_SLOTS:
 
     void backdropsAreBmp_data() {
         QTest::addColumn<QString>("file");
-        QTest::newRow("joke") << "joke.bmp";
-        QTest::newRow("drill") << "background.bmp";
+        QTest::addColumn<QSize>("covers"); // drawn unscaled: covers every client area this size
+        // The joke window's client area is its outer size less the frame.
+        QTest::newRow("joke") << "joke.bmp" << CJokeRewardDlg::kOuterSize;
+        QTest::newRow("drill") << "background.bmp" << QSize();
         QTest::newRow("main window")
-            << CProfile(kDataDir + "/default.INI").GetText("Parameter", "Hintergrundbild", "maus.bmp");
+            << CProfile(kDataDir + "/default.INI").GetText("Parameter", "Hintergrundbild", "maus.bmp")
+            << QSize();
     }
     void backdropsAreBmp() {
         QFETCH(QString, file);
+        QFETCH(QSize, covers);
         QVERIFY(IsBMPFile(file));
-        QVERIFY(ReadDIB(file));
+        const PictureHandle picture = ReadDIB(file);
+        QVERIFY(picture);
+        QVERIFY(GetDIBWidth(picture) >= covers.width() && GetDIBHeight(picture) >= covers.height());
     }
 
     void soundsArePcmWav_data() {
