@@ -2,7 +2,6 @@
 
 #include <QFontMetrics>
 #include <QPainter>
-#include <QTimer>
 
 #include "base/profile.h"
 #include "base/settingskeys.h"
@@ -33,7 +32,7 @@ CJokeRewardDlg::CJokeRewardDlg(CProfile& profile, QWidget* parent)
     , m_profile(profile)
     , m_font(jokeFont()) {
     m_ui->setupUi(this);
-    PlaceRewardDialog(this, kOuterSize);
+    new RewardPlacement(this, kOuterSize);
 
     m_ui->okButton->AttachByCaption();
     // The button is centred on 640 pixels, not on the client width.
@@ -60,13 +59,6 @@ int CJokeRewardDlg::lineHeight() const {
     // The height a text extent reports is the font's cell height, whatever
     // the letter.
     return QFontMetrics(m_font).height();
-}
-
-void CJokeRewardDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // The frame is known only once the window system has framed the window.
-    PlaceRewardDialog(this, kOuterSize);
-    QTimer::singleShot(0, this, [this] { PlaceRewardDialog(this, kOuterSize); });
 }
 
 void CJokeRewardDlg::paintEvent(QPaintEvent* /*event*/) {

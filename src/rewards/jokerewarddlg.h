@@ -40,7 +40,6 @@ public:
     int lineHeight() const;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

@@ -1,7 +1,6 @@
 #include "rewards/picturerewarddlg.h"
 
 #include <QPainter>
-#include <QTimer>
 
 #include "base/profile.h"
 #include "base/settingskeys.h"
@@ -16,7 +15,7 @@ CPictureRewardDlg::CPictureRewardDlg(CProfile& profile, QWidget* parent)
     , m_ui(std::make_unique<Ui::CPictureRewardDlg>())
     , m_profile(profile) {
     m_ui->setupUi(this);
-    PlaceRewardDialog(this, kOuterSize);
+    new RewardPlacement(this, kOuterSize);
 
     m_ui->okButton->AttachByCaption();
     // The button is centred on 600 pixels, not on the client width.
@@ -29,13 +28,6 @@ CPictureRewardDlg::CPictureRewardDlg(CProfile& profile, QWidget* parent)
 }
 
 CPictureRewardDlg::~CPictureRewardDlg() = default;
-
-void CPictureRewardDlg::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    // The frame is known only once the window system has framed the window.
-    PlaceRewardDialog(this, kOuterSize);
-    QTimer::singleShot(0, this, [this] { PlaceRewardDialog(this, kOuterSize); });
-}
 
 void CPictureRewardDlg::paintEvent(QPaintEvent* /*event*/) {
     const QString section = Section::Pictures;

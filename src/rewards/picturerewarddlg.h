@@ -26,7 +26,6 @@ public:
     ~CPictureRewardDlg() override;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

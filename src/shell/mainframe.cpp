@@ -7,8 +7,11 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QShortcut>
+#include <QStyleFactory>
 #include <QTimer>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 #include "base/profile.h"
@@ -239,20 +242,43 @@ bool CMainFrame::event(QEvent* event) {
     // The message line shows the prompts itself.
     if (event->type() == QEvent::StatusTip)
         return true;
-    return QMainWindow::event(event);
+    const bool handled = QMainWindow::event(event);
+    if (m_fittingRestore && (event->type() == QEvent::Move || event->type() == QEvent::Resize))
+        fitRestoreSize();
+    return handled;
 }
 
 void CMainFrame::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !m_restorePending)
+    if (event->type() != QEvent::WindowStateChange)
         return;
-    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-    const Qt::WindowStates restored = Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen;
-    if ((change->oldState() & Qt::WindowMaximized) && !(windowState() & restored)) {
-        m_restorePending = false;
-        // The frame's decorations are known only once the window is mapped.
-        QTimer::singleShot(0, this, [this] { resize(kRestoreSize - (frameGeometry().size() - size())); });
+    const Qt::WindowStates notNormal = Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen;
+    if (windowState() & notNormal) {
+        m_fittingRestore = false;
+        return;
     }
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    if (m_restorePending && (change->oldState() & Qt::WindowMaximized)) {
+        m_restorePending = false;
+        m_fittingRestore = true;
+        QTimer::singleShot(0, this, &CMainFrame::fitRestoreSize);
+    }
+}
+
+// The window manager changes its frame around the window as it restores it
+// (a maximised window has no borders), and reports the new one afterwards:
+// the size follows each frame reported until the window is maximised or
+// minimised again. A size the user drags leaves the frame as it is, so it
+// stays.
+void CMainFrame::fitRestoreSize() {
+    const QWindow* window = windowHandle();
+    if (!m_fittingRestore || window == nullptr)
+        return;
+    const QMargins frame = window->frameMargins();
+    if (frame == m_restoreFrame)
+        return;
+    m_restoreFrame = frame;
+    resize(kRestoreSize.shrunkBy(frame));
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMargins>
 
 #include <functional>
 #include <map>
@@ -78,6 +79,7 @@ private:
 
     void enterContextHelp();
     void leaveContextHelp();
+    void fitRestoreSize();
 
     CProfile& m_profile;
     const CommandTable& m_appCommands;
@@ -94,4 +96,6 @@ private:
     // The first restore from the start's maximised state gives the window its
     // outer size of 620 × 440, frame included.
     bool m_restorePending = true;
+    bool m_fittingRestore = false;
+    QMargins m_restoreFrame{-1, -1, -1, -1}; // the frame the size was last fitted to
 };
