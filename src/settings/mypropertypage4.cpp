@@ -1,5 +1,6 @@
 #include "settings/mypropertypage4.h"
 
+#include <QCollator>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -12,11 +13,14 @@
 
 namespace {
 
-// Where an entry goes in a list kept sorted without regard to letter case;
-// equal entries keep the order they were added in.
+// Where an entry goes in a list kept sorted as German readers sort, without
+// regard to letter case ("Bär.bmp" beside "bild.bmp", not after "z"); equal
+// entries keep the order they were added in.
 int sortedRow(const QListWidget& list, const QString& entry) {
+    QCollator german(QLocale(QLocale::German, QLocale::Germany));
+    german.setCaseSensitivity(Qt::CaseInsensitive);
     int row = 0;
-    while (row < list.count() && QString::compare(list.item(row)->text(), entry, Qt::CaseInsensitive) <= 0)
+    while (row < list.count() && german.compare(list.item(row)->text(), entry) <= 0)
         ++row;
     return row;
 }

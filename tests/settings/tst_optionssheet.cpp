@@ -231,20 +231,29 @@ private Q_SLOTS:
 
     void backgroundListSortedWithoutCase_data() {
         QTest::addColumn<QByteArray>("count");
+        QTest::addColumn<QByteArray>("pictures");
         QTest::addColumn<QStringList>("listed");
-        QTest::newRow("5") << QByteArray("5")
+        const QByteArray six("Bild0=null.bmp\r\nBild1=Zebra.bmp\r\nBild2=apfel.bmp\r\n"
+                             "Bild4=Baum.gif\r\nBild5=affe.bmp\r\nBild6=sechs.bmp\r\n");
+        QTest::newRow("5") << QByteArray("5") << six
                            << QStringList({"", "affe.bmp", "apfel.bmp", "Baum.gif", "Zebra.bmp"});
         // Bounded by the section's 7 lines, not run to 1215752191.
         QTest::newRow("far beyond the file")
-            << QByteArray("99999999999")
+            << QByteArray("99999999999") << six
             << QStringList({"", "", "affe.bmp", "apfel.bmp", "Baum.gif", "sechs.bmp", "Zebra.bmp"});
+        // As German readers sort: an umlaut beside its plain letter, not after "z".
+        QTest::newRow("umlaut beside its letter")
+            << QByteArray("7")
+            << QByteArray("Bild0=null.bmp\r\nBild1=Zebra.bmp\r\nBild2=apfel.bmp\r\nBild4=Baum.gif\r\n"
+                          "Bild5=affe.bmp\r\nBild6=B\xe4r.bmp\r\nBild7=bild.bmp\r\nBild8=sechs.bmp\r\n")
+            << QStringList({"", "affe.bmp", "apfel.bmp", QString::fromUtf8("B\u00e4r.bmp"), "Baum.gif", "bild.bmp",
+                            "Zebra.bmp"});
     }
     void backgroundListSortedWithoutCase() {
         QFETCH(QByteArray, count);
+        QFETCH(QByteArray, pictures);
         QFETCH(QStringList, listed);
-        writeAll(m_settings.path, "[Bilder]\r\nAnzahlHinter=" + count +
-                                      "\r\nBild0=null.bmp\r\nBild1=Zebra.bmp\r\nBild2=apfel.bmp\r\n"
-                                      "Bild4=Baum.gif\r\nBild5=affe.bmp\r\nBild6=sechs.bmp\r\n");
+        writeAll(m_settings.path, "[Bilder]\r\nAnzahlHinter=" + count + "\r\n" + pictures);
         runSheet([&](COptionsSheet& sheet) {
             clickTab(sheet, 2);
             QCOMPARE(entries(child<QListWidget>(sheet, "backdropList")), listed);
