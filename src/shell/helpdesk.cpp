@@ -1,10 +1,42 @@
 #include "shell/helpdesk.h"
 
 #include <QApplication>
+#include <QPushButton>
+#include <QScreen>
 
 #include <utility>
 
+#include "shell/helpplacement.h"
 #include "shell/helpwindow.h"
+
+namespace {
+
+// Smaller than this, a help window is not worth placing beside a dialog.
+constexpr QSize kSmallestBeside(480, 360);
+
+// Out of the way of the dialog that asked, or at least of its buttons.
+void placeBeside(HelpWindow* window, const QWidget* dialog) {
+    const QRect outer = dialog->frameGeometry();
+    QRect buttons;
+    for (const QPushButton* button : dialog->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
+        if (button->isVisible())
+            buttons |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
+    if (buttons.isEmpty())
+        buttons = outer;
+    const QScreen* screen = dialog->screen();
+    if (screen == nullptr)
+        return;
+    // Framed as the dialog is, by the same window manager.
+    const QSize frame = outer.size() - dialog->size();
+    const QRect place =
+        HelpPlacement(outer, buttons, screen->availableGeometry(), window->size() + frame, kSmallestBeside);
+    if (place.isEmpty())
+        return;
+    window->resize(place.size() - frame);
+    window->move(place.topLeft());
+}
+
+} // namespace
 
 HelpDesk::HelpDesk(QString helpFile, QWidget* owner)
     : m_helpFile(std::move(helpFile))
@@ -28,8 +60,13 @@ bool HelpDesk::open(int data, HelpCommand command) {
         window = nullptr;
     }
     const bool created = window == nullptr;
-    if (created)
+    if (created) {
         window = new HelpWindow(m_helpFile, owner);
+        if (owner != m_owner && owner != nullptr) {
+            window->keepAfter(owner, m_owner);
+            placeBeside(window, owner);
+        }
+    }
 
     const bool shown = command == HelpCommand::Finder ? window->showContents() : window->showContext(data);
     if (!shown) {

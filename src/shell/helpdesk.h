@@ -12,6 +12,8 @@ class HelpWindow;
 // window that asked for help (a running modal dialog, else the owner given
 // here, the main window), so it stays usable while a dialog is open; a
 // request from another owner closes the old window and opens a new one.
+// Opened for a dialog, the window goes beside it, clear of its buttons, and
+// stays open when the dialog closes (the main window owns it then).
 class HelpDesk {
 public:
     HelpDesk(QString helpFile, QWidget* owner);

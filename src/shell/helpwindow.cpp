@@ -1,6 +1,7 @@
 #include "shell/helpwindow.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -17,6 +18,8 @@
 #include <QTabWidget>
 #include <QThread>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "shell/helpbrowser.h"
 
@@ -49,6 +52,11 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     QHelpContentWidget* contents = m_engine->contentWidget();
     m_navigation->addTab(contents, QString::fromUtf8("Inhalt"));
     connect(contents, &QHelpContentWidget::linkActivated, this, &HelpWindow::showTopic);
+    // One click opens an entry, as a link does.
+    connect(contents, &QHelpContentWidget::clicked, this, [this](const QModelIndex& entry) {
+        if (const QHelpContentItem* item = m_engine->contentModel()->contentItemAt(entry))
+            showTopic(item->url());
+    });
     // The contents are read in the background; the chapters show once read.
     connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents, [this, contents] {
         contents->expandToDepth(0);
@@ -65,8 +73,11 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     indexLayout->addWidget(search);
     indexLayout->addWidget(index);
     m_navigation->addTab(indexPage, QString::fromUtf8("Index"));
-    connect(search, &QLineEdit::textChanged, index,
-            [index](const QString& text) { index->filterIndices(text); });
+    connect(m_engine->indexModel(), &QHelpIndexModel::indexCreated, this, &HelpWindow::sortIndex);
+    connect(search, &QLineEdit::textChanged, index, [this, index](const QString& text) {
+        index->filterIndices(text);
+        sortIndex();
+    });
     connect(search, &QLineEdit::returnPressed, index, &QHelpIndexWidget::activateCurrentItem);
     connect(index, &QHelpIndexWidget::documentActivated, this,
             [this](const QHelpLink& document, const QString&) { showTopic(document.url); });
@@ -130,6 +141,49 @@ bool HelpWindow::showContents() {
     m_navigation->setCurrentIndex(0);
     showTopic(first);
     return true;
+}
+
+// German order, numbers by their value: "2-er Reihe" before "10-er Reihe",
+// "Übungen" among the "U". The model's own order is Qt's plain text order,
+// restored whenever it filters; the entry chosen stays chosen.
+void HelpWindow::sortIndex() {
+    QHelpIndexModel* model = m_engine->indexModel();
+    QHelpIndexWidget* view = m_engine->indexWidget();
+    QStringList entries = model->stringList();
+    QCollator german(QLocale(QLocale::German, QLocale::Germany));
+    german.setCaseSensitivity(Qt::CaseInsensitive);
+    german.setNumericMode(true);
+    std::stable_sort(entries.begin(), entries.end(),
+                     [&german](const QString& a, const QString& b) { return german.compare(a, b) < 0; });
+    if (entries == model->stringList())
+        return;
+    const QString current = view->currentIndex().data().toString();
+    model->setStringList(entries);
+    if (!current.isEmpty())
+        view->setCurrentIndex(model->index(int(entries.indexOf(current)), 0));
+}
+
+void HelpWindow::keepAfter(QWidget* dialog, QWidget* nextOwner) {
+    if (m_dialog)
+        m_dialog->removeEventFilter(this);
+    m_dialog = dialog;
+    m_nextOwner = nextOwner;
+    dialog->installEventFilter(this);
+}
+
+bool HelpWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The dialog hides as it closes, and takes its windows along when it goes.
+    if (watched == m_dialog && event->type() == QEvent::Hide && !event->spontaneous()) {
+        m_dialog->removeEventFilter(this);
+        m_dialog = nullptr;
+        if (isVisible()) {
+            const QPoint at = pos();
+            setParent(m_nextOwner, windowFlags());
+            move(at);
+            show();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 QUrl HelpWindow::currentTopic() const {

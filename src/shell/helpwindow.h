@@ -4,6 +4,7 @@
 // contents, its index and the topic; a context number finds its topic
 // through the keyword id "ctx.<number>". HelpDesk decides which window shows.
 
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QWidget>
@@ -31,13 +32,23 @@ public:
     HelpBrowser* browser() const { return m_browser; }
     QTabWidget* navigation() const { return m_navigation; }
 
+    // Opened for a dialog, it stays open, where it is, when the dialog closes:
+    // it goes over to nextOwner then.
+    void keepAfter(QWidget* dialog, QWidget* nextOwner);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void showTopic(const QUrl& url);
     void markInContents(const QUrl& url);
+    void sortIndex();
 
     std::unique_ptr<QTemporaryDir> m_collectionDir;
     QHelpEngine* m_engine = nullptr;
     QTabWidget* m_navigation = nullptr;
     HelpBrowser* m_browser = nullptr;
     bool m_ready = false;
+    QPointer<QWidget> m_dialog;
+    QPointer<QWidget> m_nextOwner;
 };

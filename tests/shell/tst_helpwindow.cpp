@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QDialog>
+#include <QHelpIndexWidget>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTabWidget>
@@ -7,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <iterator>
 #include <memory>
 
 #include "base/profile.h"
@@ -116,6 +119,25 @@ private Q_SLOTS:
         QCOMPARE(window->navigation()->currentIndex(), 0);
         QCOMPARE(window->navigation()->tabText(0), QStringLiteral("Inhalt"));
         QCOMPARE(window->navigation()->tabText(1), QStringLiteral("Index"));
+        // The index sorts the series by their number, also while a search narrows it.
+        auto* index = window->navigation()->widget(1)->findChild<QHelpIndexWidget*>();
+        QVERIFY(index);
+        const auto rowOf = [index](const char* entry) {
+            return index->model()
+                ->match(index->model()->index(0, 0), Qt::DisplayRole, QString::fromUtf8(entry), 1,
+                        Qt::MatchExactly)
+                .value(0)
+                .row();
+        };
+        const char* const inOrder[] = {"1-er Reihe (Kleines 1X1)", "2-er Reihe (Kleines 1X1)",
+                                       "10-er Reihe (Kleines 1X1)", "11-er Reihe (Großes 1X1)",
+                                       "100-er Reihe (Division)"};
+        QTRY_VERIFY(rowOf(inOrder[0]) >= 0);
+        for (const QString& search : {QString(), QStringLiteral("Reihe")}) {
+            window->navigation()->widget(1)->findChild<QLineEdit*>()->setText(search);
+            for (std::size_t i = 1; i < std::size(inOrder); ++i)
+                QVERIFY2(rowOf(inOrder[i - 1]) < rowOf(inOrder[i]), inOrder[i]);
+        }
         // One window serves every request.
         QVERIFY(ShowHelp(m_owner.get(), 98357));
         QCOMPARE(current(), window);
