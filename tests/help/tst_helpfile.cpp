@@ -102,6 +102,9 @@ void TestHelpFile::topicIsWellFormed() {
     QVERIFY(text.contains(QLatin1String("charset=utf-8")));
     QVERIFY(QRegularExpression(QStringLiteral("<title>[^<]+</title>")).match(text).hasMatch());
     QVERIFY(text.contains(QLatin1String("href=\"ollo.css\"")));
+    // A table says something in every cell.
+    static const QRegularExpression emptyCell(QStringLiteral("<t[dh][^>]*>\\s*</t[dh]>"));
+    QVERIFY2(!emptyCell.match(text).hasMatch(), qPrintable(emptyCell.match(text).captured()));
     QVERIFY(text.trimmed().endsWith(QLatin1String("</html>")));
 }
 
