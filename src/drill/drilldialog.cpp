@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
+#include <QShortcut>
 
 #include <algorithm>
 #include <optional>
@@ -113,6 +114,7 @@ CDrillDialog::CDrillDialog(CProfile& profile, int commandId, QWidget* parent)
     , m_limitPrompt([this](const QString& preset) -> std::optional<QString> {
         QString value = preset;
         CLimitDialog dialog(value, parentWidget());
+        AddHelpKey(&dialog, Help::forCommand(m_commandId));
         if (dialog.exec() != Cmd::IdOk)
             return std::nullopt;
         return value;
@@ -145,6 +147,7 @@ CDrillDialog::CDrillDialog(CProfile& profile, int commandId, QWidget* parent)
     connect(m_ui->okButton, &QPushButton::clicked, this, &CDrillDialog::onOk);
     connect(m_ui->cancelButton, &QPushButton::clicked, this, &CDrillDialog::reject);
     connect(m_ui->helpButton, &QPushButton::clicked, this, &CDrillDialog::onHelp);
+    new QShortcut(QKeySequence(Qt::Key_F1), this, this, &CDrillDialog::onHelp);
 }
 
 CDrillDialog::~CDrillDialog() = default;

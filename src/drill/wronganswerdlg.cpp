@@ -1,5 +1,7 @@
 #include "drill/wronganswerdlg.h"
 
+#include "kit/helpcontexts.h"
+#include "kit/showhelp.h"
 #include "ui_wronganswerdlg.h"
 
 CWrongAnswerDlg::CWrongAnswerDlg(QWidget* parent)
@@ -12,6 +14,7 @@ CWrongAnswerDlg::CWrongAnswerDlg(QWidget* parent)
     m_ui->solveButton->setFocus();
     connect(m_ui->solveButton, &QPushButton::clicked, this, &CWrongAnswerDlg::accept);
     connect(m_ui->againButton, &QPushButton::clicked, this, &CWrongAnswerDlg::reject);
+    AddHelpKey(this, Help::forTemplate(Help::WrongAnswerTemplate));
 }
 
 CWrongAnswerDlg::~CWrongAnswerDlg() = default;

@@ -20,13 +20,16 @@ constexpr int forTemplate(int templateId) {
 
 // Template ids whose dialogs or pages have a help topic.
 inline constexpr int PraiseEditorTemplate = 104;
+inline constexpr int PictureRewardTemplate = 106;
 inline constexpr int RewardTypePageTemplate = 108;
+inline constexpr int JokeRewardTemplate = 110;
+inline constexpr int WrongAnswerTemplate = 111;
 inline constexpr int MainWindowResource = 128;
 inline constexpr int BackgroundPageTemplate = 161;
 inline constexpr int CountsPageTemplate = 162;
 
 // Every context number the program can ask for.
-inline constexpr std::array<int, 58> AllContexts = {
+inline constexpr std::array<int, 61> AllContexts = {
     // the 36 series (menu items and the drill's help button), in id order
     98307,
     98308,
@@ -85,7 +88,10 @@ inline constexpr std::array<int, 58> AllContexts = {
     123207,
     // dialogs, pages and the main window
     131176,
+    131178,
     131180,
+    131182,
+    131183,
     131200,
     131233,
     131234,

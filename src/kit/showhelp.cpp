@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QShortcut>
 #include <QWidget>
 
 namespace {
@@ -37,6 +38,10 @@ bool ShowHelp(const QWidget* from, int data, HelpCommand command) {
         return host->showHelp(data, command);
     ReportHelpFailure();
     return false;
+}
+
+void AddHelpKey(QWidget* window, int data) {
+    new QShortcut(QKeySequence(Qt::Key_F1), window, window, [window, data] { ShowHelp(window, data); });
 }
 
 void PlaySoundFor(const QWidget* from, const QString& fileName) {

@@ -32,6 +32,9 @@ DialogHost* HostOf(const QWidget* widget);
 // no host the help cannot be opened.
 bool ShowHelp(const QWidget* from, int data, HelpCommand command = HelpCommand::Context);
 
+// F1 in the window (a dialog, while it is the active window) opens the topic.
+void AddHelpKey(QWidget* window, int data);
+
 // A sound asked for by a window; silent without a host.
 void PlaySoundFor(const QWidget* from, const QString& fileName);
 

@@ -38,6 +38,7 @@ CJokeRewardDlg::CJokeRewardDlg(CProfile& profile, QWidget* parent)
     // The button is centred on 640 pixels, not on the client width.
     m_ui->okButton->move((640 - m_ui->okButton->width()) / 2, kButtonRowY);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
+    AddHelpKey(this, Help::forTemplate(Help::JokeRewardTemplate));
     m_ui->okButton->setFocus();
 
     const QString section = Section::Parameter;

@@ -4,6 +4,7 @@
 
 #include "base/profile.h"
 #include "base/settingskeys.h"
+#include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
 #include "pictures/picturefile.h"
 #include "rewards/rewardchoice.h"
@@ -21,6 +22,7 @@ CPictureRewardDlg::CPictureRewardDlg(CProfile& profile, QWidget* parent)
     // The button is centred on 600 pixels, not on the client width.
     m_ui->okButton->move((600 - m_ui->okButton->width()) / 2, kButtonRowY);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
+    AddHelpKey(this, Help::forTemplate(Help::PictureRewardTemplate));
 
     if (m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0)
         PlaySoundFor(this, QStringLiteral("applaus.wav"));

@@ -1,6 +1,7 @@
 #include "rewards/praiselistdlg.h"
 
 #include <QListWidget>
+#include <QShortcut>
 #include <QValidator>
 
 #include <algorithm>
@@ -70,6 +71,7 @@ CPraiseListDlg::CPraiseListDlg(CProfile& profile, QWidget* parent)
     connect(m_ui->addButton, &QPushButton::clicked, this, &CPraiseListDlg::onAdd);
     connect(m_ui->deleteButton, &QPushButton::clicked, this, &CPraiseListDlg::onDelete);
     connect(m_ui->helpButton, &QPushButton::clicked, this, &CPraiseListDlg::onHelp);
+    new QShortcut(QKeySequence(Qt::Key_F1), this, this, &CPraiseListDlg::onHelp);
     m_ui->okButton->setFocus();
 }
 

@@ -279,6 +279,8 @@ bool ChooseTextStyle(CProfile& profile, const QString& section, int defaultHeigh
                      QWidget* parent, const FontChooserAnswer& answer) {
     const TextStyle start = ReadTextStyle(profile, section, defaultHeight);
     CFontChooser chooser(start, defaultHeight, largestSize, parent);
+    AddHelpKey(&chooser,
+               Help::forCommand(section == BigFontSection().section ? Cmd::BigFont : Cmd::SmallFont));
     chooser.SetStore([&](const TextStyle& chosen, bool sizeChosen) {
         if (WriteTextStyle(profile, section, chosen, sizeChosen))
             return true;

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -62,6 +63,7 @@ COptionsSheet::COptionsSheet(CProfile& profile, QWidget* parent)
     connect(ok, &QPushButton::clicked, this, &COptionsSheet::accept);
     connect(cancel, &QPushButton::clicked, this, &COptionsSheet::reject);
     connect(help, &QPushButton::clicked, this, &COptionsSheet::onHelp);
+    new QShortcut(QKeySequence(Qt::Key_F1), this, this, &COptionsSheet::onHelp);
     connect(m_tabs, &QTabWidget::currentChanged, this, &COptionsSheet::onPageShown);
 
     m_tabs->setCurrentIndex(0);

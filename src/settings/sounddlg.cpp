@@ -5,6 +5,8 @@
 #include "base/profile.h"
 #include "base/settingskeys.h"
 #include "kit/bitmapbutton.h"
+#include "kit/commandids.h"
+#include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
 #include "ui_sounddlg.h"
 
@@ -18,6 +20,7 @@ CSoundDlg::CSoundDlg(CProfile& profile, QWidget* parent)
     m_ui->button2->AttachByCaption();
     connect(m_ui->button1, &QPushButton::clicked, this, &CSoundDlg::accept);
     connect(m_ui->button2, &QPushButton::clicked, this, &CSoundDlg::reject);
+    AddHelpKey(this, Help::forCommand(Cmd::Sound));
     m_ui->soundCheck->setChecked(m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0);
 }
 

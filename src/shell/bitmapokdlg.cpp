@@ -1,6 +1,9 @@
 #include "shell/bitmapokdlg.h"
 
 #include "kit/bitmapbutton.h"
+#include "kit/commandids.h"
+#include "kit/helpcontexts.h"
+#include "kit/showhelp.h"
 
 #include "ui_bitmapokdlg160.h"
 
@@ -13,6 +16,7 @@ CBitmapOkDlg::CBitmapOkDlg(int templateId, QWidget* parent)
     m_ui->button1->AttachByCaption();
     m_ui->button1->setFocus();
     connect(m_ui->button1, &QPushButton::clicked, this, [this] { done(1); });
+    AddHelpKey(this, Help::forCommand(Cmd::Contact));
 }
 
 CBitmapOkDlg::~CBitmapOkDlg() = default;

@@ -3,6 +3,9 @@
 #include <QPushButton>
 
 #include "base/version.h"
+#include "kit/commandids.h"
+#include "kit/helpcontexts.h"
+#include "kit/showhelp.h"
 #include "ui_infodlg.h"
 
 CInfoDlg::CInfoDlg(QWidget* parent)
@@ -11,6 +14,7 @@ CInfoDlg::CInfoDlg(QWidget* parent)
     m_ui->setupUi(this);
     m_ui->version->setText(QStringLiteral("Ollo, Version " OLLO_VERSION));
     connect(m_ui->okButton, &QPushButton::clicked, this, [this] { done(1); });
+    AddHelpKey(this, Help::forCommand(Cmd::About));
 }
 
 CInfoDlg::~CInfoDlg() = default;

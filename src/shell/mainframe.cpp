@@ -28,6 +28,19 @@ namespace {
 
 constexpr QSize kRestoreSize(620, 440);
 
+// Alt pressed and released alone puts the keyboard into the menu bar, in
+// every widget style.
+class MenuKeyStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 QIcon programIcon() {
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
@@ -55,6 +68,7 @@ CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const
     setStatusBar(m_statusLine);
 
     buildMenus();
+    buildMenuKeys();
     buildAccelerators();
     buildCommandTable();
     showIdlePrompt();
@@ -118,6 +132,19 @@ void CMainFrame::buildMenus() {
     }
     m_actions.at(Cmd::StatusBar)->setCheckable(true);
     m_actions.at(Cmd::StatusBar)->setChecked(true);
+}
+
+void CMainFrame::buildMenuKeys() {
+    auto* style = new MenuKeyStyle(QStyleFactory::create(QApplication::style()->name()));
+    style->setParent(this);
+    menuBar()->setStyle(style);
+    // F10 opens the first menu; the arrows lead on to the others.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] {
+        const QList<QAction*> menus = menuBar()->actions();
+        if (!menus.isEmpty())
+            menuBar()->setActiveAction(menus.front());
+    });
 }
 
 void CMainFrame::buildAccelerators() {

@@ -18,7 +18,8 @@ class StatusLine;
 
 // The program's one top-level window: the menu bar of the series and options,
 // the accelerators, the status bar with prompts, lock keys and a live clock,
-// and the backdrop picture. Its own table handles the status bar, help
+// and the backdrop picture. F10, and Alt pressed alone, lead the keyboard
+// into the menu bar. Its own table handles the status bar, help
 // contents and context help; every other command goes to the application's
 // table. A menu item is enabled when either table has its command, decided
 // each time the menu opens. It is the host of every dialog it owns: their
@@ -69,6 +70,7 @@ protected:
 
 private:
     void buildMenus();
+    void buildMenuKeys();
     void buildAccelerators();
     void buildCommandTable();
 

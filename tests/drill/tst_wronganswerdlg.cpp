@@ -2,6 +2,7 @@
 #include <QTest>
 #include <QWindow>
 
+#include "common/fakehost.h"
 #include "drill/wronganswerdlg.h"
 #include "kit/bitmapbutton.h"
 #include "kit/dialogunits.h"
@@ -56,12 +57,14 @@ private Q_SLOTS:
         QTest::newRow("escape") << "escape" << 2;
         QTest::newRow("close box") << "close" << 2;
         QTest::newRow("tab, then enter") << "tab-enter" << 2;
+        QTest::newRow("F1 opens its topic, then escape") << "help-escape" << 2;
     }
     void choices() {
         QFETCH(QString, how);
         QFETCH(int, result);
 
-        CWrongAnswerDlg dialog;
+        FakeHost host;
+        CWrongAnswerDlg dialog(&host);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         auto* solve = dialog.findChild<CBitmapButton*>(QStringLiteral("solveButton"));
@@ -77,7 +80,12 @@ private Q_SLOTS:
             QTest::keyClick(dialog.focusWidget(), Qt::Key_Space);
         else if (how == u"escape")
             QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
-        else if (how == u"tab-enter") {
+        else if (how == u"help-escape") {
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_F1);
+            QCOMPARE(host.helps, QList<int>{131183});
+            QVERIFY(dialog.isVisible());
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
+        } else if (how == u"tab-enter") {
             QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
             QCOMPARE(dialog.focusWidget(), again);
             QTest::keyClick(dialog.focusWidget(), Qt::Key_Return);
