@@ -3,10 +3,12 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QSizePolicy>
+#include <QTimer>
 
 #include "base/clock.h"
 #include "shell/clocktext.h"
 #include "shell/lockkeys.h"
+#include "shell/lockkeywatcher.h"
 
 namespace {
 
@@ -51,9 +53,12 @@ StatusLine::StatusLine(QWidget* parent)
         addPermanentWidget(m_panes[i]);
     }
 
-    m_clock.setInterval(1000);
-    connect(&m_clock, &QTimer::timeout, this, &StatusLine::refresh);
-    m_clock.start();
+    m_clock = new QTimer(this);
+    m_clock->setObjectName(QStringLiteral("clock"));
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &StatusLine::refreshClock);
+    m_clock->start();
+    connect(new LockKeyWatcher(this), &LockKeyWatcher::changed, this, &StatusLine::refreshLockKeys);
     refresh();
 }
 
@@ -72,11 +77,18 @@ void StatusLine::setWidened(bool widened) {
 }
 
 void StatusLine::refresh() {
+    refreshLockKeys();
+    refreshClock();
+}
+
+void StatusLine::refreshLockKeys() {
     const LockKeyState keys = ReadLockKeys();
     showIndicator(m_panes[CapsLock], "UF", keys.known && keys.capsLock);
     showIndicator(m_panes[NumLock], "NUM", keys.known && keys.numLock);
     showIndicator(m_panes[ScrollLock], "RF", keys.known && keys.scrollLock);
+}
 
+void StatusLine::refreshClock() {
     const std::int64_t now = Clock::NowSeconds();
     const std::array<std::pair<Pane, QString>, 2> clock = {{
         {Date, ClockText::Date(now)},

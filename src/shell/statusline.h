@@ -1,16 +1,17 @@
 #pragma once
 
 #include <QStatusBar>
-#include <QTimer>
 
 #include <array>
 
 class QLabel;
+class QTimer;
 
 // The main window's status bar: the message line, the lock indicators "UF",
-// "NUM" and "RF", the date and the time. A one-second timer refreshes the
-// indicators and the clock; it keeps running while dialogs are open and
-// while the bar is hidden.
+// "NUM" and "RF", the date and the time. The indicators follow the keyboard
+// as soon as the X server reports a change; a one-second timer (child
+// "clock") refreshes the date and time. Both keep going while dialogs are
+// open and while the bar is hidden.
 class StatusLine : public QStatusBar {
     Q_OBJECT
 
@@ -30,11 +31,13 @@ public:
     // Reads the lock keys and the clock (Clock::NowSeconds) and sizes the date
     // and time panes to their text.
     void refresh();
+    void refreshLockKeys();
+    void refreshClock();
 
     QLabel* pane(Pane pane) const { return m_panes[pane]; }
 
 private:
     std::array<QLabel*, PaneCount> m_panes{};
-    QTimer m_clock;
+    QTimer* m_clock = nullptr;
     bool m_widened = false;
 };
