@@ -1,9 +1,12 @@
 #include <QApplication>
+#include <QFileInfo>
 
 #include <cstdio>
+#include <optional>
 
 #include "shell/commandline.h"
 #include "shell/firstpaintprobe.h"
+#include "shell/startupguard.h"
 #include "shell/trainerapp.h"
 
 int main(int argc, char* argv[]) {
@@ -20,7 +23,11 @@ int main(int argc, char* argv[]) {
     }
 
     CTrainerApp::CatchTerminationSignals();
+    // Without a display Qt would abort; the guard ends the program with a line
+    // that says why.
+    std::optional<StartupGuard> guard(std::in_place, QFileInfo(arguments.value(0)).fileName());
     QApplication application(argc, argv);
+    guard.reset();
     FirstPaintProbe::InstallIfWanted();
     CTrainerApp app(QCoreApplication::applicationFilePath());
     if (app.HandOverToRunningCopy())

@@ -78,6 +78,9 @@ private:
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->path());
         environment.insert(QStringLiteral("OLLO_DATA"), m_content->path());
+        // No display but the one a run asks for.
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
         return environment;
     }
 
@@ -258,6 +261,11 @@ private Q_SLOTS:
                                    << QByteArray();
         QTest::newRow("unknown") << QStringList{"--nix"} << 2 << QByteArray()
                                  << QByteArray("unbekanntes Argument \xe2\x80\x9e--nix\xe2\x80\x9c");
+        // One line that says why, not Qt's abort.
+        QTest::newRow("no display") << QStringList{"-platform", "xcb"} << 1 << QByteArray()
+                                    << QByteArray("ollo: Ollo kann kein Fenster \xc3\xb6"
+                                                  "ffnen "
+                                                  "(could not connect to display).\n");
     }
 
     void programArguments() {
@@ -271,6 +279,8 @@ private Q_SLOTS:
         QCOMPARE(outcome.exitCode, exitCode);
         QCOMPARE(outcome.out, out);
         QVERIFY2(outcome.err.contains(errPart), outcome.err.constData());
+        if (exitCode == 1)
+            QCOMPARE(outcome.err, errPart);
         // Nothing was started: not even the first-start copy.
         QVERIFY(!QFile::exists(settingsFile()));
     }
