@@ -247,6 +247,16 @@ void CDrillDialog::applyColours() {
     setColours(m_ui->answer, QPalette::Base, QPalette::Text, big);
 }
 
+void CDrillDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Whatever covered the dialog (the help window, a message, another
+    // program), the child types on into the answer field when it is back.
+    // Uncovering a window does not always repaint it, so the paint alone
+    // cannot be relied on for this.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_ui->answer->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 void CDrillDialog::paintEvent(QPaintEvent* event) {
     // Read at every paint, so a picture changed on disk shows at the next one.
     const QString backdrop = QStringLiteral("background.bmp");
