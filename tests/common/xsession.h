@@ -1,54 +1,43 @@
 #pragma once
 
-// A display of its own for a test that needs a window manager: Xvfb on a
-// free display number (Xvfb picks it and tells it), openbox on it, and
-// xdotool to find windows and act on them. Both stop with the object.
+// A display of its own for a test that needs a window manager, for the
+// length of one test function: tests/x11/xsession.sh starts Xvfb and openbox
+// and stops them when this object goes; xdotool finds windows and acts on them.
 
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
-
-#include <memory>
 
 class XSession {
 public:
     XSession() = default;
     XSession(const XSession&) = delete;
     XSession& operator=(const XSession&) = delete;
+    // Closing the script's input ends it, and with it both servers.
     ~XSession() {
-        for (QProcess* process : {m_windowManager.get(), m_server.get()})
-            if (process && process->state() != QProcess::NotRunning) {
-                process->terminate();
-                if (!process->waitForFinished(5000)) {
-                    process->kill();
-                    process->waitForFinished();
-                }
-            }
+        if (m_session.state() == QProcess::NotRunning)
+            return;
+        m_session.closeWriteChannel();
+        if (!m_session.waitForFinished(10000)) {
+            m_session.kill();
+            m_session.waitForFinished();
+        }
     }
 
     // Empty when the session runs, else why it cannot (for QSKIP).
     QString start() {
-        for (const char* tool : {"Xvfb", "openbox", "xdotool"})
-            if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
-                return QStringLiteral("%1 is not installed").arg(QLatin1String(tool));
-        m_server = std::make_unique<QProcess>();
-        m_server->start(QStringLiteral("Xvfb"),
-                        {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-        // The number comes once the server takes clients.
-        while (!m_server->canReadLine())
-            if (!m_server->waitForReadyRead(20000))
-                return QStringLiteral("Xvfb did not start");
-        m_display = u':' + QString::fromLatin1(m_server->readLine().trimmed());
-        // Openbox runs its start-up command once it manages the screen: a
-        // window mapped before that may be lost.
-        m_windowManager = std::make_unique<QProcess>();
-        m_windowManager->setProcessEnvironment(environment());
-        m_windowManager->start(QStringLiteral("openbox"), {"--startup", "echo ready"});
-        while (!m_windowManager->canReadLine())
-            if (!m_windowManager->waitForReadyRead(20000))
-                return QStringLiteral("openbox did not start");
+        m_session.start(QStringLiteral(OLLO_XSESSION_SCRIPT),
+                        {"sh", "-c", "echo \"$DISPLAY\"; exec cat >/dev/null"});
+        while (!m_session.canReadLine())
+            if (!m_session.waitForReadyRead(30000)) {
+                const QString said = QString::fromLocal8Bit(m_session.readAllStandardError()).trimmed();
+                return said.isEmpty() ? QStringLiteral("the X session did not start") : said;
+            }
+        const QString line = QString::fromLatin1(m_session.readLine().trimmed());
+        if (line.startsWith(QLatin1String("SKIP:")))
+            return line;
+        m_display = line;
         return {};
     }
 
@@ -83,7 +72,6 @@ public:
     QString activeWindow() const { return xdotool({"getactivewindow"}).value(0); }
 
 private:
-    std::unique_ptr<QProcess> m_server;
-    std::unique_ptr<QProcess> m_windowManager;
+    QProcess m_session;
     QString m_display;
 };
