@@ -44,6 +44,8 @@ public:
     bool hasEnded() const { return m_ended; }
     const QString& taskText() const { return m_generator.taskText(); }
     const QString& answerText() const { return m_generator.answerText(); }
+    const QString& spokenTask() const { return m_generator.spokenTask(); }
+    const QString& spokenSolution() const { return m_generator.spokenSolution(); }
 
 private:
     void generate(Operation op, int number);

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "base/randomsource.h"
+#include "drill/numberwords.h"
 
 namespace {
 
@@ -29,6 +30,8 @@ void CTaskGenerator::make(Operation op, int a) {
     m_factor = DrawOneTo(10);
     m_taskText = TaskText(op, m_factor, a);
     m_answerText = AnswerText(op, m_factor, a);
+    m_spokenTask = SpokenTask(op, m_factor, a);
+    m_spokenSolution = SpokenSolution(op, m_factor, a);
 }
 
 QString CTaskGenerator::AnswerText(Operation op, int factor, int a) {
@@ -43,4 +46,16 @@ QString CTaskGenerator::TaskText(Operation op, int factor, int a) {
     if (digits >= 1 && digits <= 6)
         text += QString(digits, u'?');
     return text;
+}
+
+QString CTaskGenerator::SpokenTask(Operation op, int factor, int a) {
+    if (op == Operation::Multiplication)
+        return GermanNumberWords(factor) + QStringLiteral(" mal ") + GermanNumberWords(a);
+    return GermanNumberWords(wrappingProduct(a, factor)) + QStringLiteral(" geteilt durch ") +
+           GermanNumberWords(a);
+}
+
+QString CTaskGenerator::SpokenSolution(Operation op, int factor, int a) {
+    const int answer = op == Operation::Multiplication ? wrappingProduct(factor, a) : factor;
+    return SpokenTask(op, factor, a) + QStringLiteral(" ist ") + GermanNumberWords(answer);
 }

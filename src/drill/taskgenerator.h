@@ -5,8 +5,9 @@
 #include "drill/seriescatalogue.h"
 
 // One task at a time: a random factor from 1 to 10 with the series number,
-// the text the child sees (ending in one question mark per answer digit) and
-// the exact answer text the child's typing is compared with.
+// the text the child sees (ending in one question mark per answer digit), the
+// exact answer text the child's typing is compared with, and the task and its
+// solution in German words for reading aloud.
 class CTaskGenerator {
 public:
     // Reseeds the shared random source from the clock.
@@ -19,16 +20,24 @@ public:
 
     const QString& taskText() const { return m_taskText; }
     const QString& answerText() const { return m_answerText; }
+    // "acht mal sieben", "sechsunddreißig geteilt durch vier".
+    const QString& spokenTask() const { return m_spokenTask; }
+    // "acht mal sieben ist sechsundfünfzig".
+    const QString& spokenSolution() const { return m_spokenSolution; }
     int factor() const { return m_factor; }
 
     // Task text for a given factor, for callers that already know it.
     static QString TaskText(Operation op, int factor, int a);
     static QString AnswerText(Operation op, int factor, int a);
+    static QString SpokenTask(Operation op, int factor, int a);
+    static QString SpokenSolution(Operation op, int factor, int a);
 
 private:
     void make(Operation op, int a);
 
     QString m_answerText;
     QString m_taskText;
+    QString m_spokenTask;
+    QString m_spokenSolution;
     int m_factor = 0;
 };
