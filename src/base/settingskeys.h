@@ -20,6 +20,7 @@ inline constexpr QLatin1StringView TaskCount{"Aufgaben"};
 inline constexpr QLatin1StringView JokeCount{"Witze"};
 inline constexpr QLatin1StringView RewardType{"Belohnungsart"};
 inline constexpr QLatin1StringView Sound{"Sound"};
+inline constexpr QLatin1StringView ReadAloud{"Vorlesen"}; // the drill speaks its tasks; 0 when missing
 inline constexpr QLatin1StringView Backdrop{"Hintergrundbild"};
 inline constexpr QLatin1StringView BackdropChanged{"Changed"};
 inline constexpr QLatin1StringView Completed{"Lobe"}; // the last drill had no mistake

@@ -5,6 +5,8 @@
 #include <QShortcut>
 #include <QWidget>
 
+#include <utility>
+
 namespace {
 
 // The owner of the failure message: the dialog that asked, else the main window.
@@ -47,6 +49,22 @@ void AddHelpKey(QWidget* window, int data) {
 void PlaySoundFor(const QWidget* from, const QString& fileName) {
     if (DialogHost* host = HostOf(from))
         host->playSound(fileName);
+}
+
+void SpeakFor(const QWidget* from, const QString& text) {
+    if (DialogHost* host = HostOf(from))
+        host->speak(text);
+}
+
+void StopSpeakingFor(const QWidget* from) {
+    if (DialogHost* host = HostOf(from))
+        host->stopSpeaking();
+}
+
+SpeechStatus FindSpeechFor(QWidget* from, std::function<void(const SpeechStatus&)> changed) {
+    if (DialogHost* host = HostOf(from))
+        return host->findSpeech(from, std::move(changed));
+    return {SpeechStatus::State::Unavailable, QString::fromUtf8("Ohne Hauptfenster wird nichts vorgelesen.")};
 }
 
 void ReportHelpFailure() {

@@ -2,17 +2,27 @@
 
 #include <QString>
 
+#include <functional>
+
+class QObject;
 class QWidget;
 
 // What the program around a dialog does for it: open help topics, play
-// sounds and tell the user that changes could not be stored. The main window
-// is the host; a dialog finds it through its chain of owners (HostOf), so a
-// test gives the dialog an owner of its own. Help is asked for by context
-// number (Help::forCommand, Help::forTemplate), Finder opens contents and
-// index. When the help cannot be opened the user sees "Die Hilfe konnte nicht
-// aufgerufen werden." and nothing else changes.
+// sounds, read texts aloud and tell the user that changes could not be
+// stored. The main window is the host; a dialog finds it through its chain of
+// owners (HostOf), so a test gives the dialog an owner of its own. Help is
+// asked for by context number (Help::forCommand, Help::forTemplate), Finder
+// opens contents and index. When the help cannot be opened the user sees
+// "Die Hilfe konnte nicht aufgerufen werden." and nothing else changes.
 
 enum class HelpCommand { Context = 1, Finder = 11 };
+
+// Whether texts can be read aloud, for the "Aufgaben vorlesen" switch.
+struct SpeechStatus {
+    enum class State { Searching, Ready, Unavailable };
+    State state = State::Unavailable;
+    QString reason; // German, shown while not Ready
+};
 
 class DialogHost {
 public:
@@ -23,6 +33,13 @@ public:
     virtual void playSound(const QString& fileName) = 0;
     // Shows the message over the dialog whose changes were refused.
     virtual void reportNotStored(QWidget* dialog, const QString& message);
+    // Reads German text aloud, replacing whatever is being read, and returns
+    // at once; callers check the "Vorlesen" switch.
+    virtual void speak(const QString& text) = 0;
+    virtual void stopSpeaking() = 0;
+    // Starts looking for the speech service unless it did, and says what is
+    // known now; `changed` hears of every later change while `context` lives.
+    virtual SpeechStatus findSpeech(QObject* context, std::function<void(const SpeechStatus&)> changed) = 0;
 };
 
 // The nearest of widget and its owners that is a host; null when none is.
@@ -37,6 +54,14 @@ void AddHelpKey(QWidget* window, int data);
 
 // A sound asked for by a window; silent without a host.
 void PlaySoundFor(const QWidget* from, const QString& fileName);
+
+// Text read aloud for a window, and silence; both do nothing without a host.
+void SpeakFor(const QWidget* from, const QString& text);
+void StopSpeakingFor(const QWidget* from);
+
+// The host's speech status for a window, changes reported while the window
+// lives; without a host texts cannot be read.
+SpeechStatus FindSpeechFor(QWidget* from, std::function<void(const SpeechStatus&)> changed);
 
 // "Die Hilfe konnte nicht aufgerufen werden.", over the dialog that asked.
 void ReportHelpFailure();

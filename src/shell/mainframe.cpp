@@ -20,6 +20,7 @@
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
 #include "kit/soundplayer.h"
+#include "kit/speaker.h"
 #include "shell/backdrop.h"
 #include "shell/menutable.h"
 #include "shell/statusline.h"
@@ -93,6 +94,37 @@ void CMainFrame::playSound(const QString& fileName) {
         m_soundPlayer(fileName);
     else
         PlaySound(fileName);
+}
+
+void CMainFrame::speak(const QString& text) {
+    if (!m_speaker)
+        m_speaker = std::make_unique<Speaker>();
+    m_speaker->speak(text);
+}
+
+void CMainFrame::stopSpeaking() {
+    if (m_speaker)
+        m_speaker->stop();
+}
+
+SpeechStatus CMainFrame::findSpeech(QObject* context, std::function<void(const SpeechStatus&)> changed) {
+    if (!m_speaker)
+        m_speaker = std::make_unique<Speaker>();
+    const auto status = [speaker = m_speaker.get()] {
+        switch (speaker->state()) {
+        case Speaker::State::Ready:
+            return SpeechStatus{SpeechStatus::State::Ready, {}};
+        case Speaker::State::Unavailable:
+            return SpeechStatus{SpeechStatus::State::Unavailable, speaker->reason()};
+        case Speaker::State::NotLookedFor:
+        case Speaker::State::Searching:
+            break;
+        }
+        return SpeechStatus{SpeechStatus::State::Searching, speaker->reason()};
+    };
+    m_speaker->find();
+    connect(m_speaker.get(), &Speaker::stateChanged, context, [status, changed] { changed(status()); });
+    return status();
 }
 
 void CMainFrame::setHelpHandler(std::function<bool(int data, HelpCommand command)> handler) {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "kit/showhelp.h"
 #include "shell/commandtable.h"
@@ -15,6 +16,7 @@ class QMenu;
 class CProfile;
 class Backdrop;
 class StatusLine;
+class Speaker;
 
 // The program's one top-level window: the menu bar of the series and options,
 // the accelerators, the status bar with prompts, lock keys and a live clock,
@@ -23,7 +25,8 @@ class StatusLine;
 // contents and context help; every other command goes to the application's
 // table. A menu item is enabled when either table has its command, decided
 // each time the menu opens. It is the host of every dialog it owns: their
-// help requests and sounds come here.
+// help requests, sounds and texts to read aloud come here. The speech
+// service is first looked for when a dialog asks for it.
 class CMainFrame : public QMainWindow, public DialogHost {
     Q_OBJECT
 
@@ -53,6 +56,11 @@ public:
 
     bool showHelp(int data, HelpCommand command) override;
     void playSound(const QString& fileName) override;
+    void speak(const QString& text) override;
+    void stopSpeaking() override;
+    SpeechStatus findSpeech(QObject* context, std::function<void(const SpeechStatus&)> changed) override;
+    // Null until a dialog first asked for speech.
+    Speaker* speaker() const { return m_speaker.get(); }
     // Where its own and its dialogs' help requests and sounds go: the help
     // desk and the sound device unless replaced (tests watch them here).
     void setHelpHandler(std::function<bool(int data, HelpCommand command)> handler);
@@ -92,6 +100,7 @@ private:
     HelpDesk m_helpDesk;
     std::function<bool(int, HelpCommand)> m_helpHandler;
     std::function<void(const QString&)> m_soundPlayer;
+    std::unique_ptr<Speaker> m_speaker;
     bool m_contextHelp = false;
     // The icon is set once the backdrop has first been painted.
     bool m_iconSet = false;
