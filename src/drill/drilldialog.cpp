@@ -140,6 +140,8 @@ CDrillDialog::CDrillDialog(CProfile& profile, int commandId, QWidget* parent)
     m_praiseCount = m_profile.GetInt(Section::Praise, Key::Count, 0);
     m_taskCount = m_profile.GetInt(Section::Parameter, Key::TaskCount, 0);
     m_soundOn = m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0;
+    m_readAloud = m_profile.GetInt(Section::Parameter, Key::ReadAloud, 0) != 0;
+    m_ui->answer->setAccessibleName(QStringLiteral("Antwort"));
     m_ui->answer->clear();
     m_ui->task->clear();
     m_ui->message->clear();
@@ -173,7 +175,27 @@ int CDrillDialog::exec() {
 
 void CDrillDialog::showTask() {
     m_ui->task->setText(m_state.taskText());
-    m_ui->message->setText(m_messageText);
+    m_ui->task->setAccessibleName(m_state.spokenTask());
+    setMessage(m_messageText);
+    tell(m_state.spokenTask());
+}
+
+void CDrillDialog::setMessage(const QString& text) {
+    m_ui->message->setText(text);
+    // Renaming tells a screen reader that the line changed.
+    m_ui->message->setAccessibleName(text);
+}
+
+void CDrillDialog::tell(const QString& news) {
+    m_ui->answer->setAccessibleDescription(news);
+    if (m_readAloud)
+        SpeakFor(this, news);
+}
+
+void CDrillDialog::done(int result) {
+    if (m_readAloud)
+        StopSpeakingFor(this);
+    QDialog::done(result);
 }
 
 void CDrillDialog::reject() {
@@ -199,20 +221,27 @@ void CDrillDialog::onOk() {
     m_typedText = m_ui->answer->text();
     if (m_state.Submit(m_typedText) == CDrillState::Verdict::Correct) {
         showNextFaces(true);
-        m_ui->message->setText(PickPraise(m_praiseCount, m_profile));
+        const QString praise = PickPraise(m_praiseCount, m_profile);
+        setMessage(praise);
+        // Without phrases the line stays empty; a listener still hears it.
+        tell(praise.isEmpty() ? QStringLiteral("Richtig!") : praise);
         return;
     }
+    if (m_readAloud)
+        SpeakFor(this, CWrongAnswerDlg::Question());
     if (m_wrongAnswerChoice(this) == CWrongAnswerDlg::TryAgain) {
         m_ui->answer->clear();
         m_ui->answer->setFocus();
         if (m_soundOn)
             PlaySoundFor(this, QStringLiteral("gemein.wav"));
+        tell(m_state.spokenTask());
     } else {
         m_state.Solve();
         m_ui->answer->setText(m_state.answerText());
         if (m_soundOn)
             PlaySoundFor(this, QStringLiteral("drum.wav"));
         showNextFaces(true);
+        tell(m_state.spokenSolution());
     }
 }
 

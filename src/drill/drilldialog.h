@@ -22,6 +22,12 @@ class CDrillDialog;
 // Settings are read when the dialog is built; the first task is posed by
 // exec(), where a "Beliebige Reihe" asks for its number before the window
 // shows and ends at once (writing Lobe 0) for a refusal or a number below 2.
+//
+// For screen readers the task is named in words ("acht mal sieben"), the
+// message line by its text, and the answer field, which holds the focus, is
+// described by the latest news: the task, the praise, the solution. With
+// Parameter/Vorlesen on, the host reads that news aloud as it comes; each
+// new text cuts off the one before, and closing the dialog silences it.
 class CDrillDialog : public QDialog {
     Q_OBJECT
 
@@ -39,6 +45,7 @@ public:
     const CDrillState& state() const { return m_state; }
 
     int exec() override;
+    void done(int result) override;
     void reject() override;
 
 protected:
@@ -53,6 +60,8 @@ private:
     void showTask();
     void applyColours();
     void showNextFaces(bool next);
+    void setMessage(const QString& text);
+    void tell(const QString& news);
     void writeCompletionFlag();
 
     std::unique_ptr<Ui::CDrillDialog> m_ui;
@@ -66,4 +75,5 @@ private:
     int m_praiseCount = 0;
     int m_taskCount = 0;
     bool m_soundOn = false;
+    bool m_readAloud = false;
 };

@@ -9,6 +9,8 @@ CWrongAnswerDlg::CWrongAnswerDlg(QWidget* parent)
     , m_ui(std::make_unique<Ui::CWrongAnswerDlg>()) {
     m_ui->setupUi(this);
     setFixedSize(size());
+    // A screen reader says this when the dialog opens, after its title.
+    setAccessibleDescription(Question());
     m_ui->solveButton->AttachByCaption();
     m_ui->againButton->AttachByCaption();
     m_ui->solveButton->setFocus();
@@ -18,6 +20,11 @@ CWrongAnswerDlg::CWrongAnswerDlg(QWidget* parent)
 }
 
 CWrongAnswerDlg::~CWrongAnswerDlg() = default;
+
+QString CWrongAnswerDlg::Question() {
+    return QString::fromUtf8(
+        "Das ist leider nicht ganz richtig! Willst es nochmals versuchen oder soll ich lösen?");
+}
 
 void CWrongAnswerDlg::accept() {
     done(Solve);

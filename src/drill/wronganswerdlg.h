@@ -18,6 +18,8 @@ public:
     enum Choice { Solve = 1, TryAgain = 2 };
 
     explicit CWrongAnswerDlg(QWidget* parent = nullptr);
+    // What its lettering asks, as one spoken sentence.
+    static QString Question();
     ~CWrongAnswerDlg() override;
 
     void accept() override;

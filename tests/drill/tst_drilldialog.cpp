@@ -80,6 +80,8 @@ private Q_SLOTS:
     void realWrongAnswerDialog();
     void sounds_data();
     void sounds();
+    void readAloud_data();
+    void readAloud();
     void faces();
     void praiseLine();
     void praiseCountReadOnceAtOpening();
@@ -358,6 +360,50 @@ void TestDrillDialog::sounds() {
     });
     play(dialog, QStringLiteral("!?=?!"), QStringLiteral("ok"), false);
     QCOMPARE(m_host->sounds, played);
+}
+
+void TestDrillDialog::readAloud_data() {
+    QTest::addColumn<QString>("setting"); // "-" leaves the key out
+    QTest::addColumn<bool>("heard");
+    QTest::newRow("on") << "1" << true;
+    QTest::newRow("any non-zero value is on") << "3" << true;
+    QTest::newRow("off") << "0" << false;
+    QTest::newRow("missing") << "-" << false;
+}
+
+void TestDrillDialog::readAloud() {
+    QFETCH(QString, setting);
+    QFETCH(bool, heard);
+    writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("3")});
+    writeSettings(kPraise, {QStringLiteral("Anzahl"), QStringLiteral("1"), QStringLiteral("Lob1"),
+                            QStringLiteral("Super")});
+    if (setting != u"-")
+        writeSettings(kParameter, {QStringLiteral("Vorlesen"), setting});
+    CDrillDialog dialog(*m_profile, kSeven, m_host.get());
+    play(dialog, QStringLiteral("!?="), QStringLiteral("ok"), false);
+
+    // What a screen reader finds, whatever the setting.
+    QCOMPARE(child<QWidget>(dialog, "answer")->accessibleName(), QStringLiteral("Antwort"));
+    QCOMPARE(child<QWidget>(dialog, "message")->accessibleName(), QStringLiteral("Super"));
+    const QString lastTask = child<QWidget>(dialog, "task")->accessibleName();
+    QVERIFY2(QRegularExpression(QString::fromUtf8("^(eins|zwei|drei|vier|fünf|sechs|sieben|acht|neun|zehn)"
+                                                  " mal sieben$"))
+                 .match(lastTask)
+                 .hasMatch(),
+             qPrintable(lastTask));
+    if (!heard) {
+        QCOMPARE(m_host->spoken, QStringList());
+        return;
+    }
+    // Task 1 wrong, "NOCHMALS", right; task 2 wrong and solved; task 3 right;
+    // closing silences the rest ("").
+    const QStringList& spoken = m_host->spoken;
+    QCOMPARE(spoken.size(), 10);
+    const QString question = CWrongAnswerDlg::Question();
+    QCOMPARE(spoken.mid(1, 3), QStringList({question, spoken[0], QStringLiteral("Super")}));
+    QCOMPARE(spoken[5], question);
+    QVERIFY2(spoken[6].startsWith(spoken[4] + QStringLiteral(" ist ")), qPrintable(spoken[6]));
+    QCOMPARE(spoken.mid(7), QStringList({lastTask, QStringLiteral("Super"), QString()}));
 }
 
 void TestDrillDialog::faces() {
@@ -663,10 +709,14 @@ void TestDrillDialog::answerFieldKeepsTheFocus() {
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         auto* answer = child<CDigitEdit>(dialog, "answer");
         QCOMPARE(QApplication::focusWidget(), answer);
-        // Tab reaches the buttons; the next paint of the dialog takes the
-        // focus back to the answer field.
+        // Tab goes the way the eye does: the field, then the buttons from
+        // left to right, and round again.
+        for (const char* next : {"okButton", "cancelButton", "helpButton", "answer"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), child<QWidget>(dialog, next));
+        }
+        // The next paint of the dialog takes the focus back to the answer field.
         QTest::keyClick(answer, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), child<QWidget>(dialog, "helpButton"));
         dialog.repaint();
         QCOMPARE(QApplication::focusWidget(), answer);
     });
