@@ -5,14 +5,19 @@
 #include <memory>
 
 class CProfile;
+struct SpeechStatus;
 namespace Ui {
 class CSoundDlg;
 }
 
-// "Sound": the one switch of all sound output, "Parameter"/"Sound". Any stored
-// value other than 0 counts as on and shows ticked; OK stores exactly 1 or 0
-// (refused, the dialog says so and stays open), and leaving any other way
-// stores nothing.
+// "Sound": the one switch of all sound output, "Parameter"/"Sound", and
+// below it "Aufgaben vorlesen", "Parameter"/"Vorlesen". Any stored value
+// other than 0 counts as on and shows ticked. OK stores Sound as exactly 1 or
+// 0, and Vorlesen only when its tick was changed, so a file that never had
+// the key keeps its bytes; when the file refuses, the dialog says so and
+// stays open. Leaving any other way stores nothing. The second switch can be
+// used only once the host's speech service is found; until then, or without
+// one, it is greyed with the reason as its tooltip.
 class CSoundDlg : public QDialog {
     Q_OBJECT
 
@@ -23,6 +28,9 @@ public:
     void accept() override;
 
 private:
+    void showSpeech(const SpeechStatus& status);
+
     CProfile& m_profile;
     std::unique_ptr<Ui::CSoundDlg> m_ui;
+    bool m_readAloudAtOpening = false;
 };
