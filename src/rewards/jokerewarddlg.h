@@ -16,7 +16,7 @@ class CJokeRewardDlg;
 // "Und jetzt ein lustiger Witz !": one joke file, chosen once on opening and
 // written line by line over "joke.bmp", with laughter when a joke was loaded
 // and sound is on. Without the backdrop picture neither it nor the text is
-// drawn.
+// drawn. Screen readers get the joke as the window's description.
 class CJokeRewardDlg : public QDialog {
     Q_OBJECT
 

@@ -23,6 +23,8 @@ CPictureRewardDlg::CPictureRewardDlg(CProfile& profile, QWidget* parent)
     m_ui->okButton->move((600 - m_ui->okButton->width()) / 2, kButtonRowY);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     AddHelpKey(this, Help::forTemplate(Help::PictureRewardTemplate));
+    // The picture is chosen anew at every paint, so it is not named.
+    setAccessibleDescription(QString::fromUtf8("Ein buntes Bild zur Belohnung."));
 
     if (m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0)
         PlaySoundFor(this, QStringLiteral("applaus.wav"));

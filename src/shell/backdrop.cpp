@@ -12,6 +12,7 @@ Backdrop::Backdrop(CProfile& profile, QWidget* parent)
     , m_profile(profile) {
     setObjectName(QStringLiteral("backdrop"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName(QStringLiteral("Hintergrundbild"));
 }
 
 void Backdrop::paintEvent(QPaintEvent*) {
