@@ -257,10 +257,11 @@ void CDrillDialog::advance() {
 }
 
 void CDrillDialog::showNextFaces(bool next) {
+    // With the focus faces, so that a keyboard user sees the button either way.
     if (next)
-        m_ui->okButton->LoadFaces(QStringLiteral("NEXTU"), QStringLiteral("NEXTD"));
+        m_ui->okButton->LoadFaces(QStringLiteral("NEXTU"), QStringLiteral("NEXTD"), QStringLiteral("NEXTF"));
     else
-        m_ui->okButton->LoadFaces(QStringLiteral("OKU"), QStringLiteral("OKD"));
+        m_ui->okButton->LoadFaces(QStringLiteral("OKU"), QStringLiteral("OKD"), QStringLiteral("OKF"));
     m_ui->okButton->update();
 }
 

@@ -189,7 +189,8 @@ int TestDrillDialog::play(CDrillDialog& dialog, const QString& script, const QSt
                 typeAnswer(dialog, expected);
                 confirm(dialog, mouse);
             }
-            QCOMPARE(shown(ok), face("NEXTU"));
+            // A click leaves the focus on the button, which then shows it.
+            QCOMPARE(shown(ok), face(mouse ? "NEXTF" : "NEXTU"));
             if (i + 1 < script.size() || ending == u"ok")
                 confirm(dialog, mouse);
         }
@@ -409,7 +410,7 @@ void TestDrillDialog::readAloud() {
 void TestDrillDialog::faces() {
     writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("2")});
     CDrillDialog dialog(*m_profile, kSeven, m_host.get());
-    // play() checks OKU before every answer and NEXTU after it.
+    // play() checks OKU before every answer and NEXTU (NEXTF after a click) after it.
     play(dialog, QStringLiteral("=?"), QStringLiteral("ok"), true);
     QCOMPARE(dialog.state().tasksPosed(), 2);
 }
@@ -703,6 +704,7 @@ void TestDrillDialog::backdrop() {
 }
 
 void TestDrillDialog::answerFieldKeepsTheFocus() {
+    writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("2")});
     CDrillDialog dialog(*m_profile, kSeven, m_host.get());
     QTimer::singleShot(0, &dialog, [&] {
         const auto finish = closeIfOpen(dialog);
@@ -715,8 +717,22 @@ void TestDrillDialog::answerFieldKeepsTheFocus() {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), child<QWidget>(dialog, next));
         }
-        // The next paint of the dialog takes the focus back to the answer field.
+        // The focused OK button shows its focus face, as "OK" and as "Weiter";
+        // the space bar presses it.
+        auto* ok = child<CBitmapButton>(dialog, "okButton");
         QTest::keyClick(answer, Qt::Key_Tab);
+        QCOMPARE(shown(ok), face("OKF"));
+        QTest::keyClick(ok, Qt::Key_Tab, Qt::ShiftModifier);
+        QTest::keyClicks(answer, answerFor(child<QLabel>(dialog, "task")->text()));
+        QTest::keyClick(answer, Qt::Key_Return);
+        QTest::keyClick(answer, Qt::Key_Tab);
+        QCOMPARE(shown(ok), face("NEXTF"));
+        QTest::keyClick(ok, Qt::Key_Space);
+        QCOMPARE(dialog.state().tasksPosed(), 2);
+        QCOMPARE(QApplication::focusWidget(), answer);
+        QTest::keyClick(answer, Qt::Key_Tab);
+        QCOMPARE(shown(ok), face("OKF"));
+        // The next paint of the dialog takes the focus back to the answer field.
         dialog.repaint();
         QCOMPARE(QApplication::focusWidget(), answer);
     });
