@@ -1,0 +1,323 @@
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextToSpeech>
+#include <QtEndian>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+
+#include <sys/prctl.h>
+
+#include "kit/speaker.h"
+
+namespace {
+
+constexpr int kRate = 16000;
+// Speech is heard where a 10 ms window peaks above 3 % of full scale.
+constexpr int kLoud = 1000;
+constexpr int kWindow = kRate / 100;
+// Finding the service and listing its voices takes many seconds on a busy machine.
+constexpr int kServiceTimeout = 180000;
+
+// A server or recorder of ours, ended with the test even when the test itself is killed.
+std::unique_ptr<QProcess> helperProcess(const QProcessEnvironment& environment) {
+    auto process = std::make_unique<QProcess>();
+    process->setProcessEnvironment(environment);
+    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+    return process;
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The 10 ms windows of a recording so far: true where speech is heard.
+QList<bool> loudWindows(const QString& wavFile) {
+    QFile file(wavFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    // Written as the recorder goes, so the data chunk's size is not to be trusted.
+    const qsizetype data = bytes.indexOf("data");
+    QList<bool> windows;
+    for (qsizetype at = data < 0 ? bytes.size() : data + 8; at + 2 * kWindow <= bytes.size();
+         at += 2 * kWindow) {
+        bool loud = false;
+        for (int i = 0; i < kWindow && !loud; ++i)
+            loud = std::abs(qFromLittleEndian<qint16>(bytes.constData() + at + 2 * i)) > kLoud;
+        windows << loud;
+    }
+    return windows;
+}
+
+// Seconds of speech heard in windows [from, to).
+double loudSeconds(const QList<bool>& windows, qsizetype from = 0, qsizetype to = -1) {
+    to = to < 0 ? windows.size() : std::min(to, windows.size());
+    return double(std::count(windows.begin() + std::min(from, to), windows.begin() + to, true)) / 100;
+}
+
+qsizetype windowsIn(double seconds) {
+    return qsizetype(seconds * 100);
+}
+
+const char* const kLongText = "acht mal sieben ist sechsundfünfzig, neun mal sieben ist dreiundsechzig, "
+                              "zehn mal sieben ist siebzig, sechs mal sieben ist zweiundvierzig, "
+                              "fünf mal sieben ist fünfunddreißig, vier mal sieben ist achtundzwanzig";
+
+} // namespace
+
+// Speech through a private speech service that plays into a private sound
+// server, recorded there: never into the speakers of whoever runs the tests.
+class TestSpeaker : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void speaksWithoutKeepingAnyoneWaiting();
+    void laterTextCutsTheEarlierOff_data();
+    void laterTextCutsTheEarlierOff();
+    void withoutServiceSaysWhy();
+
+private:
+    bool startServers();
+    void startCapture();
+    QString capturePath() const { return m_dir.filePath(QStringLiteral("capture.wav")); }
+
+    QTemporaryDir m_dir;
+    QString m_skipReason;
+    QProcessEnvironment m_environment;
+    std::unique_ptr<QProcess> m_sound;
+    std::unique_ptr<QProcess> m_feeder;
+    std::unique_ptr<QProcess> m_speech;
+    std::unique_ptr<QProcess> m_capture;
+};
+
+void TestSpeaker::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    // Whatever happens, nothing reaches a sound or speech server of the user's.
+    qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(m_dir.filePath("no-sound")));
+    qputenv("SPEECHD_ADDRESS", "unix_socket:" + QFile::encodeName(m_dir.filePath("no-speech")));
+    if (!startServers())
+        return;
+    for (const char* name : {"PULSE_SERVER", "SPEECHD_ADDRESS", "PULSE_CLIENTCONFIG"})
+        qputenv(name, m_environment.value(QString::fromLatin1(name)).toLocal8Bit());
+}
+
+bool TestSpeaker::startServers() {
+    for (const char* tool : {"pulseaudio", "pactl", "pacat", "parec", "speech-dispatcher"}) {
+        if (QStandardPaths::findExecutable(tool).isEmpty()) {
+            m_skipReason = QStringLiteral("%1 is not installed; speech is not measured").arg(tool);
+            return false;
+        }
+    }
+    if (QTextToSpeech::availableEngines().isEmpty()) {
+        m_skipReason =
+            QStringLiteral("Qt has no speech plugin (qt6-speech-speechd-plugin); speech is not measured");
+        return false;
+    }
+    const QString modules = QStringLiteral("/etc/speech-dispatcher/modules/espeak-ng.conf");
+    if (!QFileInfo::exists(modules)) {
+        m_skipReason =
+            QStringLiteral("espeak-ng for speech-dispatcher is not installed; speech is not measured");
+        return false;
+    }
+
+    const QString soundSocket = m_dir.filePath("sound");
+    const QString speechSocket = m_dir.filePath("speech");
+    m_environment = QProcessEnvironment::systemEnvironment();
+    m_environment.insert("XDG_RUNTIME_DIR", m_dir.path());
+    m_environment.insert("HOME", m_dir.path());
+    m_environment.insert("PULSE_SERVER", "unix:" + soundSocket);
+    m_environment.insert("PULSE_CLIENTCONFIG", m_dir.filePath("client.conf"));
+    m_environment.insert("SPEECHD_ADDRESS", "unix_socket:" + speechSocket);
+    if (!writeFile(m_dir.filePath("client.conf"), "autospawn = no\n"))
+        return false;
+
+    m_sound = helperProcess(m_environment);
+    m_sound->setStandardOutputFile(m_dir.filePath("pulseaudio.log"));
+    m_sound->setStandardErrorFile(m_dir.filePath("pulseaudio.log"), QIODevice::Append);
+    m_sound->start("pulseaudio",
+                   {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "--log-level=error",
+                    "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + soundSocket, "-L",
+                    "module-null-sink sink_name=probe norewinds=1"});
+    if (!m_sound->waitForStarted()) {
+        m_skipReason = QStringLiteral("pulseaudio does not start; speech is not measured");
+        return false;
+    }
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QProcess info;
+        info.setProcessEnvironment(m_environment);
+        info.start("pactl", {"set-default-sink", "probe"});
+        if (info.waitForFinished() && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0)
+            break;
+        if (waited.elapsed() > 10000 || m_sound->state() != QProcess::Running) {
+            m_skipReason =
+                QStringLiteral("the private pulseaudio server does not answer; speech is not measured");
+            return false;
+        }
+        QTest::qWait(100);
+    }
+    // The null sink runs on its own clock only while something plays into it.
+    m_feeder = helperProcess(m_environment);
+    m_feeder->setStandardInputFile("/dev/zero");
+    m_feeder->start("pacat", {"-p", "--raw"});
+    if (!m_feeder->waitForStarted())
+        return false;
+
+    // The speech service with the German voice only, and quiet logs: that is
+    // what makes it start in seconds rather than half a minute.
+    const QDir config(m_dir.filePath("speech-config"));
+    if (!QDir().mkpath(config.filePath("modules")) ||
+        !writeFile(config.filePath("speechd.conf"),
+                   "LogLevel 1\n"
+                   "AudioOutputMethod \"pulse\"\n"
+                   "AddModule \"espeak-ng\" \"sd_espeak-ng\" \"espeak-ng.conf\"\n"
+                   "DefaultModule espeak-ng\n"
+                   "DefaultLanguage \"de\"\n") ||
+        !QFile::copy(modules, config.filePath("modules/espeak-ng.conf")))
+        return false;
+    m_speech = helperProcess(m_environment);
+    m_speech->setStandardOutputFile(m_dir.filePath("speech.log"));
+    m_speech->setStandardErrorFile(m_dir.filePath("speech.log"), QIODevice::Append);
+    m_speech->start("speech-dispatcher",
+                    {"--run-single", "--communication-method", "unix_socket", "--socket-path", speechSocket,
+                     "--timeout", "0", "--config-dir", config.path(), "--log-dir", m_dir.path(), "--pid-file",
+                     m_dir.filePath("speech.pid")});
+    if (!m_speech->waitForStarted()) {
+        m_skipReason = QStringLiteral("speech-dispatcher does not start; speech is not measured");
+        return false;
+    }
+    return true;
+}
+
+void TestSpeaker::cleanupTestCase() {
+    for (auto* process : {&m_capture, &m_speech, &m_feeder, &m_sound}) {
+        if (*process && (*process)->state() != QProcess::NotRunning) {
+            (*process)->terminate();
+            if (!(*process)->waitForFinished(5000))
+                (*process)->kill();
+            (*process)->waitForFinished(5000);
+        }
+        process->reset();
+    }
+}
+
+void TestSpeaker::cleanup() {
+    if (m_capture) {
+        m_capture->terminate();
+        m_capture->waitForFinished(10000);
+        m_capture.reset();
+    }
+}
+
+void TestSpeaker::startCapture() {
+    QFile::remove(capturePath());
+    m_capture = helperProcess(m_environment);
+    m_capture->start("parec", {"-d", "probe.monitor", "--latency-msec=20", "--format=s16le",
+                               QStringLiteral("--rate=%1").arg(kRate), "--channels=1", "--file-format=wav",
+                               capturePath()});
+    QVERIFY(m_capture->waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(loudWindows(capturePath()).size() > 20, 10000);
+}
+
+// The first text waits for the service and is then read; the call itself
+// returns at once, however long the service takes to answer.
+void TestSpeaker::speaksWithoutKeepingAnyoneWaiting() {
+    if (!m_skipReason.isEmpty())
+        QSKIP(qPrintable(m_skipReason));
+    startCapture();
+    Speaker speaker;
+    QSignalSpy changes(&speaker, &Speaker::stateChanged);
+    QElapsedTimer timer;
+    timer.start();
+    speaker.speak(QString::fromUtf8("acht mal sieben"));
+    QVERIFY2(timer.elapsed() < 200, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(speaker.state(), Speaker::State::Searching);
+
+    QTRY_VERIFY_WITH_TIMEOUT(speaker.state() != Speaker::State::Searching, kServiceTimeout);
+    QVERIFY2(speaker.state() == Speaker::State::Ready, qPrintable(speaker.reason()));
+    QVERIFY(speaker.reason().isEmpty());
+    // Heard, and over: half a second of silence after the words.
+    QTRY_VERIFY_WITH_TIMEOUT(loudSeconds(loudWindows(capturePath())) > 0.3, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        loudSeconds(loudWindows(capturePath()), loudWindows(capturePath()).size() - 50) == 0, 30000);
+    const double heard = loudSeconds(loudWindows(capturePath()));
+    qInfo("\"acht mal sieben\": %.2f s of speech heard", heard);
+    QVERIFY2(heard < 3.0, qPrintable(QString::number(heard)));
+    QCOMPARE(changes.size(), 2); // searching, ready
+}
+
+void TestSpeaker::laterTextCutsTheEarlierOff_data() {
+    QTest::addColumn<QString>("next"); // empty: stop()
+    QTest::newRow("stop") << QString();
+    QTest::newRow("next task") << QStringLiteral("eins");
+}
+
+// A drill speaks each task as it comes and falls silent when it closes: what
+// was being read stops at once, within the recorder's latency.
+void TestSpeaker::laterTextCutsTheEarlierOff() {
+    if (!m_skipReason.isEmpty())
+        QSKIP(qPrintable(m_skipReason));
+    QFETCH(QString, next);
+    Speaker speaker;
+    speaker.find();
+    QTRY_VERIFY_WITH_TIMEOUT(speaker.state() != Speaker::State::Searching, kServiceTimeout);
+    QVERIFY2(speaker.state() == Speaker::State::Ready, qPrintable(speaker.reason()));
+
+    startCapture();
+    speaker.speak(QString::fromUtf8(kLongText));
+    QTRY_VERIFY_WITH_TIMEOUT(loudSeconds(loudWindows(capturePath())) > 0.5, 30000);
+    QElapsedTimer timer;
+    timer.start();
+    if (next.isEmpty())
+        speaker.stop();
+    else
+        speaker.speak(next);
+    QVERIFY(timer.elapsed() < 100);
+    const qsizetype cut = loudWindows(capturePath()).size();
+    QTRY_VERIFY_WITH_TIMEOUT(loudWindows(capturePath()).size() > cut + windowsIn(3.0), 30000);
+
+    const QList<bool> windows = loudWindows(capturePath());
+    const double before = loudSeconds(windows, 0, cut);
+    // The old words fade within the latency; "eins" alone takes under a second.
+    const double after = loudSeconds(windows, cut + windowsIn(0.3));
+    qInfo("%.2f s heard before the cut, %.2f s after it", before, after);
+    QVERIFY2(after < (next.isEmpty() ? 0.01 : 1.0), qPrintable(QString::number(after)));
+    if (!next.isEmpty())
+        QVERIFY2(after > 0.1, "the next text was not read");
+}
+
+// With nowhere to connect to, the speaker says so in German; asking it to
+// speak still returns at once.
+void TestSpeaker::withoutServiceSaysWhy() {
+    const QByteArray address = qgetenv("SPEECHD_ADDRESS");
+    qputenv("SPEECHD_ADDRESS", "unix_socket:" + QFile::encodeName(m_dir.filePath("nobody-here")));
+    const auto restore = qScopeGuard([&address] { qputenv("SPEECHD_ADDRESS", address); });
+    Speaker speaker;
+    QElapsedTimer timer;
+    timer.start();
+    speaker.speak(QStringLiteral("zwei mal drei"));
+    speaker.speak(QStringLiteral("drei mal drei"));
+    QVERIFY2(timer.elapsed() < 200, qPrintable(QString::number(timer.elapsed())));
+    QTRY_VERIFY_WITH_TIMEOUT(speaker.state() != Speaker::State::Searching, kServiceTimeout);
+    QCOMPARE(speaker.state(), Speaker::State::Unavailable);
+    QVERIFY2(speaker.reason().contains(QString::fromUtf8("Sprachausgabe")), qPrintable(speaker.reason()));
+}
+
+QTEST_GUILESS_MAIN(TestSpeaker)
+#include "tst_speaker.moc"
