@@ -119,9 +119,11 @@ Speaker::~Speaker() {
             QThread::currentThread()->quit();
         },
         Qt::QueuedConnection);
-    if (m_voice->thread.wait(QDeadlineTimer(5000)))
+    // By now the window has gone; only a service that is still starting up
+    // keeps the process a while longer.
+    if (m_voice->thread.wait(QDeadlineTimer(30000)))
         return;
-    // Still waiting for the service: the process ends without it. Kept
+    // A service that never answers: the process ends without it. Kept
     // reachable, as nothing may destroy a thread that runs.
     static Voice* abandoned = nullptr;
     QObject::disconnect(worker, nullptr, this, nullptr);

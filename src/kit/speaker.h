@@ -20,7 +20,7 @@ public:
     Q_ENUM(State)
 
     explicit Speaker(QObject* parent = nullptr);
-    // Waits for the thread to end, a few seconds at most; a thread still
+    // Waits for the thread to end, half a minute at most; a thread still
     // waiting for the service after that is left to end with the process.
     ~Speaker() override;
 
