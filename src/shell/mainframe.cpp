@@ -97,17 +97,25 @@ void CMainFrame::playSound(const QString& fileName) {
 }
 
 void CMainFrame::speak(const QString& text) {
+    if (m_speechOutput) {
+        m_speechOutput(text);
+        return;
+    }
     if (!m_speaker)
         m_speaker = std::make_unique<Speaker>();
     m_speaker->speak(text);
 }
 
 void CMainFrame::stopSpeaking() {
-    if (m_speaker)
+    if (m_speechOutput)
+        m_speechOutput({});
+    else if (m_speaker)
         m_speaker->stop();
 }
 
 SpeechStatus CMainFrame::findSpeech(QObject* context, std::function<void(const SpeechStatus&)> changed) {
+    if (m_speechOutput)
+        return m_speechOutputStatus;
     if (!m_speaker)
         m_speaker = std::make_unique<Speaker>();
     const auto status = [speaker = m_speaker.get()] {
@@ -133,6 +141,11 @@ void CMainFrame::setHelpHandler(std::function<bool(int data, HelpCommand command
 
 void CMainFrame::setSoundPlayer(std::function<void(const QString& fileName)> player) {
     m_soundPlayer = std::move(player);
+}
+
+void CMainFrame::setSpeechOutput(std::function<void(const QString& text)> speak, SpeechStatus status) {
+    m_speechOutput = std::move(speak);
+    m_speechOutputStatus = std::move(status);
 }
 
 void CMainFrame::buildCommandTable() {

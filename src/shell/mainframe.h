@@ -65,6 +65,9 @@ public:
     // desk and the sound device unless replaced (tests watch them here).
     void setHelpHandler(std::function<bool(int data, HelpCommand command)> handler);
     void setSoundPlayer(std::function<void(const QString& fileName)> player);
+    // Replaces the speech service, which is then never started: texts to
+    // read go to `speak` ("" to fall silent), and the status is `status`.
+    void setSpeechOutput(std::function<void(const QString& text)> speak, SpeechStatus status);
 
 Q_SIGNALS:
     // The window has closed; the application ends.
@@ -101,6 +104,8 @@ private:
     std::function<bool(int, HelpCommand)> m_helpHandler;
     std::function<void(const QString&)> m_soundPlayer;
     std::unique_ptr<Speaker> m_speaker;
+    std::function<void(const QString&)> m_speechOutput;
+    SpeechStatus m_speechOutputStatus;
     bool m_contextHelp = false;
     // The icon is set once the backdrop has first been painted.
     bool m_iconSet = false;

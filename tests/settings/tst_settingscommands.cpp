@@ -102,6 +102,7 @@ private Q_SLOTS:
         CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
         QVERIFY(app.InitInstance());
         CMainFrame* frame = app.mainWindow();
+        frame->setSpeechOutput([](const QString&) {}, {SpeechStatus::State::Ready, {}});
         QVERIFY(frame->action(commandId)->isEnabled());
 
         QString opened;

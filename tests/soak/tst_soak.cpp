@@ -326,6 +326,7 @@ private Q_SLOTS:
         CProfile& profile = app->profile();
         QMap<QString, int> sounds;
         frame->setSoundPlayer([&sounds](const QString& name) { ++sounds[name]; });
+        frame->setSpeechOutput([](const QString&) {}, {SpeechStatus::State::Unavailable, {}});
 
         const std::span<const SeriesInfo> series = SeriesCatalogue();
         const QList<int> settingsCommands{Cmd::Options, Cmd::Sound, Cmd::PraiseList, Cmd::BigFont,
