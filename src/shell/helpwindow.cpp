@@ -47,9 +47,11 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     m_ready = registered && m_engine->setupData();
 
     m_browser = new HelpBrowser(*m_engine);
+    m_browser->setAccessibleName(QString::fromUtf8("Hilfetext"));
     m_navigation = new QTabWidget;
 
     QHelpContentWidget* contents = m_engine->contentWidget();
+    contents->setAccessibleName(QString::fromUtf8("Inhalt"));
     m_navigation->addTab(contents, QString::fromUtf8("Inhalt"));
     connect(contents, &QHelpContentWidget::linkActivated, this, &HelpWindow::showTopic);
     // One click opens an entry, as a link does.
@@ -68,6 +70,7 @@ HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     auto* searchLabel = new QLabel(QString::fromUtf8("&Suchen:"));
     searchLabel->setBuddy(search);
     QHelpIndexWidget* index = m_engine->indexWidget();
+    index->setAccessibleName(QString::fromUtf8("Index"));
     auto* indexLayout = new QVBoxLayout(indexPage);
     indexLayout->addWidget(searchLabel);
     indexLayout->addWidget(search);

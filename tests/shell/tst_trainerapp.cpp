@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
@@ -43,16 +44,38 @@ QMap<QString, QByteArray> snapshot(const QString& folder) {
     return files;
 }
 
-// The class of the dialog that opens next, which is then closed with Esc;
-// with askHelp F1 is pressed in it first.
-void closeNextDialog(QString* className, bool askHelp = false) {
-    QTimer::singleShot(0, qApp, [className, askHelp] {
+// Buttons, pictures, lists and fields that a screen reader would announce
+// without a name, by role and object name. Items of lists and combo boxes are
+// named by their text and not looked at.
+void collectUnnamed(QAccessibleInterface* node, QStringList* unnamed) {
+    using A = QAccessible;
+    static const QList<A::Role> announced = {A::PushButton, A::Graphic,      A::List,     A::Table,
+                                             A::Tree,       A::EditableText, A::CheckBox, A::RadioButton,
+                                             A::ComboBox,   A::PageTab,      A::SpinBox};
+    if (announced.contains(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty())
+        *unnamed << QStringLiteral("%1 %2")
+                        .arg(node->role())
+                        .arg(node->object() ? node->object()->objectName() : QString());
+    if (node->role() == A::List || node->role() == A::Table || node->role() == A::Tree ||
+        node->role() == A::ComboBox)
+        return;
+    for (int i = 0; i < node->childCount(); ++i)
+        if (QAccessibleInterface* child = node->child(i))
+            collectUnnamed(child, unnamed);
+}
+
+// The class of the dialog that opens next and what in it has no name for a
+// screen reader; with askHelp F1 is pressed in it, then it is closed with Esc.
+void closeNextDialog(QString* className, bool askHelp = false, QStringList* unnamed = nullptr) {
+    QTimer::singleShot(0, qApp, [className, askHelp, unnamed] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr) {
-            closeNextDialog(className, askHelp);
+            closeNextDialog(className, askHelp, unnamed);
             return;
         }
         *className = QString::fromLatin1(modal->metaObject()->className());
+        if (unnamed)
+            collectUnnamed(QAccessible::queryAccessibleInterface(modal), unnamed);
         if (askHelp && QTest::qWaitForWindowActive(modal))
             QTest::keyClick(modal, Qt::Key_F1);
         QTest::keyClick(modal, Qt::Key_Escape);
@@ -232,10 +255,12 @@ private Q_SLOTS:
             return true;
         });
         QString opened;
+        QStringList unnamed;
         if (!dialog.isEmpty())
-            closeNextDialog(&opened, true);
+            closeNextDialog(&opened, true, &unnamed);
         app.mainWindow()->action(commandId)->trigger();
         QCOMPARE(opened, dialog);
+        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u',')));
         QCOMPARE(m_help, std::vector<int>{topic});
         QVERIFY(app.mainWindow()->isVisible());
     }
