@@ -157,6 +157,12 @@ private Q_SLOTS:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QCOMPARE(dialog.focusWidget(), button(dialog, "okButton"));
+        // Tab runs down the button column, then to the list and the new phrase.
+        for (const char* next :
+             {"addButton", "deleteButton", "cancelButton", "helpButton", "list", "phraseEdit", "okButton"}) {
+            QTest::keyClick(dialog.focusWidget(), Qt::Key_Tab);
+            QCOMPARE(dialog.focusWidget()->objectName(), QLatin1String(next));
+        }
         for (const QString& step : steps)
             apply(dialog, step);
         if (how == u"ok")

@@ -160,9 +160,17 @@ private Q_SLOTS:
 
     void clownButtonsTakeTheirFaces() {
         CProfile profile(m_settings.path);
-        CSoundDlg dialog(profile);
+        CSoundDlg dialog(profile, m_host.get());
         dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        // The two switches one under the other, then the buttons from the left.
+        QWidget* focus = dialog.findChild<QCheckBox*>("soundCheck");
+        focus->setFocus();
+        for (const char* next : {"readAloudCheck", "button1", "button2", "soundCheck"}) {
+            QTest::keyClick(focus, Qt::Key_Tab);
+            focus = dialog.focusWidget();
+            QCOMPARE(focus->objectName(), QLatin1String(next));
+        }
         // Template places 15,30 and 100,30 dialog units; the faces are 87 × 44.
         QCOMPARE(dialog.findChild<CBitmapButton*>("button1")->geometry(), QRect(23, 49, 87, 44));
         QCOMPARE(dialog.findChild<CBitmapButton*>("button2")->geometry(), QRect(150, 49, 87, 44));
