@@ -153,13 +153,11 @@ class Reader:
         try:
             return self.wait(active, f"the active window \"{name}\"")
         except AssertionError as failure:
+            # What there was instead; the clock's ticks left out of the events.
             windows = [(w.name, w.getState().contains(self.pyatspi.STATE_ACTIVE)) for w in self.app if w]
-            menus = [(n.name, [c.name for c in n if c and c.getState().contains(self.pyatspi.STATE_SELECTED)])
-                     for n in walk(self.app) if n.getRoleName() == "popup menu"
-                     and n.getState().contains(self.pyatspi.STATE_SHOWING)]
-            windows.append(("open menus", menus))
-            windows.append(("events", [e for e in self.events if not re.fullmatch(r"[\d:]+", e[2] or "")][-25:]))
-            raise AssertionError(f"{failure}; windows (name, active): {windows}") from None
+            events = [e for e in self.events if not re.fullmatch(r"[\d:]+", e[2] or "")][-25:]
+            raise AssertionError(f"{failure}; windows (name, active): {windows}; menu open: "
+                                 f"{menu_open(self)}; last events: {events}") from None
 
     def heard_since(self, mark, kind, role, name=None, description=None):
         for event in self.events[mark:]:
