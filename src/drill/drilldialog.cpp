@@ -162,10 +162,17 @@ void CDrillDialog::setLimitPrompt(CDrillState::LimitPrompt prompt) {
     m_limitPrompt = std::move(prompt);
 }
 
+void CDrillDialog::setObserver(DrillObserver* observer) {
+    m_observer = observer;
+}
+
 int CDrillDialog::exec() {
+    if (m_observer)
+        m_observer->drillStarted(m_commandId, windowTitle(), m_taskCount);
     if (!m_state.Begin(m_commandId, m_taskCount)) {
         // Ended before the first task: closes without ever showing.
         writeCompletionFlag();
+        reportEnd(DrillEnd::LimitRefused);
         setResult(Cmd::IdCancel);
         return Cmd::IdCancel;
     }
@@ -178,6 +185,13 @@ void CDrillDialog::showTask() {
     m_ui->task->setAccessibleName(m_state.spokenTask());
     setMessage(m_messageText);
     tell(m_state.spokenTask());
+    if (m_observer) {
+        const SeriesInfo* series = FindSeries(m_commandId);
+        m_observer->taskPosed({m_state.tasksPosed(), series ? series->operation : Operation::Multiplication,
+                               m_state.factor(), m_state.seriesNumber(), m_state.taskText(),
+                               m_state.answerText()});
+    }
+    m_thinking.start();
 }
 
 void CDrillDialog::setMessage(const QString& text) {
@@ -199,14 +213,25 @@ void CDrillDialog::done(int result) {
 }
 
 void CDrillDialog::reject() {
+    reportEnd(DrillEnd::EndButton);
     done(Cmd::IdCancel);
 }
 
 void CDrillDialog::closeEvent(QCloseEvent* event) {
     // Only a running drill is closed; a stray close after a cancel writes nothing.
-    if (isVisible())
+    if (isVisible()) {
         writeCompletionFlag();
+        reportEnd(m_allDone ? DrillEnd::AllDone : DrillEnd::CloseBox);
+    }
     QDialog::closeEvent(event);
+}
+
+void CDrillDialog::reportEnd(DrillEnd how) {
+    if (m_endReported)
+        return;
+    m_endReported = true;
+    if (m_observer)
+        m_observer->drillEnded(how);
 }
 
 void CDrillDialog::writeCompletionFlag() {
@@ -219,12 +244,18 @@ void CDrillDialog::onOk() {
         return;
     }
     m_typedText = m_ui->answer->text();
+    const qint64 thinkingMs = m_thinking.elapsed();
+    const auto report = [this, thinkingMs](AnswerOutcome outcome) {
+        if (m_observer)
+            m_observer->answerGiven(m_typedText, outcome, thinkingMs);
+    };
     if (m_state.Submit(m_typedText) == CDrillState::Verdict::Correct) {
         showNextFaces(true);
         const QString praise = PickPraise(m_praiseCount, m_profile);
         setMessage(praise);
         // Without phrases the line stays empty; a listener still hears it.
         tell(praise.isEmpty() ? QStringLiteral("Richtig!") : praise);
+        report(AnswerOutcome::Right);
         return;
     }
     if (m_readAloud)
@@ -235,6 +266,8 @@ void CDrillDialog::onOk() {
         if (m_soundOn)
             PlaySoundFor(this, QStringLiteral("gemein.wav"));
         tell(m_state.spokenTask());
+        report(AnswerOutcome::WrongThenAgain);
+        m_thinking.start();
     } else {
         m_state.Solve();
         m_ui->answer->setText(m_state.answerText());
@@ -242,11 +275,13 @@ void CDrillDialog::onOk() {
             PlaySoundFor(this, QStringLiteral("drum.wav"));
         showNextFaces(true);
         tell(m_state.spokenSolution());
+        report(AnswerOutcome::WrongThenSolved);
     }
 }
 
 void CDrillDialog::advance() {
     if (m_state.Advance() == CDrillState::Step::End) {
+        m_allDone = true;
         close();
         return;
     }

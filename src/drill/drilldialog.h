@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <functional>
 #include <memory>
 
+#include "drill/drillobserver.h"
 #include "drill/drillstate.h"
 
 class CProfile;
@@ -28,6 +30,7 @@ class CDrillDialog;
 // described by the latest news: the task, the praise, the solution. With
 // Parameter/Vorlesen on, the host reads that news aloud as it comes; each
 // new text cuts off the one before, and closing the dialog silences it.
+// An observer, when given, hears of every task, answer and the end.
 class CDrillDialog : public QDialog {
     Q_OBJECT
 
@@ -41,6 +44,8 @@ public:
     // Both run the real dialogs unless replaced (tests answer them here).
     void setWrongAnswerChoice(WrongAnswerChoice choice);
     void setLimitPrompt(CDrillState::LimitPrompt prompt);
+    // Not owned; must outlive the drill. Null: nobody watches.
+    void setObserver(DrillObserver* observer);
 
     const CDrillState& state() const { return m_state; }
 
@@ -63,6 +68,7 @@ private:
     void setMessage(const QString& text);
     void tell(const QString& news);
     void writeCompletionFlag();
+    void reportEnd(DrillEnd how);
 
     std::unique_ptr<Ui::CDrillDialog> m_ui;
     CProfile& m_profile;
@@ -76,4 +82,10 @@ private:
     int m_taskCount = 0;
     bool m_soundOn = false;
     bool m_readAloud = false;
+    DrillObserver* m_observer = nullptr;
+    // Since the current task was shown, or its field emptied for another try.
+    QElapsedTimer m_thinking;
+    // Set by the last Advance, so that the close it causes counts as done.
+    bool m_allDone = false;
+    bool m_endReported = false;
 };

@@ -15,6 +15,7 @@ bool CDrillState::Begin(int commandId, int taskCount) {
     m_tasksPosed = 0;
     m_correctCount = 0;
     m_askedNumber = 0;
+    m_seriesNumber = 0;
     m_answered = false;
     m_ended = false;
     return NextTask();
@@ -45,6 +46,7 @@ bool CDrillState::NextTask() {
 }
 
 void CDrillState::generate(Operation op, int number) {
+    m_seriesNumber = number;
     if (op == Operation::Multiplication)
         m_generator.Multiplication(number);
     else

@@ -40,6 +40,9 @@ public:
     int tasksPosed() const { return m_tasksPosed; }
     int correctCount() const { return m_correctCount; }
     int askedNumber() const { return m_askedNumber; }
+    // The current task's random factor and series number; 0 before the first task.
+    int factor() const { return m_generator.factor(); }
+    int seriesNumber() const { return m_seriesNumber; }
     bool isAnswered() const { return m_answered; }
     bool hasEnded() const { return m_ended; }
     const QString& taskText() const { return m_generator.taskText(); }
@@ -57,6 +60,7 @@ private:
     int m_tasksPosed = 0;
     int m_correctCount = 0;
     int m_askedNumber = 0;
+    int m_seriesNumber = 0;
     bool m_answered = false;
     bool m_ended = false;
 };

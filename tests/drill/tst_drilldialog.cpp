@@ -17,6 +17,7 @@
 #include "common/fakehost.h"
 #include "drill/digitedit.h"
 #include "drill/drilldialog.h"
+#include "drill/drillobserver.h"
 #include "drill/limitdialog.h"
 #include "drill/wronganswerdlg.h"
 #include "kit/bitmapbutton.h"
@@ -62,6 +63,39 @@ auto closeIfOpen(QDialog& dialog) {
 template <typename T> T* child(QWidget& parent, const char* name) {
     return parent.findChild<T*>(QLatin1String(name));
 }
+
+// Writes what a drill tells as one line of words: "start 3", "task 1 56",
+// "right", "again", "solved", "end done|ende|closed|refused".
+class TraceObserver : public DrillObserver {
+public:
+    QStringList trace;
+    QList<qint64> thinking;
+
+    void drillStarted(int, const QString& caption, int taskCount) override {
+        trace << QStringLiteral("start %1 %2").arg(caption).arg(taskCount);
+    }
+    void taskPosed(const PosedTask& task) override {
+        // The parts must make the text the child saw.
+        const bool times = task.operation == Operation::Multiplication;
+        const QString made =
+            times ? QStringLiteral("%1 X %2 = ").arg(task.factor).arg(task.series)
+                  : QStringLiteral("%1 : %2 = ").arg(task.factor * task.series).arg(task.series);
+        trace << QStringLiteral("task %1%2")
+                     .arg(task.number)
+                     .arg(task.text.startsWith(made) ? "" : " mismatch");
+        if (answerFor(task.text) != task.answer)
+            trace << QStringLiteral("wrong expected answer");
+    }
+    void answerGiven(const QString&, AnswerOutcome outcome, qint64 thinkingMs) override {
+        static const char* const words[] = {"right", "again", "solved"};
+        trace << QLatin1String(words[int(outcome)]);
+        thinking << thinkingMs;
+    }
+    void drillEnded(DrillEnd how) override {
+        static const char* const words[] = {"done", "ende", "closed", "refused"};
+        trace << QStringLiteral("end ") + QLatin1String(words[int(how)]);
+    }
+};
 
 } // namespace
 
@@ -280,10 +314,28 @@ void TestDrillDialog::wholeDrills() {
         writeSettings(kParameter, {QStringLiteral("Aufgaben"), tasks});
     m_profile->WriteInt(kParameter, QStringLiteral("Lobe"), 7);
     CDrillDialog dialog(*m_profile, kSeven, m_host.get());
+    TraceObserver observer;
+    dialog.setObserver(&observer);
     QCOMPARE(play(dialog, script, ending, mouse), 2);
     QVERIFY(m_choices.isEmpty());
     QCOMPARE(dialog.state().tasksPosed(), posed);
     QCOMPARE(m_profile->GetInt(kParameter, QStringLiteral("Lobe"), -1), lobe);
+
+    // The observer heard every task and answer once, and how the drill ended.
+    QStringList expected{QStringLiteral("start 7-er Reihe %1")
+                             .arg(m_profile->GetInt(kParameter, QStringLiteral("Aufgaben"), 0))};
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        expected << QStringLiteral("task %1").arg(i + 1);
+        if (script[i] == u'!')
+            expected << QStringLiteral("again") << QStringLiteral("right");
+        else
+            expected << QLatin1String(script[i] == u'?' ? "solved" : "right");
+    }
+    const char* end = ending == u"ok" ? "done" : ending == u"close" ? "closed" : "ende";
+    expected << QStringLiteral("end ") + QLatin1String(end);
+    QCOMPARE(observer.trace, expected);
+    for (const qint64 ms : observer.thinking)
+        QVERIFY(ms >= 0 && ms < 20000);
 }
 
 void TestDrillDialog::realWrongAnswerDialog_data() {
@@ -493,6 +545,8 @@ void TestDrillDialog::limitPrompt() {
     writeSettings(kParameter, {QStringLiteral("Aufgaben"), QStringLiteral("3")});
     m_profile->WriteInt(kParameter, QStringLiteral("Lobe"), 7);
     CDrillDialog dialog(*m_profile, id, m_host.get());
+    TraceObserver observer;
+    dialog.setObserver(&observer);
     QStringList presets;
     bool askedWhileVisible = false;
     dialog.setLimitPrompt([&](const QString& preset) {
@@ -521,8 +575,12 @@ void TestDrillDialog::limitPrompt() {
         QVERIFY(!shown);
         QCOMPARE(m_profile->GetInt(kParameter, QStringLiteral("Lobe"), -1), 0);
         QCOMPARE(dialog.state().tasksPosed(), 0);
+        QCOMPARE(observer.trace,
+                 QStringList({QStringLiteral("start Beliebige Reihe 3"), QStringLiteral("end refused")}));
         return;
     }
+    QVERIFY2(!observer.trace.join(u' ').contains(QLatin1String("mismatch")),
+             qPrintable(observer.trace.join(u',')));
     QVERIFY(shown);
     QCOMPARE(tasks.size(), 3);
     for (const QString& task : tasks)
