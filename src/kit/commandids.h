@@ -25,6 +25,7 @@ inline constexpr int Options = 32811;
 inline constexpr int PraiseList = 32812;
 inline constexpr int Sound = 32860;
 inline constexpr int StatusBar = 59393;
+inline constexpr int Progress = 32870; // "&Lernfortschritt..."
 
 // "&Hilfe"
 inline constexpr int Contact = 32819;

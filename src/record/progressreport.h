@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "record/recordtypes.h"
+
+class CLearningRecord;
+
+// How secure a fact is, judged from its most recent tasks.
+enum class Security { NeverAsked, Secure, Slow, Shaky };
+
+// One fact of the small tables: how often and how well it was answered.
+struct FactStanding {
+    Security security = Security::NeverAsked;
+    int asked = 0;                           // tasks answered
+    int rightFirst = 0;                      // of them right at the first try
+    qint64 lastAsked = 0;                    // seconds since 1970; 0: never
+    std::vector<Record::TaskOutcome> recent; // newest first, at most ProgressReport::RecentTasks
+    qint64 typicalMs = 0;                    // median thinking time of the recent first answers
+};
+
+struct DayCount {
+    QDate day;
+    int tasks = 0;
+    int rightFirst = 0;
+};
+
+// The drills of one series outside the small tables, or of a chosen one.
+struct SeriesSummary {
+    Record::Operation operation = Record::Operation::Multiplication;
+    int series = 0;
+    bool chosen = false; // drilled through "Beliebige Reihe"
+    int drills = 0;
+    int tasks = 0;
+    int rightFirst = 0;
+    qint64 lastPractised = 0;
+};
+
+struct DrillSummary {
+    qint64 started = 0;
+    QString caption;
+    Record::Operation operation = Record::Operation::Multiplication;
+    int series = 0;
+    bool chosen = false;
+    int taskCount = 0; // the tasks it was set to pose
+    int answered = 0;
+    int rightFirst = 0;
+    int solved = 0;                      // shown with "LOESEN"
+    std::optional<Record::DrillEnd> end; // none: the program ended during the drill
+};
+
+struct Totals {
+    int drills = 0;
+    int tasks = 0;
+    int rightFirst = 0;
+    int daysPractised = 0;
+    qint64 firstPractised = 0;
+    qint64 lastPractised = 0;
+};
+
+// Everything the progress window shows, read from the record in one go.
+struct ProgressReport {
+    // A fact's standing looks at its last tasks; one answered more slowly
+    // than SlowMs (as the median of these) counts as slow.
+    static constexpr int RecentTasks = 3;
+    static constexpr qint64 SlowMs = 8000;
+    static constexpr int ChartDays = 28;
+    static constexpr int LastDrills = 20;
+
+    // NeverAsked without tasks; Shaky when one of them was not right at the
+    // first try; Slow when the median of the thinking times exceeds SlowMs.
+    static Security Judge(const std::vector<Record::TaskOutcome>& recent, std::vector<qint64> thinkingMs);
+
+    // Days are local calendar days; the chart's last day is today. An
+    // unreadable record gives an empty report.
+    static ProgressReport Read(const CLearningRecord& record, QDate today);
+
+    // factor and series 1 to 10.
+    const FactStanding& standing(Record::Operation operation, int factor, int series) const;
+
+    // "7-er Reihe (mal)", "Beliebige Reihe: 13 (geteilt)".
+    static QString SeriesTitle(Record::Operation operation, int series, bool chosen);
+
+    std::array<FactStanding, 100> times;
+    std::array<FactStanding, 100> divide;
+    std::vector<DayCount> days; // ChartDays of them, oldest first
+    std::vector<SeriesSummary> series;
+    std::vector<DrillSummary> lastDrills; // newest first
+    Totals totals;
+};

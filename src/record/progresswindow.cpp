@@ -1,0 +1,443 @@
+#include "record/progresswindow.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLocale>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QStandardPaths>
+#include <QTableWidget>
+#include <QTranslator>
+
+#include <array>
+#include <utility>
+
+#include "base/clock.h"
+#include "kit/commandids.h"
+#include "kit/helpcontexts.h"
+#include "kit/showhelp.h"
+#include "record/answerscsv.h"
+#include "record/factgridmodel.h"
+#include "record/learningrecord.h"
+#include "ui_progresswindow.h"
+
+namespace {
+
+const QLocale& german() {
+    static const QLocale locale(QLocale::German, QLocale::Germany);
+    return locale;
+}
+
+QDateTime local(qint64 seconds) {
+    return QDateTime::fromSecsSinceEpoch(seconds);
+}
+
+QDate today() {
+    return local(Clock::NowSeconds()).date();
+}
+
+QString percent(int part, int whole) {
+    return whole > 0 ? QStringLiteral("%1 %").arg(qRound(100.0 * part / whole)) : QStringLiteral("–");
+}
+
+// "heute 17:05", "gestern 16:40", "Mo 03.06. 17:05", "03.06.2023".
+QString whenText(qint64 seconds) {
+    const QDateTime at = local(seconds);
+    const qint64 daysAgo = at.date().daysTo(today());
+    const QString time = at.toString(QStringLiteral("HH:mm"));
+    if (daysAgo == 0)
+        return QStringLiteral("heute ") + time;
+    if (daysAgo == 1)
+        return QStringLiteral("gestern ") + time;
+    if (daysAgo > 0 && daysAgo < 300)
+        return german().toString(at, QStringLiteral("ddd dd.MM. HH:mm"));
+    return at.toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+QString endText(const std::optional<Record::DrillEnd>& end) {
+    if (!end)
+        return QStringLiteral("unterbrochen");
+    switch (*end) {
+    case Record::DrillEnd::AllDone:
+        return QStringLiteral("fertig");
+    case Record::DrillEnd::EndButton:
+        return QStringLiteral("mit ENDE beendet");
+    case Record::DrillEnd::CloseBox:
+        return QStringLiteral("Fenster geschlossen");
+    case Record::DrillEnd::LimitRefused:
+        break;
+    }
+    return QStringLiteral("keine Reihe gewählt");
+}
+
+QTableWidgetItem* cell(const QString& text, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(alignment);
+    return item;
+}
+
+QTableWidgetItem* number(const QString& text) {
+    return cell(text, Qt::AlignRight | Qt::AlignVCenter);
+}
+
+void setUpTable(QTableWidget* table, const QStringList& headers) {
+    table->setColumnCount(int(headers.size()));
+    table->setHorizontalHeaderLabels(headers);
+    table->verticalHeader()->hide();
+    table->horizontalHeader()->setHighlightSections(false);
+    table->setAlternatingRowColors(true);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
+}
+
+void finishTable(QTableWidget* table, int visibleRows) {
+    table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
+    const int rows = table->horizontalHeader()->sizeHint().height() +
+                     visibleRows * table->verticalHeader()->defaultSectionSize() + 2 * table->frameWidth();
+    table->setMinimumHeight(rows);
+    int width = 2 * table->frameWidth() + table->verticalScrollBar()->sizeHint().width();
+    for (int column = 0; column < table->columnCount(); ++column)
+        width += table->horizontalHeader()->sectionSize(column);
+    table->setMinimumWidth(width);
+}
+
+// The save dialog's words in German, for as long as it is open: Ollo loads
+// no translations of its own, and the family reads German.
+class SaveDialogWords : public QTranslator {
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char*, int) const override {
+        static const std::array<std::pair<const char*, const char*>, 22> words = {{
+            {"Look in:", "Suchen in:"},
+            {"File &name:", "Datei&name:"},
+            {"Files of type:", "Dateityp:"},
+            {"&Save", "&Speichern"},
+            {"Cancel", "Abbrechen"},
+            {"Back", "Zurück"},
+            {"Forward", "Vor"},
+            {"Parent Directory", "Übergeordneter Ordner"},
+            {"Create New Folder", "Neuen Ordner anlegen"},
+            {"List View", "Liste"},
+            {"Detail View", "Details"},
+            {"New Folder", "Neuer Ordner"},
+            {"&New Folder", "&Neuer Ordner"},
+            {"&Rename", "&Umbenennen"},
+            {"&Delete", "&Löschen"},
+            {"Show &hidden files", "&Versteckte Dateien zeigen"},
+            {"Recent Places", "Zuletzt besucht"},
+            {"Name", "Name"},
+            {"Size", "Größe"},
+            {"Type", "Typ"},
+            {"Date Modified", "Geändert"},
+            {"%1 already exists.\nDo you want to replace it?",
+             "„%1“ gibt es schon.\nSoll die Datei ersetzt werden?"},
+        }};
+        const QLatin1String where(context);
+        if (where != QLatin1String("QFileDialog") && where != QLatin1String("QFileSystemModel") &&
+            where != QLatin1String("QPlatformTheme"))
+            return {};
+        for (const auto& [english, germanWord] : words)
+            if (qstrcmp(sourceText, english) == 0)
+                return QString::fromUtf8(germanWord);
+        return {};
+    }
+};
+
+QString chooseSaveFile(QWidget* owner, const QString& suggested) {
+    SaveDialogWords words;
+    QCoreApplication::installTranslator(&words);
+    QFileDialog dialog(owner, QStringLiteral("Lernverlauf als CSV speichern"), suggested,
+                       QStringLiteral("CSV-Dateien (*.csv)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    const QString chosen = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    QCoreApplication::removeTranslator(&words);
+    return chosen;
+}
+
+// A swatch of each colour with its name, two by two.
+void fillLegend(QWidget* legend) {
+    auto* grid = new QGridLayout(legend);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setColumnStretch(4, 1);
+    const int side = legend->fontMetrics().height();
+    int place = 0;
+    for (const Security security :
+         {Security::Secure, Security::Slow, Security::Shaky, Security::NeverAsked}) {
+        QPixmap swatch(side, side);
+        swatch.fill(FactGridModel::ColourOf(security));
+        QPainter painter(&swatch);
+        painter.setPen(QColor(0x80, 0x80, 0x80));
+        painter.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
+        painter.end();
+        auto* mark = new QLabel;
+        mark->setPixmap(swatch);
+        grid->addWidget(mark, place / 2, place % 2 * 2);
+        grid->addWidget(new QLabel(FactGridModel::NameOf(security)), place / 2, place % 2 * 2 + 1);
+        ++place;
+    }
+    grid->setColumnMinimumWidth(1, 10 * side);
+    legend->setAccessibleName(
+        QStringLiteral("Farben: grün sicher, gelb richtig, aber langsam, rot noch unsicher, "
+                       "grau noch nicht geübt"));
+}
+
+} // namespace
+
+CProgressWindow::CProgressWindow(CLearningRecord& record, QWidget* parent)
+    : QDialog(parent)
+    , m_ui(std::make_unique<Ui::CProgressWindow>())
+    , m_record(record)
+    , m_chooseFile(&chooseSaveFile) {
+    m_ui->setupUi(this);
+    // Sizes below are worked out from fonts and styles as they will be shown.
+    ensurePolished();
+
+    m_ui->faultBanner->setStyleSheet(
+        QStringLiteral("QLabel { background-color: #fff4c2; border: 1px solid #d8b20a; padding: 6px; }"));
+    QFont summaryFont = m_ui->summary->font();
+    summaryFont.setPointSizeF(summaryFont.pointSizeF() * 1.15);
+    m_ui->summary->setFont(summaryFont);
+
+    m_grid = new FactGridModel(this);
+    QTableView* grid = m_ui->factGrid;
+    grid->setModel(m_grid);
+    grid->setMouseTracking(true);
+    grid->setAccessibleName(QStringLiteral("Kleines Einmaleins"));
+    for (QHeaderView* header : {grid->horizontalHeader(), grid->verticalHeader()}) {
+        header->setSectionResizeMode(QHeaderView::Fixed);
+        header->setHighlightSections(false);
+    }
+    fillLegend(m_ui->legend);
+    fitGrid();
+    // The details take the width the grid gives them, and room for their
+    // longest story, so the window neither widens nor jumps while hovering.
+    m_ui->factDetails->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_ui->factDetails->setMinimumHeight(m_ui->factDetails->fontMetrics().lineSpacing() * 4);
+
+    setUpTable(m_ui->seriesTable,
+               {QStringLiteral("Reihe"), QStringLiteral("Übungen"), QStringLiteral("Aufgaben"),
+                QStringLiteral("auf Anhieb\nrichtig"), QStringLiteral("zuletzt\ngeübt")});
+    m_ui->seriesTable->setAccessibleName(m_ui->seriesBox->title());
+    setUpTable(m_ui->drillsTable, {QStringLiteral("Wann"), QStringLiteral("Reihe"),
+                                   QStringLiteral("Aufgaben"), QStringLiteral("auf Anhieb\nrichtig"),
+                                   QStringLiteral("mit\nLOESEN"), QStringLiteral("Ende")});
+    m_ui->drillsTable->setAccessibleName(m_ui->drillsBox->title());
+
+    connect(m_ui->timesMode, &QRadioButton::toggled, this, [this](bool times) {
+        m_grid->setOperation(times ? Record::Operation::Multiplication : Record::Operation::Division);
+        showFact(m_ui->factGrid->currentIndex());
+    });
+    connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { showFact(current); });
+    connect(grid, &QTableView::entered, this, &CProgressWindow::showFact);
+    connect(m_ui->csvButton, &QPushButton::clicked, this, &CProgressWindow::onSaveCsv);
+    connect(m_ui->clearButton, &QPushButton::clicked, this, &CProgressWindow::onClear);
+    connect(m_ui->helpButton, &QPushButton::clicked, this, &CProgressWindow::onHelp);
+    connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::accept);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, &CProgressWindow::onHelp);
+
+    refresh();
+    // Said here, so the main window need not say it again.
+    m_record.takeNotice();
+
+    // As large as the content wants, within the screen; the page scrolls
+    // beyond. The filled tables changed what the layouts had worked out.
+    for (QWidget* widget : m_ui->page->findChildren<QWidget*>())
+        widget->updateGeometry();
+    for (QLayout* layout : m_ui->page->findChildren<QLayout*>())
+        layout->invalidate();
+    const QMargins margins = m_ui->windowLayout->contentsMargins();
+    const QSize wanted = m_ui->page->sizeHint().expandedTo(m_ui->page->minimumSizeHint()) +
+                         QSize(margins.left() + margins.right(), margins.top() + margins.bottom() +
+                                                                     m_ui->windowLayout->spacing() +
+                                                                     m_ui->buttonRow->sizeHint().height());
+    const QScreen* screen = parent ? parent->screen() : QApplication::primaryScreen();
+    const QSize room = screen ? screen->availableGeometry().size() * 0.95 : wanted;
+    resize(wanted.boundedTo(room));
+    // The keyboard starts at the top; Enter closes from there too.
+    m_ui->timesMode->setFocus();
+}
+
+CProgressWindow::~CProgressWindow() = default;
+
+void CProgressWindow::setSaveFileChooser(SaveFileChooser chooser) {
+    m_chooseFile = std::move(chooser);
+}
+
+void CProgressWindow::fitGrid() {
+    QTableView* grid = m_ui->factGrid;
+    const int side = grid->fontMetrics().height() * 2 + 4;
+    grid->horizontalHeader()->setDefaultSectionSize(side);
+    grid->verticalHeader()->setDefaultSectionSize(side);
+    grid->horizontalHeader()->setMinimumSectionSize(side);
+    grid->verticalHeader()->setMinimumSectionSize(side);
+    const int width = grid->verticalHeader()->sizeHint().width() + 10 * side + 2 * grid->frameWidth();
+    const int height = grid->horizontalHeader()->sizeHint().height() + 10 * side + 2 * grid->frameWidth();
+    grid->setFixedSize(width, height);
+}
+
+void CProgressWindow::refresh() {
+    m_report = ProgressReport::Read(m_record, today());
+
+    const QString state = m_record.stateText();
+    m_ui->faultBanner->setText(state);
+    m_ui->faultBanner->setVisible(!state.isEmpty());
+
+    fillSummary();
+    m_grid->setReport(m_report);
+    showFact(m_ui->factGrid->currentIndex());
+    m_ui->chart->setDays(m_report.days);
+    fillSeries();
+    fillDrills();
+
+    m_ui->csvButton->setEnabled(m_record.canRead() && m_report.totals.tasks > 0);
+    m_ui->clearButton->setEnabled(m_record.canWrite() && !m_report.lastDrills.empty());
+}
+
+void CProgressWindow::fillSummary() {
+    const Totals& totals = m_report.totals;
+    if (totals.tasks == 0) {
+        m_ui->summary->setText(
+            m_record.canRead()
+                ? QStringLiteral("Noch keine Übungen aufgezeichnet. Sobald Ihr Kind übt, zeigt "
+                                 "Ollo hier, welche Aufgaben schon sicher sitzen.")
+                : QStringLiteral("Der Lernverlauf lässt sich zur Zeit nicht zeigen."));
+        return;
+    }
+    const QString since =
+        german().toString(local(totals.firstPractised).date(), QStringLiteral("d. MMMM yyyy"));
+    m_ui->summary->setText(
+        QStringLiteral("Seit dem %1 an %2 %3 geübt: %4 %5 mit %6 Aufgaben, davon %7 auf Anhieb richtig. "
+                       "Zuletzt geübt: %8.")
+            .arg(since)
+            .arg(german().toString(totals.daysPractised))
+            .arg(totals.daysPractised == 1 ? QStringLiteral("Tag") : QStringLiteral("Tagen"))
+            .arg(german().toString(totals.drills))
+            .arg(totals.drills == 1 ? QStringLiteral("Übung") : QStringLiteral("Übungen"))
+            .arg(german().toString(totals.tasks))
+            .arg(percent(totals.rightFirst, totals.tasks))
+            .arg(whenText(totals.lastPractised)));
+}
+
+void CProgressWindow::showFact(const QModelIndex& index) {
+    if (index.isValid()) {
+        m_ui->factDetails->setText(m_grid->describe(index));
+        return;
+    }
+    // Without a cell chosen: the facts that still need practice, by name.
+    const bool division = m_grid->operation() == Record::Operation::Division;
+    QStringList shaky;
+    for (int factor = 1; factor <= 10; ++factor)
+        for (int series = 1; series <= 10; ++series)
+            if (m_report.standing(m_grid->operation(), factor, series).security == Security::Shaky)
+                shaky << (division ? QStringLiteral("%1 : %2").arg(factor * series).arg(series)
+                                   : QStringLiteral("%1 × %2").arg(factor).arg(series));
+    QString text;
+    if (!shaky.isEmpty()) {
+        constexpr int shown = 12;
+        text =
+            QStringLiteral("Noch unsicher: ") + QStringList(shaky.mid(0, shown)).join(QStringLiteral(", "));
+        text += shaky.size() > shown ? QStringLiteral(" und %1 weitere. ").arg(shaky.size() - shown)
+                                     : QStringLiteral(". ");
+    }
+    m_ui->factDetails->setText(text + QStringLiteral("Zeigen Sie auf ein Feld, oder wählen Sie es mit den "
+                                                     "Pfeiltasten, um mehr darüber zu erfahren."));
+}
+
+void CProgressWindow::fillSeries() {
+    QTableWidget* table = m_ui->seriesTable;
+    table->clearSpans();
+    table->setRowCount(0);
+    if (m_report.series.empty()) {
+        table->setRowCount(1);
+        table->setItem(0, 0, cell(QStringLiteral("Noch keine Übungen in diesen Reihen.")));
+        table->setSpan(0, 0, 1, table->columnCount());
+    }
+    for (const SeriesSummary& series : m_report.series) {
+        const int row = table->rowCount();
+        table->insertRow(row);
+        table->setItem(row, 0,
+                       cell(ProgressReport::SeriesTitle(series.operation, series.series, series.chosen)));
+        table->setItem(row, 1, number(german().toString(series.drills)));
+        table->setItem(row, 2, number(german().toString(series.tasks)));
+        table->setItem(row, 3, number(percent(series.rightFirst, series.tasks)));
+        table->setItem(row, 4, cell(local(series.lastPractised).toString(QStringLiteral("dd.MM.yyyy"))));
+    }
+    finishTable(table, 6);
+}
+
+void CProgressWindow::fillDrills() {
+    QTableWidget* table = m_ui->drillsTable;
+    table->clearSpans();
+    table->setRowCount(0);
+    if (m_report.lastDrills.empty()) {
+        table->setRowCount(1);
+        table->setItem(0, 0, cell(QStringLiteral("Noch keine Übungen.")));
+        table->setSpan(0, 0, 1, table->columnCount());
+    }
+    for (const DrillSummary& drill : m_report.lastDrills) {
+        const int row = table->rowCount();
+        table->insertRow(row);
+        const QString series = drill.series > 0
+                                   ? ProgressReport::SeriesTitle(drill.operation, drill.series, drill.chosen)
+                                   : drill.caption;
+        table->setItem(row, 0, cell(whenText(drill.started)));
+        table->setItem(row, 1, cell(series));
+        table->setItem(row, 2,
+                       number(QStringLiteral("%1 von %2").arg(drill.answered).arg(qMax(drill.taskCount, 1))));
+        table->setItem(row, 3, number(QString::number(drill.rightFirst)));
+        table->setItem(row, 4,
+                       number(drill.solved > 0 ? QString::number(drill.solved) : QStringLiteral("–")));
+        table->setItem(row, 5, cell(endText(drill.end)));
+    }
+    finishTable(table, 6);
+}
+
+void CProgressWindow::onSaveCsv() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString suggested = QDir(folder).filePath(
+        QStringLiteral("Lernverlauf-%1.csv").arg(today().toString(QStringLiteral("yyyy-MM-dd"))));
+    const QString path = m_chooseFile(this, suggested);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!SaveAnswersCsv(m_record, path, &error))
+        QMessageBox::warning(this, QStringLiteral("Ollo"), error);
+}
+
+void CProgressWindow::onClear() {
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Ollo"),
+                         QStringLiteral("Soll der ganze Lernverlauf gelöscht werden?"), QMessageBox::NoButton,
+                         this);
+    question.setInformativeText(QStringLiteral("Alle aufgezeichneten Übungen, Aufgaben und Antworten gehen "
+                                               "verloren. Das lässt sich nicht rückgängig machen."));
+    QPushButton* erase = question.addButton(QStringLiteral("Verlauf &löschen"), QMessageBox::DestructiveRole);
+    QPushButton* keep = question.addButton(QStringLiteral("&Behalten"), QMessageBox::RejectRole);
+    question.setDefaultButton(keep);
+    question.setEscapeButton(keep);
+    question.exec();
+    if (question.clickedButton() != erase)
+        return;
+    if (!m_record.clearHistory())
+        QMessageBox::warning(this, QStringLiteral("Ollo"),
+                             QStringLiteral("Der Lernverlauf konnte nicht gelöscht werden.\n\n") +
+                                 m_record.faultReason());
+    refresh();
+}
+
+void CProgressWindow::onHelp() {
+    ShowHelp(this, Help::forCommand(Cmd::Progress));
+}

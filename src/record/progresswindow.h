@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QDialog>
+
+#include <functional>
+#include <memory>
+
+#include "record/progressreport.h"
+
+class CLearningRecord;
+class FactGridModel;
+class QModelIndex;
+namespace Ui {
+class CProgressWindow;
+}
+
+// "Lernfortschritt": what the child has practised, for a parent. The small
+// tables as a grid of facts coloured by how secure each is, the last four
+// weeks as a chart, the other series summed up, the last drills as a list,
+// and the whole record as a CSV file or deleted (after a question). When the
+// record cannot be kept, a line at the top says why. Read when the window
+// opens, and again after deleting.
+class CProgressWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    // Given the window that asks and a file name to suggest; returns the
+    // chosen path, empty when the user declined.
+    using SaveFileChooser = std::function<QString(QWidget* owner, const QString& suggested)>;
+
+    explicit CProgressWindow(CLearningRecord& record, QWidget* parent = nullptr);
+    ~CProgressWindow() override;
+
+    // The real save dialog unless replaced (tests name a file here).
+    void setSaveFileChooser(SaveFileChooser chooser);
+
+    const ProgressReport& report() const { return m_report; }
+
+private:
+    void refresh();
+    void fillSummary();
+    void fillSeries();
+    void fillDrills();
+    void showFact(const QModelIndex& index);
+    void onSaveCsv();
+    void onClear();
+    void onHelp();
+    void fitGrid();
+
+    std::unique_ptr<Ui::CProgressWindow> m_ui;
+    CLearningRecord& m_record;
+    FactGridModel* m_grid = nullptr;
+    SaveFileChooser m_chooseFile;
+    ProgressReport m_report;
+};

@@ -1,0 +1,425 @@
+// The learning record without windows: what it writes, how it judges a fact,
+// what the progress figures and the CSV file say, and how it behaves when its
+// file cannot be used.
+
+#include <QBuffer>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <grp.h>
+#include <memory>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include "base/clock.h"
+#include "common/filecontents.h"
+#include "common/recordrows.h"
+#include "record/answerscsv.h"
+#include "record/learningrecord.h"
+#include "record/progressreport.h"
+
+using Record::Answer;
+using Record::DrillEnd;
+using Record::Fault;
+using Record::Operation;
+using Record::TaskOutcome;
+
+namespace {
+
+// 2024-06-03 12:00 local time, a Monday.
+qint64 noon() {
+    return QDateTime(QDate(2024, 6, 3), QTime(12, 0)).toSecsSinceEpoch();
+}
+
+void setClock(qint64 seconds) {
+    Clock::SetSource([seconds] { return std::int64_t(seconds); });
+}
+
+// One drill of one task, answered with typed.
+void oneTaskDrill(CLearningRecord& record, const QString& typed) {
+    record.beginDrill(32777, QStringLiteral("7-er Reihe"), Operation::Multiplication, 7, 1);
+    record.addTask(1, {Operation::Multiplication, 8, 7}, QStringLiteral("8 X 7 = ??"), QStringLiteral("56"));
+    record.addAnswer(typed, typed == u"56" ? Answer::Right : Answer::WrongThenSolved, 2500);
+    record.endDrill(DrillEnd::AllDone);
+}
+
+// A second connection holding the write lock for as long as it lives.
+class LockHolder {
+public:
+    explicit LockHolder(const QString& path) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setDatabaseName(path);
+        if (db.open())
+            m_locked = QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    ~LockHolder() {
+        {
+            QSqlDatabase db = QSqlDatabase::database(m_name, false);
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    bool locked() const { return m_locked; }
+
+private:
+    QString m_name = QStringLiteral("lock-holder");
+    bool m_locked = false;
+};
+
+void execOn(const QString& path, const QString& sql) {
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("exec"));
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(sql));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("exec"));
+}
+
+} // namespace
+
+class TestLearningRecord : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_path = m_dir->filePath(QStringLiteral("ollo.sqlite"));
+        setClock(noon());
+    }
+    void cleanup() {
+        Clock::SetSource({});
+        QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_dir.reset();
+    }
+
+    // Each kind of file the record cannot use: the drill's steps still run
+    // through, the reason is given once, and nothing of the family's is lost.
+    void faults_data() {
+        QTest::addColumn<QString>("prepare");
+        QTest::addColumn<int>("fault");
+        QTest::addColumn<QString>("because"); // part of the notice
+        QTest::addColumn<bool>("readable");   // the history can still be shown
+        QTest::addColumn<bool>("keepsBytes"); // the file is left exactly as it was
+        QTest::addColumn<QString>("drills");  // drills in the file afterwards: "n", "from..to", "" unread
+
+        QTest::newRow("locked by another program")
+            << "locked" << int(Fault::Locked) << "von einem anderen Programm benutzt" << true << true << "1";
+        QTest::newRow("read-only file")
+            << "read-only file" << int(Fault::ReadOnly) << "schreibgeschützt" << true << true << "1";
+        QTest::newRow("read-only folder, no file yet")
+            << "read-only folder" << int(Fault::ReadOnly) << "schreibgeschützt" << false << true << "";
+        QTest::newRow("not a database")
+            << "garbage" << int(Fault::None) << "beschädigt" << true << false << "20";
+        QTest::newRow("damaged pages")
+            << "damaged" << int(Fault::None) << "beschädigt" << true << false << "20";
+        QTest::newRow("disk full") << "full" << int(Fault::DiskFull) << "Datenträger ist voll" << true
+                                   << false << "1..20";
+        QTest::newRow("newer schema")
+            << "newer" << int(Fault::NewerSchema) << "neueren Ollo-Version" << false << true << "";
+    }
+    void faults() {
+        QFETCH(QString, prepare);
+        QFETCH(int, fault);
+        QFETCH(QString, because);
+        QFETCH(bool, readable);
+        QFETCH(bool, keepsBytes);
+        QFETCH(QString, drills);
+
+        if (prepare != u"read-only folder") {
+            CLearningRecord seed(m_path);
+            QVERIFY(seed.open());
+            oneTaskDrill(seed, QStringLiteral("56"));
+        }
+        std::unique_ptr<LockHolder> holder;
+        if (prepare == u"locked") {
+            holder = std::make_unique<LockHolder>(m_path);
+            QVERIFY(holder->locked());
+        } else if (prepare == u"read-only file") {
+            QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner));
+        } else if (prepare == u"read-only folder") {
+            QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+        } else if (prepare == u"garbage") {
+            writeAll(m_path, QByteArray("Kein Lernverlauf, sondern ein Einkaufszettel.\n").repeated(200));
+        } else if (prepare == u"damaged") {
+            QFile file(m_path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.size() > 8192);
+            file.seek(4096);
+            file.write(QByteArray(4096, '\xA5'));
+        } else if (prepare == u"newer") {
+            execOn(m_path, QStringLiteral("PRAGMA user_version = 99"));
+        }
+        const QByteArray before = readAll(m_path);
+
+        {
+            CLearningRecord record(m_path);
+            const bool opened = record.open();
+            if (prepare == u"full") {
+                QVERIFY(opened);
+                const QStringList pages = RecordRows(m_path, QStringLiteral("PRAGMA page_count"));
+                record.setPageLimit(pages.value(0).toInt());
+            }
+            QCOMPARE(record.canRead(), readable);
+            // Twenty drills; on a full disk the first answer that needs a
+            // new page fails (a long pasted answer needs them soon).
+            for (int i = 0; i < 20; ++i)
+                oneTaskDrill(record, prepare == u"full" ? QString(1500, u'5') : QStringLiteral("56"));
+            QCOMPARE(int(record.fault()), fault);
+            QCOMPARE(record.canWrite(), fault == int(Fault::None));
+            const QString notice = record.takeNotice();
+            QVERIFY2(notice.contains(because), qPrintable(notice));
+            QVERIFY(record.takeNotice().isEmpty());
+            // The progress window goes on saying it.
+            QVERIFY(!record.stateText().isEmpty());
+
+            if (prepare == u"garbage" || prepare == u"damaged") {
+                // Kept aside under its date, whole; a new record took its place.
+                const QString aside = record.setAsidePath();
+                QCOMPARE(QFileInfo(aside).fileName(), QStringLiteral("ollo-beschaedigt-2024-06-03.sqlite"));
+                QCOMPARE(readAll(aside), before);
+                QVERIFY(notice.contains(QFileInfo(aside).fileName()));
+            }
+        }
+        holder.reset();
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (keepsBytes)
+            QCOMPARE(readAll(m_path), before);
+        if (drills.isEmpty())
+            return;
+        const int count = RecordRows(m_path, QStringLiteral("SELECT count(*) FROM drill")).value(0).toInt();
+        const QStringList range = drills.split(QStringLiteral(".."));
+        QVERIFY2(count >= range.first().toInt() && count <= range.last().toInt(),
+                 qPrintable(QString::number(count)));
+    }
+
+    // A second damaged file on the same day never replaces the first one set aside.
+    void damagedFilesNeverOverwriteEachOther() {
+        const QByteArray first("erstes kaputtes");
+        const QByteArray second("zweites kaputtes");
+        writeAll(m_path, first.repeated(300));
+        {
+            CLearningRecord record(m_path);
+            QVERIFY(record.open());
+        }
+        writeAll(m_path, second.repeated(300));
+        CLearningRecord record(m_path);
+        QVERIFY(record.open());
+        QCOMPARE(QFileInfo(record.setAsidePath()).fileName(),
+                 QStringLiteral("ollo-beschaedigt-2024-06-03-2.sqlite"));
+        QCOMPARE(readAll(m_dir->filePath(QStringLiteral("ollo-beschaedigt-2024-06-03.sqlite"))),
+                 first.repeated(300));
+        QCOMPARE(readAll(record.setAsidePath()), second.repeated(300));
+    }
+
+    void judge_data() {
+        QTest::addColumn<QList<int>>("recent"); // TaskOutcome, newest first
+        QTest::addColumn<QList<qint64>>("thinkingMs");
+        QTest::addColumn<int>("security");
+        const auto first = int(TaskOutcome::RightFirstTry);
+        QTest::newRow("never asked") << QList<int>{} << QList<qint64>{} << int(Security::NeverAsked);
+        QTest::newRow("right, quick")
+            << QList<int>{first, first, first} << QList<qint64>{3000, 4000, 2000} << int(Security::Secure);
+        QTest::newRow("right at exactly the slow mark")
+            << QList<int>{first} << QList<qint64>{8000} << int(Security::Secure);
+        QTest::newRow("right, slow") << QList<int>{first} << QList<qint64>{8001} << int(Security::Slow);
+        QTest::newRow("one slow of three is the exception")
+            << QList<int>{first, first, first} << QList<qint64>{20000, 3000, 4000} << int(Security::Secure);
+        QTest::newRow("two slow of three")
+            << QList<int>{first, first, first} << QList<qint64>{20000, 3000, 9000} << int(Security::Slow);
+        QTest::newRow("two, median between")
+            << QList<int>{first, first} << QList<qint64>{3000, 14000} << int(Security::Slow);
+        QTest::newRow("solved lately")
+            << QList<int>{first, int(TaskOutcome::Solved)} << QList<qint64>{1000} << int(Security::Shaky);
+        QTest::newRow("right after NOCHMALS, longest ago")
+            << QList<int>{first, first, int(TaskOutcome::RightAfterAgain)} << QList<qint64>{1000, 1000}
+            << int(Security::Shaky);
+        QTest::newRow("wrong, drill ended")
+            << QList<int>{int(TaskOutcome::WrongUnfinished)} << QList<qint64>{} << int(Security::Shaky);
+    }
+    void judge() {
+        QFETCH(QList<int>, recent);
+        QFETCH(QList<qint64>, thinkingMs);
+        std::vector<TaskOutcome> outcomes;
+        for (const int outcome : recent)
+            outcomes.push_back(TaskOutcome(outcome));
+        QTEST(int(ProgressReport::Judge(outcomes, std::vector<qint64>(thinkingMs.begin(), thinkingMs.end()))),
+              "security");
+    }
+
+    // A small known history, read back as the progress window gets it.
+    void report() {
+        CLearningRecord record(m_path);
+        QVERIFY(record.open());
+        const qint64 late = QDateTime(QDate(2024, 6, 2), QTime(23, 59, 50)).toSecsSinceEpoch();
+        // Sunday just before midnight: 8 X 7 wrong, NOCHMALS, right; 3 X 7 solved.
+        setClock(late);
+        record.beginDrill(32777, QStringLiteral("7-er Reihe"), Operation::Multiplication, 7, 3);
+        record.addTask(1, {Operation::Multiplication, 8, 7}, QStringLiteral("8 X 7 = ??"),
+                       QStringLiteral("56"));
+        record.addAnswer(QStringLiteral("54"), Answer::WrongThenAgain, 4000);
+        record.addAnswer(QStringLiteral("56"), Answer::Right, 3000);
+        record.addTask(2, {Operation::Multiplication, 3, 7}, QStringLiteral("3 X 7 = ??"),
+                       QStringLiteral("21"));
+        record.addAnswer(QStringLiteral("12"), Answer::WrongThenSolved, 6000);
+        // The third task was posed after midnight and never answered.
+        setClock(late + 20);
+        record.addTask(3, {Operation::Multiplication, 5, 7}, QStringLiteral("5 X 7 = ??"),
+                       QStringLiteral("35"));
+        record.endDrill(DrillEnd::EndButton);
+        // Monday: 8 X 7 right twice, slowly; 56 : 7 right; a chosen 13 and a fixed 13.
+        setClock(noon());
+        record.beginDrill(32777, QStringLiteral("7-er Reihe"), Operation::Multiplication, 7, 2);
+        record.addTask(1, {Operation::Multiplication, 8, 7}, QStringLiteral("8 X 7 = ??"),
+                       QStringLiteral("56"));
+        record.addAnswer(QStringLiteral("56"), Answer::Right, 9000);
+        record.addTask(2, {Operation::Multiplication, 8, 7}, QStringLiteral("8 X 7 = ??"),
+                       QStringLiteral("56"));
+        record.addAnswer(QStringLiteral("56"), Answer::Right, 12000);
+        record.endDrill(DrillEnd::AllDone);
+        record.beginDrill(32800, QStringLiteral("7-er Reihe"), Operation::Division, 7, 1);
+        record.addTask(1, {Operation::Division, 8, 7}, QStringLiteral("56 : 7 = ?"), QStringLiteral("8"));
+        record.addAnswer(QStringLiteral("8"), Answer::Right, 2000);
+        record.endDrill(DrillEnd::CloseBox);
+        record.beginDrill(32791, QStringLiteral("Beliebige Reihe"), Operation::Multiplication, 0, 1);
+        record.addTask(1, {Operation::Multiplication, 2, 13}, QStringLiteral("2 X 13 = ??"),
+                       QStringLiteral("26"));
+        record.addAnswer(QStringLiteral("26"), Answer::Right, 2000);
+        record.endDrill(DrillEnd::AllDone);
+        record.beginDrill(32783, QStringLiteral("13-er Reihe"), Operation::Multiplication, 13, 1);
+        record.addTask(1, {Operation::Multiplication, 4, 13}, QStringLiteral("4 X 13 = ??"),
+                       QStringLiteral("52"));
+        record.addAnswer(QStringLiteral("50"), Answer::WrongThenSolved, 5000);
+        record.endDrill(DrillEnd::AllDone);
+        record.beginDrill(32804, QStringLiteral("Beliebige Reihe"), Operation::Division, 0, 5);
+        record.endDrill(DrillEnd::LimitRefused);
+
+        const ProgressReport report = ProgressReport::Read(record, QDate(2024, 6, 3));
+        const FactStanding& eightSevens = report.standing(Operation::Multiplication, 8, 7);
+        QCOMPARE(eightSevens.asked, 3);
+        QCOMPARE(eightSevens.rightFirst, 2);
+        QCOMPARE(eightSevens.recent,
+                 (std::vector<TaskOutcome>{TaskOutcome::RightFirstTry, TaskOutcome::RightFirstTry,
+                                           TaskOutcome::RightAfterAgain}));
+        QCOMPARE(eightSevens.lastAsked, noon());
+        QCOMPARE(eightSevens.security, Security::Shaky);
+        QCOMPARE(eightSevens.typicalMs, qint64(10500));
+        QCOMPARE(report.standing(Operation::Multiplication, 3, 7).security, Security::Shaky);
+        QCOMPARE(report.standing(Operation::Multiplication, 5, 7).security, Security::NeverAsked);
+        QCOMPARE(report.standing(Operation::Division, 8, 7).security, Security::Secure);
+        QCOMPARE(report.standing(Operation::Division, 7, 8).security, Security::NeverAsked);
+
+        QCOMPARE(report.days.size(), size_t(ProgressReport::ChartDays));
+        QCOMPARE(report.days.back().day, QDate(2024, 6, 3));
+        QCOMPARE(report.days.back().tasks, 5);
+        QCOMPARE(report.days.back().rightFirst, 4);
+        QCOMPARE(report.days[report.days.size() - 2].tasks, 2);
+        QCOMPARE(report.days[report.days.size() - 2].rightFirst, 0);
+
+        QCOMPARE(report.series.size(), size_t(2));
+        QCOMPARE(ProgressReport::SeriesTitle(report.series[0].operation, report.series[0].series,
+                                             report.series[0].chosen),
+                 QStringLiteral("13-er Reihe (mal)"));
+        QCOMPARE(report.series[0].rightFirst, 0);
+        QVERIFY(report.series[1].chosen);
+        QCOMPARE(report.series[1].series, 13);
+        QCOMPARE(report.series[1].tasks, 1);
+
+        QCOMPARE(report.lastDrills.size(), size_t(6));
+        QCOMPARE(report.lastDrills[0].end, std::optional<DrillEnd>(DrillEnd::LimitRefused));
+        QCOMPARE(report.lastDrills[0].series, 0);
+        QCOMPARE(report.lastDrills[0].answered, 0);
+        const DrillSummary& first = report.lastDrills.back();
+        QCOMPARE(first.answered, 2);
+        QCOMPARE(first.rightFirst, 0);
+        QCOMPARE(first.solved, 1);
+        QCOMPARE(first.end, std::optional<DrillEnd>(DrillEnd::EndButton));
+        QCOMPARE(report.totals.tasks, 7);
+        QCOMPARE(report.totals.rightFirst, 4);
+        QCOMPARE(report.totals.drills, 5);
+        QCOMPARE(report.totals.daysPractised, 2);
+        QCOMPARE(RecordRows(m_path, QStringLiteral("SELECT outcome FROM task WHERE number = 3")),
+                 QStringList{QStringLiteral("0")});
+    }
+
+    void csv() {
+        CLearningRecord record(m_path);
+        QVERIFY(record.open());
+        record.beginDrill(32800, QStringLiteral("7-er Reihe"), Operation::Division, 7, 1);
+        record.addTask(1, {Operation::Division, 8, 7}, QStringLiteral("56 : 7 = ?"), QStringLiteral("8"));
+        // Pasted text may hold anything; the file's fields stay whole.
+        record.addAnswer(QStringLiteral("=1;\"2\""), Answer::WrongThenAgain, 4260);
+        record.addAnswer(QStringLiteral("8"), Answer::Right, 1000);
+        record.endDrill(DrillEnd::AllDone);
+        record.beginDrill(32791, QStringLiteral("Beliebige Reihe"), Operation::Multiplication, 0, 1);
+        record.addTask(1, {Operation::Multiplication, 10, 1000}, QStringLiteral("10 X 1000 = ?????"),
+                       QStringLiteral("10000"));
+        record.addAnswer(QString(), Answer::WrongThenSolved, 0);
+        record.endDrill(DrillEnd::AllDone);
+
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QVERIFY(WriteAnswersCsv(record, out));
+        QCOMPARE(
+            QString::fromUtf8(out.data()),
+            QString::fromUtf8("\xEF\xBB\xBF"
+                              "Datum;Uhrzeit;Reihe;Aufgabe;Richtige Antwort;Eingabe;Versuch;Bewertung;"
+                              "Danach;Sekunden\r\n"
+                              "03.06.2024;12:00:00;7-er Reihe (geteilt);56 : 7;8;\"'=1;\"\"2\"\"\";1;falsch;"
+                              "NOCHMALS;4,3\r\n"
+                              "03.06.2024;12:00:00;7-er Reihe (geteilt);56 : 7;8;8;2;richtig;;1,0\r\n"
+                              "03.06.2024;12:00:00;Beliebige Reihe: 1000 (mal);10 X 1000;10000;;1;falsch;"
+                              "LOESEN;0,0\r\n"));
+    }
+
+    // Deleting leaves nothing of the answers in the file, nor in its log.
+    void clearHistory() {
+        {
+            CLearningRecord record(m_path);
+            QVERIFY(record.open());
+            for (int i = 0; i < 50; ++i)
+                oneTaskDrill(record, QStringLiteral("4711"));
+            QVERIFY(record.clearHistory());
+            QCOMPARE(RecordRows(m_path, QStringLiteral("SELECT count(*) FROM answer")), QStringList{"0"});
+            QVERIFY(!(readAll(m_path) + readAll(m_path + QStringLiteral("-wal"))).contains("4711"));
+            // And the record goes on.
+            oneTaskDrill(record, QStringLiteral("56"));
+        }
+        QCOMPARE(RecordRows(m_path, QStringLiteral("SELECT count(*) FROM answer")), QStringList{"1"});
+    }
+};
+
+// File permissions do not hold for root; the faults are met as a family's
+// account meets them.
+int main(int argc, char* argv[]) {
+    if (geteuid() == 0) {
+        constexpr gid_t nogroup = 65534;
+        constexpr uid_t nobody = 65534;
+        if (setgroups(0, nullptr) != 0 || setgid(nogroup) != 0 || setuid(nobody) != 0) {
+            std::fprintf(stderr, "cannot leave root\n");
+            return 1;
+        }
+        // Sanitizers still look at the process after the change of user.
+        prctl(PR_SET_DUMPABLE, 1);
+    }
+    QCoreApplication app(argc, argv);
+    TestLearningRecord test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_learningrecord.moc"

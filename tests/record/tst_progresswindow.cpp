@@ -1,0 +1,275 @@
+// The progress window as a parent uses it: the grid read cell by cell (as a
+// screen reader and the line under the grid tell it), by keyboard alone; the
+// CSV file; deleting the history, which asks first; and a record that cannot
+// be kept.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+#include "base/clock.h"
+#include "common/fakehost.h"
+#include "common/filecontents.h"
+#include "common/recordrows.h"
+#include "record/factgridmodel.h"
+#include "record/learningrecord.h"
+#include "record/progresswindow.h"
+
+using Record::Answer;
+using Record::DrillEnd;
+using Record::Operation;
+
+namespace {
+
+template <typename T> T* child(QWidget& parent, const char* name) {
+    return parent.findChild<T*>(QLatin1String(name));
+}
+
+// Clicks the button with this text in the message box that opens next, and
+// notes the box's text.
+void answerNextMessageBox(const QString& button, QString* text) {
+    QTimer::singleShot(0, qApp, [button, text] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            answerNextMessageBox(button, text);
+            return;
+        }
+        *text = box->text() + u'\n' + box->informativeText();
+        for (QAbstractButton* candidate : box->buttons())
+            if (candidate->text().remove(u'&') == button) {
+                candidate->click();
+                return;
+            }
+        box->reject();
+    });
+}
+
+} // namespace
+
+class TestProgressWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<CLearningRecord> m_record;
+    std::unique_ptr<FakeHost> m_host;
+
+    QString path() const { return m_dir->filePath(QStringLiteral("ollo.sqlite")); }
+
+    // 8 X 7 answered after NOCHMALS, then right; 56 : 7 right; a 13-er drill.
+    void writeHistory() {
+        m_record->beginDrill(32777, QStringLiteral("7-er Reihe"), Operation::Multiplication, 7, 2);
+        m_record->addTask(1, {Operation::Multiplication, 8, 7}, QStringLiteral("8 X 7 = ??"),
+                          QStringLiteral("56"));
+        m_record->addAnswer(QStringLiteral("54"), Answer::WrongThenAgain, 4000);
+        m_record->addAnswer(QStringLiteral("56"), Answer::Right, 2000);
+        m_record->addTask(2, {Operation::Multiplication, 8, 7}, QStringLiteral("8 X 7 = ??"),
+                          QStringLiteral("56"));
+        m_record->addAnswer(QStringLiteral("56"), Answer::Right, 3000);
+        m_record->endDrill(DrillEnd::AllDone);
+        m_record->beginDrill(32800, QStringLiteral("7-er Reihe"), Operation::Division, 7, 1);
+        m_record->addTask(1, {Operation::Division, 8, 7}, QStringLiteral("56 : 7 = ?"), QStringLiteral("8"));
+        m_record->addAnswer(QStringLiteral("8"), Answer::Right, 2000);
+        m_record->endDrill(DrillEnd::AllDone);
+    }
+
+private Q_SLOTS:
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        const qint64 noon = QDateTime(QDate(2024, 6, 3), QTime(12, 0)).toSecsSinceEpoch();
+        Clock::SetSource([noon] { return std::int64_t(noon); });
+        m_record = std::make_unique<CLearningRecord>(path());
+        QVERIFY(m_record->open());
+        m_host = std::make_unique<FakeHost>();
+    }
+    void cleanup() {
+        m_host.reset();
+        m_record.reset();
+        m_dir.reset();
+        Clock::SetSource({});
+    }
+
+    // Reached by keyboard alone: Tab to the choice of grid, an arrow to the
+    // division grid, Tab into the grid, arrows to the cell. What the cell says, to the eye and to a
+    // screen reader, is the fact in that row and column.
+    void gridByKeyboard_data() {
+        QTest::addColumn<bool>("division");
+        QTest::addColumn<int>("down");
+        QTest::addColumn<int>("right");
+        QTest::addColumn<QString>("details"); // the line under the grid begins so
+        QTest::addColumn<QString>("spoken");
+        QTest::addColumn<int>("security");
+        QTest::newRow("8 X 7, shaky")
+            << false << 7 << 6
+            << QString::fromUtf8("8 × 7 = 56: noch unsicher. 2-mal geübt, davon 1-mal auf Anhieb richtig; "
+                                 "zuletzt am 3. Juni 2024.")
+            << QString::fromUtf8("8 mal 7 gleich 56, noch unsicher, 2-mal geübt, 1-mal auf Anhieb richtig")
+            << int(Security::Shaky);
+        QTest::newRow("7 X 8, never asked")
+            << false << 6 << 7 << QString::fromUtf8("7 × 8 = 56: noch nicht geübt.")
+            << QString::fromUtf8("7 mal 8 gleich 56, noch nicht geübt") << int(Security::NeverAsked);
+        QTest::newRow("56 : 7, secure")
+            << true << 7 << 6 << QString::fromUtf8("56 : 7 = 8: sicher. 1-mal geübt")
+            << QString::fromUtf8("56 geteilt durch 7 gleich 8, sicher, 1-mal geübt, 1-mal auf Anhieb richtig")
+            << int(Security::Secure);
+        QTest::newRow("1 X 1, first cell")
+            << false << 0 << 0 << QString::fromUtf8("1 × 1 = 1: noch nicht geübt.")
+            << QString::fromUtf8("1 mal 1 gleich 1, noch nicht geübt") << int(Security::NeverAsked);
+    }
+    void gridByKeyboard() {
+        QFETCH(bool, division);
+        QFETCH(int, down);
+        QFETCH(int, right);
+        QFETCH(QString, details);
+        QFETCH(QString, spoken);
+        QFETCH(int, security);
+        writeHistory();
+        CProgressWindow window(*m_record, m_host.get());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* times = child<QAbstractButton>(window, "timesMode");
+        for (int i = 0; i < 10 && QApplication::focusWidget() != times; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), times);
+        // One round of Tab over every control, none of which holds on to it.
+        QStringList round;
+        do {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            round << QApplication::focusWidget()->objectName();
+        } while (QApplication::focusWidget() != times && round.size() < 20);
+        QCOMPARE(round.join(u' '),
+                 QStringLiteral("factGrid seriesTable drillsTable csvButton clearButton helpButton "
+                                "closeButton timesMode"));
+        if (division) {
+            QTest::keyClick(times, Qt::Key_Right);
+            QVERIFY(child<QAbstractButton>(window, "divideMode")->isChecked());
+        }
+        auto* grid = child<QTableView>(window, "factGrid");
+        for (int i = 0; i < 10 && QApplication::focusWidget() != grid; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), grid);
+        for (int i = 0; i < down; ++i)
+            QTest::keyClick(grid, Qt::Key_Down);
+        for (int i = 0; i < right; ++i)
+            QTest::keyClick(grid, Qt::Key_Right);
+        const QModelIndex cell = grid->currentIndex();
+        QCOMPARE(cell.row(), down);
+        QCOMPARE(cell.column(), right);
+        QVERIFY2(child<QLabel>(window, "factDetails")->text().startsWith(details),
+                 qPrintable(child<QLabel>(window, "factDetails")->text()));
+        QCOMPARE(cell.data(Qt::AccessibleTextRole).toString(), spoken);
+        QCOMPARE(cell.data(Qt::BackgroundRole).value<QColor>(), FactGridModel::ColourOf(Security(security)));
+        QCOMPARE(cell.data(Qt::DisplayRole).toString(), QString::number((down + 1) * (right + 1)));
+        // Leaving the grid takes one Tab, and F1 asks for the window's topic.
+        QTest::keyClick(grid, Qt::Key_Tab);
+        QVERIFY(QApplication::focusWidget() != grid);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        QCOMPARE(m_host->helps, QList<int>{65536 + 32870});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
+    }
+
+    // "Verlauf löschen..." asks first; only its own button deletes.
+    void clearAsksFirst_data() {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("answers"); // left in the record
+        QTest::newRow("kept") << "Behalten"
+                              << "4";
+        QTest::newRow("closed with Escape") << ""
+                                            << "4";
+        QTest::newRow("deleted") << "Verlauf löschen"
+                                 << "0";
+    }
+    void clearAsksFirst() {
+        QFETCH(QString, answer);
+        QFETCH(QString, answers);
+        writeHistory();
+        CProgressWindow window(*m_record, m_host.get());
+        window.show();
+        QString asked;
+        answerNextMessageBox(answer, &asked);
+        QTest::mouseClick(child<QPushButton>(window, "clearButton"), Qt::LeftButton);
+        QVERIFY2(asked.contains(QString::fromUtf8("Soll der ganze Lernverlauf gelöscht werden?")),
+                 qPrintable(asked));
+        QCOMPARE(RecordRows(path(), QStringLiteral("SELECT count(*) FROM answer")), QStringList{answers});
+        const bool deleted = answers == u"0";
+        QCOMPARE(child<QLabel>(window, "summary")->text().startsWith(QStringLiteral("Noch keine")), deleted);
+        QCOMPARE(child<QPushButton>(window, "clearButton")->isEnabled(), !deleted);
+        QCOMPARE(window.report().standing(Operation::Multiplication, 8, 7).asked, deleted ? 0 : 2);
+    }
+
+    void csvFile_data() {
+        QTest::addColumn<QString>("chosen"); // "-": the dialog was declined
+        QTest::addColumn<bool>("written");
+        QTest::newRow("saved") << "Lernverlauf.csv" << true;
+        QTest::newRow("declined") << "-" << false;
+        QTest::newRow("folder missing") << "fehlt/Lernverlauf.csv" << false;
+    }
+    void csvFile() {
+        QFETCH(QString, chosen);
+        QFETCH(bool, written);
+        writeHistory();
+        CProgressWindow window(*m_record, m_host.get());
+        const QString target = chosen == u"-" ? QString() : m_dir->filePath(chosen);
+        QString suggested;
+        window.setSaveFileChooser([&](QWidget* owner, const QString& offered) {
+            suggested = offered;
+            return owner == &window ? target : QString();
+        });
+        window.show();
+        QString warning;
+        if (!written && !target.isEmpty())
+            answerNextMessageBox(QStringLiteral("OK"), &warning);
+        QTest::mouseClick(child<QPushButton>(window, "csvButton"), Qt::LeftButton);
+        QVERIFY(suggested.endsWith(QStringLiteral("Lernverlauf-2024-06-03.csv")));
+        QCOMPARE(QFile::exists(target), written);
+        if (written) {
+            const QList<QByteArray> lines = readAll(target).split('\n');
+            QCOMPARE(lines.size(), 6); // heading, four answers, and the end of the last line
+            QVERIFY(
+                lines[1].startsWith("03.06.2024;12:00:00;7-er Reihe (mal);8 X 7;56;54;1;falsch;NOCHMALS;"));
+        }
+        if (!written && !target.isEmpty())
+            QVERIFY2(warning.contains(QString::fromUtf8("konnte nicht gespeichert werden")),
+                     qPrintable(warning));
+    }
+
+    // A record that cannot be kept says why in the window, which counts as
+    // having told the family; what cannot be done is not offered.
+    void faultIsSaid() {
+        writeHistory();
+        m_record.reset();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+            db.setDatabaseName(path());
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 7")));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+        m_record = std::make_unique<CLearningRecord>(path());
+        QVERIFY(!m_record->open());
+        CProgressWindow window(*m_record, m_host.get());
+        auto* banner = child<QLabel>(window, "faultBanner");
+        QVERIFY(!banner->isHidden());
+        QVERIFY(banner->text().contains(QStringLiteral("neueren Ollo-Version")));
+        QVERIFY(!child<QPushButton>(window, "csvButton")->isEnabled());
+        QVERIFY(!child<QPushButton>(window, "clearButton")->isEnabled());
+        QVERIFY(m_record->takeNotice().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestProgressWindow)
+#include "tst_progresswindow.moc"
