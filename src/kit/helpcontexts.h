@@ -29,7 +29,7 @@ inline constexpr int BackgroundPageTemplate = 161;
 inline constexpr int CountsPageTemplate = 162;
 
 // Every context number the program can ask for.
-inline constexpr std::array<int, 61> AllContexts = {
+inline constexpr std::array<int, 62> AllContexts = {
     // the 36 series (menu items and the drill's help button), in id order
     98307,
     98308,
@@ -76,6 +76,7 @@ inline constexpr std::array<int, 61> AllContexts = {
     98396,
     98344,
     98345,
+    98406, // "&Lernfortschritt..."
     // "&Hilfe", "&Beenden", context help and the finder
     123203,
     98355,

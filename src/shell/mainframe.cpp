@@ -283,7 +283,10 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_backdrop && event->type() == QEvent::Paint && !m_iconSet) {
         m_iconSet = true;
         m_backdrop->removeEventFilter(this);
-        QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
+        QTimer::singleShot(0, this, [this] {
+            setWindowIcon(programIcon());
+            Q_EMIT firstPainted();
+        });
     }
     if (!m_contextHelp)
         return QMainWindow::eventFilter(watched, event);

@@ -72,6 +72,9 @@ public:
 Q_SIGNALS:
     // The window has closed; the application ends.
     void closed();
+    // The backdrop's first paint has reached the screen: the start is over,
+    // and what can wait may begin. Sent once.
+    void firstPainted();
 
 protected:
     bool event(QEvent* event) override;

@@ -44,7 +44,9 @@ std::vector<Menu> buildMainMenu() {
                       {Cmd::Sound, u8("Sound")},
                       {},
                       {Cmd::BigFont, u8("Großer Zeichensatz")},
-                      {Cmd::SmallFont, u8("Kleiner Zeichensatz")}}});
+                      {Cmd::SmallFont, u8("Kleiner Zeichensatz")},
+                      {},
+                      {Cmd::Progress, u8("&Lernfortschritt...")}}});
     menus.push_back({u8("&Hilfe"),
                      {{Cmd::HelpContents, u8("&Hilfethemen")},
                       {},
@@ -69,6 +71,8 @@ const std::map<int, const char*>& strings() {
         {Cmd::Options, "Grundlegende Programmeinstellungen setzen"},
         {Cmd::PraiseList, "Hier können Sie Ihre eigenen Sprüche eingeben."},
         {Cmd::Sound, "Soundausgabe einschalten bzw. abschalten"},
+        {Cmd::Progress,
+         "Zeigt, was Ihr Kind geübt hat und welche Aufgaben schon sicher sitzen.\nLernfortschritt"},
         {Cmd::HelpContents, "Listet die Hilfethemen auf.\nHilfethemen"},
         {Cmd::Internet, "Besuchen Sie unsere WEB-Page im Internet !"},
         {Cmd::OwnExercises, "Informationen zu dem Menü \"Eigene\""},

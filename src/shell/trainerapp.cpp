@@ -19,12 +19,15 @@
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
+#include "record/learningrecord.h"
+#include "record/progresswindow.h"
 #include "rewards/praiselistdlg.h"
 #include "rewards/showreward.h"
 #include "settings/fontchooser.h"
 #include "settings/optionssheet.h"
 #include "settings/sounddlg.h"
 #include "shell/bitmapokdlg.h"
+#include "shell/drillrecording.h"
 #include "shell/infodlg.h"
 #include "shell/mainframe.h"
 #include "shell/singleinstance.h"
@@ -90,7 +93,10 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     buildCommandTable();
 }
 
-CTrainerApp::~CTrainerApp() = default;
+// The main frame goes first: a drill still open in it may tell the record.
+CTrainerApp::~CTrainerApp() {
+    m_mainFrame.reset();
+}
 
 QString CTrainerApp::ContentFolder(const QString& programFile) {
     const QString fromEnvironment = qEnvironmentVariable("OLLO_DATA");
@@ -180,6 +186,8 @@ void CTrainerApp::CatchTerminationSignals() {
 bool CTrainerApp::InitInstance() {
     m_mainFrame = std::make_unique<CMainFrame>(m_profile, m_commands, m_helpFilePath);
     connect(m_mainFrame.get(), &CMainFrame::closed, this, [] { QCoreApplication::quit(); });
+    // The record never holds up the start.
+    connect(m_mainFrame.get(), &CMainFrame::firstPainted, this, &CTrainerApp::openRecord);
 
     if (g_signalPipe[0] >= 0) {
         m_terminationNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
@@ -213,6 +221,20 @@ int CTrainerApp::Run() {
     return QApplication::exec();
 }
 
+void CTrainerApp::openRecord() {
+    if (m_record)
+        return;
+    m_record = std::make_unique<CLearningRecord>(CLearningRecord::PathFor(m_baseName));
+    m_record->open();
+    m_recording = std::make_unique<CDrillRecording>(*m_record);
+}
+
+void CTrainerApp::reportRecordNotice(QWidget* owner) {
+    const QString notice = m_record ? m_record->takeNotice() : QString();
+    if (!notice.isEmpty())
+        QMessageBox::warning(owner, QStringLiteral("Ollo"), notice);
+}
+
 // The application's commands. Each subsystem adds its handlers here; a menu
 // item lights up as soon as its command has one.
 void CTrainerApp::buildCommandTable() {
@@ -220,8 +242,13 @@ void CTrainerApp::buildCommandTable() {
     for (const SeriesInfo& series : SeriesCatalogue())
         m_commands.add(series.commandId, [this, id = int(series.commandId)] {
             // However the drill ended: the dialog's Lobe flag decides the reward.
-            StartDrill(id, m_profile, m_mainFrame.get(),
-                       [](CProfile& profile, QWidget* owner) { ShowReward(profile, owner); });
+            StartDrill(
+                id, m_profile, m_mainFrame.get(),
+                [this](CProfile& profile, QWidget* owner) {
+                    ShowReward(profile, owner);
+                    reportRecordNotice(owner);
+                },
+                m_recording.get());
         });
 
     // "Optionen": the settings dialogs, owned by the main window.
@@ -244,6 +271,11 @@ void CTrainerApp::buildCommandTable() {
     m_commands.add(Cmd::Sound, [this] {
         CSoundDlg dialog(m_profile, m_mainFrame.get());
         dialog.exec();
+    });
+    m_commands.add(Cmd::Progress, [this] {
+        openRecord();
+        CProgressWindow window(*m_record, m_mainFrame.get());
+        window.exec();
     });
 
     // Information and help (the help items open their topics, nothing else).

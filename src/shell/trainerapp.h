@@ -7,7 +7,8 @@
 // itself: the series, the settings dialogs, the information and help items,
 // and "&Beenden". Created once, after the QApplication. Where no folder for
 // the settings can be had, it runs on the shipped defaults in memory and
-// says so once.
+// says so once. It keeps the learning record, opened once the main window has
+// first painted, and lets it listen to every drill.
 
 #include <QObject>
 #include <QString>
@@ -17,6 +18,8 @@
 #include "base/profile.h"
 #include "shell/commandtable.h"
 
+class CDrillRecording;
+class CLearningRecord;
 class CMainFrame;
 class QSocketNotifier;
 class SingleInstance;
@@ -44,6 +47,8 @@ public:
     CProfile& profile() { return m_profile; }
     // The owner of every dialog the program opens.
     CMainFrame* mainWindow() const { return m_mainFrame.get(); }
+    // Null until the main window has first painted.
+    CLearningRecord* record() const { return m_record.get(); }
 
     // Where the program's pictures, jokes and sounds are: $OLLO_DATA if set,
     // else the installed data folder if it exists, else the repository's
@@ -60,12 +65,17 @@ private:
     void copyDefaultSettings() const;
     void keepSettingsSomewhere();
     void bringToFront();
+    void openRecord();
+    // Tells the family, once, that the record is not kept (or was set aside).
+    void reportRecordNotice(QWidget* owner);
 
     QString m_baseName;
     QString m_contentFolder;
     QString m_helpFilePath;
     CProfile m_profile;
     CommandTable m_commands;
+    std::unique_ptr<CLearningRecord> m_record;
+    std::unique_ptr<CDrillRecording> m_recording;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<QSocketNotifier> m_terminationNotifier;
     std::unique_ptr<SingleInstance> m_instance;

@@ -116,7 +116,9 @@ const std::vector<std::pair<const char*, ItemList>>& expectedMenus() {
           {32860, "Sound"},
           {0, ""},
           {32808, "Großer Zeichensatz"},
-          {32809, "Kleiner Zeichensatz"}}},
+          {32809, "Kleiner Zeichensatz"},
+          {0, ""},
+          {32870, "&Lernfortschritt..."}}},
         {"&Hilfe",
          {{57667, "&Hilfethemen"},
           {0, ""},
@@ -307,6 +309,8 @@ private Q_SLOTS:
             << 57665 << u8("Verläßt die Anwendung; fragt, ob Dokumente gespeichert werden sollen.");
         QTest::newRow("Statusleiste") << 59393 << u8("Blendet die Statusleiste ein oder aus.");
         QTest::newRow("Sound") << 32860 << u8("Soundausgabe einschalten bzw. abschalten");
+        QTest::newRow("Lernfortschritt")
+            << 32870 << u8("Zeigt, was Ihr Kind geübt hat und welche Aufgaben schon sicher sitzen.");
         QTest::newRow("Hilfethemen") << 57667 << u8("Listet die Hilfethemen auf.");
         QTest::newRow("Internet") << 32821 << u8("Besuchen Sie unsere WEB-Page im Internet !");
         QTest::newRow("Eigene Übungen") << 32823 << u8("Informationen zu dem Menü \"Eigene\"");

@@ -1,10 +1,15 @@
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -13,6 +18,10 @@
 #include <vector>
 
 #include "common/xsession.h"
+#include "common/recordrows.h"
+#include "drill/drilldialog.h"
+#include "drill/wronganswerdlg.h"
+#include "kit/bitmapbutton.h"
 #include "kit/commandids.h"
 #include "kit/showhelp.h"
 #include "shell/bitmapokdlg.h"
@@ -42,6 +51,56 @@ QMap<QString, QByteArray> snapshot(const QString& folder) {
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden))
         files.insert(name, readAll(dir.filePath(name)));
     return files;
+}
+
+// What a child works out from the task line: "8 X 7 = ??" → "56".
+QString answerFor(const QString& task) {
+    const QStringList parts = task.split(u' ');
+    const int a = parts.value(0).toInt();
+    const int b = parts.value(2).toInt();
+    return QString::number(parts.value(1) == u"X" ? a * b : a / std::max(b, 1));
+}
+
+// Presses the wrong-answer dialog's button once it is up.
+void pressInWrongAnswerDialog(const char* button) {
+    QTimer::singleShot(0, qApp, [button] {
+        auto* wrong = qobject_cast<CWrongAnswerDlg*>(QApplication::activeModalWidget());
+        if (wrong == nullptr) {
+            pressInWrongAnswerDialog(button);
+            return;
+        }
+        QTest::mouseClick(wrong->findChild<CBitmapButton*>(QLatin1String(button)), Qt::LeftButton);
+    });
+}
+
+// A drill of three tasks as a child plays it in the real dialogs: the first
+// right at once, the second wrong, "NOCHMALS", then right, the third wrong
+// and "LOESEN"; then "Weiter" ends it.
+void playThreeTasks() {
+    QTimer::singleShot(0, qApp, [] {
+        auto* dialog = qobject_cast<CDrillDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            playThreeTasks();
+            return;
+        }
+        auto* answer = dialog->findChild<QLineEdit*>(QStringLiteral("answer"));
+        const auto expected = [dialog] {
+            return answerFor(dialog->findChild<QLabel*>(QStringLiteral("task"))->text());
+        };
+        QTest::keyClicks(answer, expected());
+        QTest::keyClick(answer, Qt::Key_Return);
+        QTest::keyClick(answer, Qt::Key_Return);
+        pressInWrongAnswerDialog("againButton");
+        QTest::keyClicks(answer, u'0' + expected());
+        QTest::keyClick(answer, Qt::Key_Return);
+        QTest::keyClicks(answer, expected());
+        QTest::keyClick(answer, Qt::Key_Return);
+        QTest::keyClick(answer, Qt::Key_Return);
+        pressInWrongAnswerDialog("solveButton");
+        QTest::keyClicks(answer, expected() + u'0');
+        QTest::keyClick(answer, Qt::Key_Return);
+        QTest::keyClick(answer, Qt::Key_Return);
+    });
 }
 
 // Buttons, pictures, lists and fields that a screen reader would announce
@@ -90,6 +149,7 @@ class TestTrainerApp : public QObject {
 private:
     std::unique_ptr<QTemporaryDir> m_config;
     std::unique_ptr<QTemporaryDir> m_content;
+    std::unique_ptr<QTemporaryDir> m_data;
     QString m_oldCurrent;
     std::vector<int> m_help;
 
@@ -100,6 +160,7 @@ private:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config->path());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), m_data->path());
         environment.insert(QStringLiteral("OLLO_DATA"), m_content->path());
         // No display but the one a run asks for.
         environment.remove(QStringLiteral("DISPLAY"));
@@ -136,14 +197,17 @@ private Q_SLOTS:
     void init() {
         m_config = std::make_unique<QTemporaryDir>();
         m_content = std::make_unique<QTemporaryDir>();
+        m_data = std::make_unique<QTemporaryDir>();
         m_oldCurrent = QDir::currentPath();
         qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", m_data->path().toLocal8Bit());
         qputenv("OLLO_DATA", m_content->path().toLocal8Bit());
         m_help.clear();
     }
 
     void cleanup() {
         QDir::setCurrent(m_oldCurrent);
+        m_data.reset();
         m_content.reset();
         m_config.reset();
     }
@@ -220,6 +284,9 @@ private Q_SLOTS:
         QVERIFY(app.InitInstance());
         CMainFrame* frame = app.mainWindow();
         QVERIFY(frame != nullptr);
+        // The learning record waits until the window has painted.
+        QVERIFY(app.record() == nullptr);
+        QTRY_VERIFY(app.record() != nullptr);
         QTRY_VERIFY(frame->isMaximized());
         QVERIFY(frame->isVisible());
         frame->showNormal();
@@ -263,6 +330,78 @@ private Q_SLOTS:
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(u',')));
         QCOMPARE(m_help, std::vector<int>{topic});
         QVERIFY(app.mainWindow()->isVisible());
+    }
+
+    // Real drills through the real dialogs leave exactly their rows. A record
+    // that cannot be kept changes nothing of the drills or the settings, is
+    // left as it is, and the family is told once.
+    void drillsAreRecorded_data() {
+        QTest::addColumn<bool>("newer");
+        QTest::newRow("fresh record") << false;
+        QTest::newRow("record of a newer Ollo") << true;
+    }
+    void drillsAreRecorded() {
+        QFETCH(bool, newer);
+        const QString recordFile = m_data->filePath(QStringLiteral("ollo/ollo.sqlite"));
+        if (newer) {
+            QVERIFY(QDir().mkpath(m_data->filePath(QStringLiteral("ollo"))));
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
+            db.setDatabaseName(recordFile);
+            QVERIFY(db.open());
+            QVERIFY(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 9")));
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("newer"));
+        }
+        const QByteArray recordBefore = readAll(recordFile);
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Aufgaben"), 3);
+        QVERIFY(app.InitInstance());
+        QTRY_VERIFY(app.record() != nullptr);
+        QStringList notices;
+        QTimer boxes;
+        connect(&boxes, &QTimer::timeout, &boxes, [&notices] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                notices << box->text();
+                box->accept();
+            }
+        });
+        boxes.start(5);
+        for (int drill = 0; drill < 2; ++drill) {
+            app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Lobe"), 7);
+            playThreeTasks();
+            app.mainWindow()->action(32777)->trigger();
+            // The drill ran as ever: one task solved, so no reward was earned.
+            QCOMPARE(app.profile().GetInt(QStringLiteral("Parameter"), QStringLiteral("Lobe"), -1), 0);
+        }
+        boxes.stop();
+
+        if (newer) {
+            QCOMPARE(notices.size(), 1);
+            QVERIFY2(notices[0].contains(QStringLiteral("nicht gespeichert")), qPrintable(notices[0]));
+            app.mainWindow()->close();
+            QCOMPARE(readAll(recordFile), recordBefore);
+            return;
+        }
+        QVERIFY(notices.isEmpty());
+        QCOMPARE(RecordRows(recordFile, QStringLiteral("PRAGMA user_version")),
+                 QStringList{QStringLiteral("1")});
+        const QString drill = QStringLiteral("32777|7-er Reihe|0|7|3|1|1");
+        QCOMPARE(
+            RecordRows(recordFile, QStringLiteral("SELECT command, caption, operation, series, task_count,"
+                                                  " how_ended, ended >= started FROM drill ORDER BY id")),
+            QStringList({drill, drill}));
+        const QStringList tasks = {"1|1|1|1", "2|1|1|2", "3|1|1|3"};
+        QCOMPARE(RecordRows(recordFile, QStringLiteral("SELECT number, text = factor || ' X 7 = ' ||"
+                                                       " substr('\?\?\?', 1, length(expected)),"
+                                                       " expected = CAST(factor * 7 AS TEXT), outcome"
+                                                       " FROM task ORDER BY id")),
+                 tasks + tasks);
+        const QStringList answers = {"1|1|1|0|1", "2|1|0|1|0", "2|2|1|0|1", "3|1|0|2|0"};
+        QCOMPARE(RecordRows(recordFile, QStringLiteral("SELECT t.number, a.attempt, a.correct, a.choice,"
+                                                       " a.typed = t.expected FROM answer a"
+                                                       " JOIN task t ON t.id = a.task ORDER BY a.id")),
+                 answers + answers);
     }
 
     // "&Beenden" ends the loop with 0 and writes nothing.
