@@ -125,6 +125,7 @@ int main(int argc, char** argv) {
         std::printf("the large settings file could not be written\n");
         return 1;
     }
+    qputenv("XDG_DATA_HOME", settings.filePath(QStringLiteral("data")).toLocal8Bit());
     DrillProbe application(argc, argv);
     bench::quietOffscreenWarnings();
     CTrainerApp app(QStringLiteral(OLLO_PROGRAM));

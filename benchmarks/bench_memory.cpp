@@ -154,6 +154,7 @@ int main(int argc, char** argv) {
     const int drills = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultDrills;
     QTemporaryDir settings;
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    qputenv("XDG_DATA_HOME", settings.filePath(QStringLiteral("data")).toLocal8Bit());
     QApplication application(argc, argv);
     bench::quietOffscreenWarnings();
     CTrainerApp app(QStringLiteral(OLLO_PROGRAM));

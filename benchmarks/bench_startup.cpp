@@ -209,8 +209,10 @@ void failed(const char* what, const ChildRun& run) {
     std::printf("%s failed:\n%s\n", what, run.output.constData());
 }
 
+// Settings and the learning record in the run's own folder.
 std::vector<QByteArray> childEnvironment(const QTemporaryDir& settings) {
-    return {"XDG_CONFIG_HOME=" + settings.path().toLocal8Bit()};
+    return {"XDG_CONFIG_HOME=" + settings.path().toLocal8Bit(),
+            "XDG_DATA_HOME=" + settings.filePath(QStringLiteral("data")).toLocal8Bit()};
 }
 
 void printRatio(const char* what, double ollo, double bare) {

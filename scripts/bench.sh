@@ -3,7 +3,8 @@
 # target: settings reads and writes, pictures, start-up (in one process and as
 # a whole process under Xvfb, against a bare Qt window), the drill dialog
 # (also with a 50 MB settings file), the praise editor with 20,000 phrases,
-# the paints, and memory. Slow figures are marked, never fatal.
+# the progress window over a year of drills, the paints, and memory. Slow
+# figures are marked, never fatal.
 #   scripts/bench.sh [build folder]     (default: build-bench)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +16,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
     -DOLLO_SANITIZE=OFF -DOLLO_BENCHMARKS=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$jobs" --target ollo barewindow barewindow_libs bench_profile bench_pictures bench_startup \
-    bench_drill bench_paint bench_memory bench_praise >/dev/null
+    bench_drill bench_praise bench_progress bench_paint bench_memory >/dev/null
 
 scratch=$(mktemp -d)
 xvfb_pid=
@@ -28,8 +29,8 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
     export XDG_RUNTIME_DIR=$scratch/runtime
     mkdir -m 700 "$XDG_RUNTIME_DIR"
 fi
-export XDG_CONFIG_HOME=$scratch/config
-mkdir -p "$XDG_CONFIG_HOME"
+export XDG_CONFIG_HOME=$scratch/config XDG_DATA_HOME=$scratch/data
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_DATA_HOME"
 bin=$build/benchmarks
 
 section() { printf '\n== %s ==\n' "$1"; }
@@ -63,6 +64,8 @@ section "Drill dialog, 50 MB settings file"
 QT_QPA_PLATFORM=offscreen "$bin/bench_drill" 10 --settings-mb 50
 section "Praise editor, 20,000 phrases"
 QT_QPA_PLATFORM=offscreen "$bin/bench_praise" 20000
+section "Progress window"
+QT_QPA_PLATFORM=offscreen "$bin/bench_progress"
 section "Paint"
 QT_QPA_PLATFORM=offscreen "$bin/bench_paint"
 section "Memory"

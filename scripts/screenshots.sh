@@ -1,25 +1,28 @@
 #!/usr/bin/env bash
-# Takes the README's screenshots under Xvfb: the main window, and a drill of
-# the "7-er Reihe" with a praised answer. Uses a fresh settings folder, so the
-# shipped default settings are what shows.
-#   scripts/screenshots.sh [build folder]   (default: build)
+# Takes the README's screenshots under Xvfb: the main window, a drill of the
+# "7-er Reihe" with a praised answer, and the progress window over a year of
+# generated drills at 100 % and 200 % scaling. Uses fresh settings and data
+# folders, so the shipped default settings are what shows.
+#   scripts/screenshots.sh [build folder]   (default: build; benchmarks built,
+#                                            for bench_progress writes the year)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 out=$root/docs/screenshots
 mkdir -p "$out"
-cmake --build "$build" --target ollo ollo_help >/dev/null
+cmake --build "$build" --target ollo ollo_help bench_progress >/dev/null
 
 display=:93
 Xvfb $display -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 config=$(mktemp -d)
-trap 'kill $xvfb 2>/dev/null; rm -rf "$config"' EXIT
-export DISPLAY=$display
+data=$(mktemp -d)
+trap 'kill $xvfb 2>/dev/null; rm -rf "$config" "$data"' EXIT
+export DISPLAY=$display XDG_CONFIG_HOME=$config XDG_DATA_HOME=$data
 sleep 1
-XDG_CONFIG_HOME=$config "$build/ollo" >/dev/null 2>&1 &
+"$build/ollo" >/dev/null 2>&1 &
 ollo=$!
-trap 'kill $ollo $xvfb 2>/dev/null; rm -rf "$config"' EXIT
+trap 'kill $ollo $xvfb 2>/dev/null; rm -rf "$config" "$data"' EXIT
 
 main=$(xdotool search --sync --name "Ollo für" | head -1)
 sleep 1
@@ -49,4 +52,33 @@ for factor in 1 2 3 4 5 6 7 8 9 10; do
 done
 sleep 0.5
 import -window "$drill" "$out/uebung.png"
+kill $ollo $xvfb
+wait $ollo $xvfb 2>/dev/null || true
+
+# "Optionen" → "&Lernfortschritt..." (the menu's last item) over a year of
+# drills, on a screen big enough for the window at each scale.
+mkdir -p "$data/ollo"
+"$build/benchmarks/bench_progress" --write "$data/ollo/ollo.sqlite" >/dev/null
+for scale in 1 2; do
+    Xvfb $display -screen 0 $((1280 * scale))x$((1024 * scale))x24 >/dev/null 2>&1 &
+    xvfb=$!
+    sleep 1
+    QT_SCALE_FACTOR=$scale "$build/ollo" >/dev/null 2>&1 &
+    ollo=$!
+    main=$(xdotool search --sync --name "Ollo für" | head -1)
+    sleep 1
+    xdotool windowfocus --sync "$main"
+    xdotool key alt+k
+    sleep 0.3
+    xdotool key Right Right Right Right
+    sleep 0.3
+    xdotool key Up Return
+    progress=$(xdotool search --sync --name "^Lernfortschritt$" | head -1)
+    sleep 1
+    name=lernfortschritt.png
+    [ "$scale" = 2 ] && name=lernfortschritt-200.png
+    import -window "$progress" "$out/$name"
+    kill $ollo $xvfb
+    wait $ollo $xvfb 2>/dev/null || true
+done
 echo "screenshots in $out"

@@ -11,19 +11,12 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
 const QColor kBars(0x5b, 0x8f, 0xd9);
 const QColor kLine(0x2e, 0x7d, 0x32);
-
-// A round upper end for the task scale: 10, 20, 50, 100, ...
-int scaleTop(int most) {
-    for (int top = 10;; top *= 10)
-        for (const int step : {1, 2, 5})
-            if (most <= top * step)
-                return top * step;
-}
 
 } // namespace
 
@@ -111,8 +104,15 @@ void ProgressChart::setDays(const std::vector<DayCount>& days) {
     }
     m_dayAxis->setRange(-0.5, qreal(days.size()) - 0.5);
     m_dayAxis->setStartValue(-0.5);
-    m_countAxis->setRange(0, scaleTop(std::max(most, 1)));
-    m_countAxis->setTickCount(6);
+    // Room above the highest bar, in about six steps of 1, 2 or 5 times a power of ten.
+    const double wanted = std::max(10.0, most * 1.1);
+    double step = 1;
+    while (step * 5 < wanted / 6)
+        step *= 10;
+    step = step >= wanted / 6 ? step : step * 2 >= wanted / 6 ? step * 2 : step * 5;
+    const double top = std::ceil(wanted / step) * step;
+    m_countAxis->setRange(0, top);
+    m_countAxis->setTickCount(int(std::lround(top / step)) + 1);
 
     setAccessibleDescription(
         total == 0 ? QStringLiteral("In den letzten vier Wochen wurde nicht geübt.")

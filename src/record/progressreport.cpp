@@ -5,6 +5,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <tuple>
 
@@ -81,18 +82,25 @@ void readStandings(const QSqlDatabase& db, ProgressReport& report) {
 
 void readDays(const QSqlDatabase& db, QDate today, ProgressReport& report) {
     const QDate first = today.addDays(1 - ProgressReport::ChartDays);
-    for (QDate day = first; day <= today; day = day.addDays(1))
-        report.days.push_back({day, 0, 0});
+    // Where each day begins, and the next day after the last: local midnights,
+    // worked out once rather than for every task.
+    std::vector<qint64> starts;
+    for (QDate day = first; day <= today.addDays(1); day = day.addDays(1)) {
+        starts.push_back(startOfDay(day));
+        if (day <= today)
+            report.days.push_back({day, 0, 0});
+    }
     QSqlQuery query(db);
     query.setForwardOnly(true);
     query.prepare(
         QStringLiteral("SELECT posed, outcome FROM task WHERE posed >= ? AND posed < ? AND outcome > 0"));
-    query.addBindValue(startOfDay(first));
-    query.addBindValue(startOfDay(today.addDays(1)));
+    query.addBindValue(starts.front());
+    query.addBindValue(starts.back());
     query.exec();
     while (query.next()) {
-        const qint64 index = first.daysTo(QDateTime::fromSecsSinceEpoch(query.value(0).toLongLong()).date());
-        if (index < 0 || index >= qint64(report.days.size()))
+        const auto next = std::upper_bound(starts.begin(), starts.end(), query.value(0).toLongLong());
+        const auto index = std::distance(starts.begin(), next) - 1;
+        if (index < 0 || index >= qsizetype(report.days.size()))
             continue;
         DayCount& day = report.days[size_t(index)];
         ++day.tasks;

@@ -93,10 +93,7 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     buildCommandTable();
 }
 
-// The main frame goes first: a drill still open in it may tell the record.
-CTrainerApp::~CTrainerApp() {
-    m_mainFrame.reset();
-}
+CTrainerApp::~CTrainerApp() = default;
 
 QString CTrainerApp::ContentFolder(const QString& programFile) {
     const QString fromEnvironment = qEnvironmentVariable("OLLO_DATA");

@@ -74,6 +74,7 @@ private:
     QString m_helpFilePath;
     CProfile m_profile;
     CommandTable m_commands;
+    // Before the main frame, so they outlive it and any drill still open in it.
     std::unique_ptr<CLearningRecord> m_record;
     std::unique_ptr<CDrillRecording> m_recording;
     std::unique_ptr<CMainFrame> m_mainFrame;
