@@ -33,6 +33,9 @@ using Record::TaskOutcome;
 
 namespace {
 
+// False while the test runs as root, for whom no file is write-protected.
+bool g_permissionsHold = true;
+
 // 2024-06-03 12:00 local time, a Monday.
 qint64 noon() {
     return QDateTime(QDate(2024, 6, 3), QTime(12, 0)).toSecsSinceEpoch();
@@ -139,6 +142,8 @@ private Q_SLOTS:
         QFETCH(bool, readable);
         QFETCH(bool, keepsBytes);
         QFETCH(QString, drills);
+        if (prepare.startsWith(u"read-only") && !g_permissionsHold)
+            QSKIP("running as root, which no permission stops, and unable to leave it");
 
         if (prepare != u"read-only folder") {
             CLearningRecord seed(m_path);
@@ -410,10 +415,7 @@ int main(int argc, char* argv[]) {
     if (geteuid() == 0) {
         constexpr gid_t nogroup = 65534;
         constexpr uid_t nobody = 65534;
-        if (setgroups(0, nullptr) != 0 || setgid(nogroup) != 0 || setuid(nobody) != 0) {
-            std::fprintf(stderr, "cannot leave root\n");
-            return 1;
-        }
+        g_permissionsHold = setgroups(0, nullptr) == 0 && setgid(nogroup) == 0 && setuid(nobody) == 0;
         // Sanitizers still look at the process after the change of user.
         prctl(PR_SET_DUMPABLE, 1);
     }
