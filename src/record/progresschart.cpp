@@ -22,7 +22,8 @@ const QColor kLine(0x2e, 0x7d, 0x32);
 
 ProgressChart::ProgressChart(QWidget* parent)
     : QChartView(parent) {
-    auto* chart = new QChart;
+    // The view's own chart: one set in its place would leave the first unowned.
+    QChart* chart = this->chart();
     chart->setAnimationOptions(QChart::NoAnimation);
     chart->setBackgroundRoundness(0);
     chart->setMargins(QMargins(2, 2, 2, 2));
@@ -61,7 +62,6 @@ ProgressChart::ProgressChart(QWidget* parent)
     m_share->attachAxis(m_dayAxis);
     m_share->attachAxis(percentAxis);
 
-    setChart(chart);
     setRenderHint(QPainter::Antialiasing);
     // Nothing in it to do by keyboard; its figures are its description.
     setFocusPolicy(Qt::NoFocus);
