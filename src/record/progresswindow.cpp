@@ -183,6 +183,7 @@ void fillLegend(QWidget* legend) {
         painter.end();
         auto* mark = new QLabel;
         mark->setPixmap(swatch);
+        mark->setAccessibleName(QString::fromUtf8("Farbe für „%1“").arg(FactGridModel::NameOf(security)));
         grid->addWidget(mark, place / 2, place % 2 * 2);
         grid->addWidget(new QLabel(FactGridModel::NameOf(security)), place / 2, place % 2 * 2 + 1);
         ++place;

@@ -309,6 +309,7 @@ private Q_SLOTS:
         QTest::newRow("Kleiner Zeichensatz") << Cmd::SmallFont << "CFontChooser" << 98345;
         QTest::newRow("7-er Reihe") << 32777 << "CDrillDialog" << 98313;
         QTest::newRow("Beliebige Reihe asks its number") << Cmd::AnyDivision << "CLimitDialog" << 98340;
+        QTest::newRow("Lernfortschritt") << Cmd::Progress << "CProgressWindow" << 98406;
     }
 
     void menuCommandsReachTheirHandlers() {
