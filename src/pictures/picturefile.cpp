@@ -9,6 +9,7 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -131,7 +132,7 @@ public:
         if (m_index == m_buffer.size() && !fill())
             return -1;
         ++m_position;
-        return quint8(m_buffer[m_index++]);
+        return quint8(m_buffer.constData()[m_index++]);
     }
     bool read(char* out, qint64 count) {
         while (count > 0) {
@@ -689,14 +690,19 @@ bool decodeLzw(ByteStream& in, const GifFrame& f, const Sampling& s, QSize scree
         line = j < 0 ? nullptr : reinterpret_cast<QRgb*>(image.scanLine(j));
     };
     findLine();
+    // The image column of each column of the frame, -1 where none.
+    std::vector<int> columnOf(size_t(f.width), -1);
+    for (int x = 0; x < f.width; ++x) {
+        const qint64 dx = qint64(f.left) + x - s.left;
+        if (dx >= 0 && dx % s.step == 0 && dx / s.step < s.columns && f.left + x < screen.width())
+            columnOf[size_t(x)] = int(dx / s.step);
+    }
     auto put = [&](int index) {
         if (cursor.done())
             return;
         if (line != nullptr) {
-            const qint64 dx = qint64(f.left) + cursor.x() - s.left;
-            if (dx >= 0 && dx % s.step == 0 && dx / s.step < s.columns &&
-                f.left + cursor.x() < screen.width())
-                line[dx / s.step] = colour[size_t(index)];
+            if (const int column = columnOf[size_t(cursor.x())]; column >= 0)
+                line[column] = colour[size_t(index)];
         }
         if (cursor.advance())
             findLine();
@@ -966,6 +972,8 @@ PicturePart ReadPicturePart(const QString& fileName, PictureTypes types, const P
         readBmpPart(file, head, choose, part);
     else if (gif && types != PictureTypes::Bmp)
         readGifPart(file, choose, part);
+    else if (file.size() == 0)
+        part.refusal = QStringLiteral("empty");
     else if (types == PictureTypes::Bmp)
         part.refusal = QStringLiteral("not a BMP file");
     else if (types == PictureTypes::Gif)
