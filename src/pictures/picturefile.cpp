@@ -25,7 +25,7 @@ namespace {
 // The headers, the masks and the largest colour table fit in the first bytes.
 constexpr qint64 kHeadBytes = 4096;
 // Rows read at once when a paint shows most of every row.
-constexpr qint64 kBandBytes = 256 * 1024;
+constexpr qint64 kBandBytes = 64 * 1024;
 // Run-length and GIF data are read in pieces of this size.
 constexpr qint64 kStreamBytes = 64 * 1024;
 
