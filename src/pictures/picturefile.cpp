@@ -849,8 +849,9 @@ void readGifPart(FileReader& file, const PartChoice& choose, PicturePart& part) 
     GifFrame frame;
     for (bool found = false; !found;) {
         switch (in.next()) {
-        case 0x21: { // extension: label, then sub-blocks; a graphic control
-                     // block names the transparent colour
+        // An extension: a label, then sub-blocks. The graphic control block
+        // names the transparent colour.
+        case 0x21: {
             const int label = in.next();
             if (label == 0xf9) {
                 const int length = in.next();

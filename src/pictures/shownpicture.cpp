@@ -14,10 +14,13 @@ qint64 ceilDiv(qint64 a, qint64 b) {
     return (a + b - 1) / b;
 }
 
-// The smallest step from `from` on that keeps a sampled size within the limit.
-int stepWithinLimit(QSize size, int from) {
+// A stretched picture is decoded and then reduced: each may take half.
+constexpr qint64 kStretchedPixels = kMaxShownPixels / 2;
+
+// The smallest step from `from` on that keeps a sampled size within limit.
+int stepWithinLimit(QSize size, int from, qint64 limit) {
     int step = std::max(1, from);
-    while (ceilDiv(size.width(), step) * ceilDiv(size.height(), step) > kMaxShownPixels)
+    while (ceilDiv(size.width(), step) * ceilDiv(size.height(), step) > limit)
         ++step;
     return step;
 }
@@ -32,8 +35,8 @@ qint64 wallClockNs() {
 QSize stretchTarget(QSize area, qreal ratio) {
     QSize target = (QSizeF(area) * ratio).toSize().expandedTo(QSize(1, 1));
     const qint64 pixels = qint64(target.width()) * target.height();
-    if (pixels > kMaxShownPixels)
-        target = (QSizeF(target) * std::sqrt(double(kMaxShownPixels) / double(pixels))).toSize();
+    if (pixels > kStretchedPixels)
+        target = (QSizeF(target) * std::sqrt(double(kStretchedPixels) / double(pixels))).toSize();
     return target.expandedTo(QSize(1, 1));
 }
 
@@ -42,6 +45,9 @@ void reportOnce(const QString& fileName, const QString& why) {
     const QString key = fileName + QLatin1Char('\n') + why;
     if (said.contains(key))
         return;
+    // A file that keeps changing could bring ever new reasons.
+    if (said.size() >= 1000)
+        said.clear();
     said.insert(key);
     qWarning("Ollo: picture %s not shown: %s", qUtf8Printable(fileName), qUtf8Printable(why));
 }
@@ -64,7 +70,7 @@ QPoint ShownPicture::origin(QSize pictureSize, const QRect& area) const {
 
 std::pair<QRect, int> ShownPicture::unscaledPart(QSize pictureSize, const QRect& area) const {
     const QRect visible = QRect(QPoint(0, 0), pictureSize) & area.translated(-origin(pictureSize, area));
-    return {visible, stepWithinLimit(visible.size(), 1)};
+    return {visible, stepWithinLimit(visible.size(), 1, kMaxShownPixels)};
 }
 
 bool ShownPicture::fits(const QString& fileName, const std::optional<FileVersion>& now, const QRect& area,
@@ -88,7 +94,7 @@ void ShownPicture::decode(const QString& fileName, const QRect& area, QSize targ
             return unscaledPart(size, area);
         // Twice the shown size at least, for a smooth reduction below.
         const int step = std::min(size.width() / (2 * target.width()), size.height() / (2 * target.height()));
-        return {QRect(QPoint(0, 0), size), stepWithinLimit(size, step)};
+        return {QRect(QPoint(0, 0), size), stepWithinLimit(size, step, kStretchedPixels)};
     });
     Kept kept;
     kept.fileName = fileName;
