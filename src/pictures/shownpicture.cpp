@@ -1,5 +1,6 @@
 #include "pictures/shownpicture.h"
 
+#include <QImage>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QSet>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <vector>
 
 namespace {
 
@@ -52,6 +54,53 @@ void reportOnce(const QString& fileName, const QString& why) {
     qWarning("Ollo: picture %s not shown: %s", qUtf8Printable(fileName), qUtf8Printable(why));
 }
 
+// What was decoded of one version of a file for one kind of view.
+struct Decoded {
+    QString fileName;
+    PictureTypes types = PictureTypes::BmpOrGif;
+    FileVersion version;
+    bool stretched = false;
+    QSize pictureSize;
+    QRect region;
+    int step = 1;
+    QSize target; // stretched: the device pixels it was made for
+    QImage image; // null: the picture is refused
+
+    qint64 pixels() const { return qint64(image.width()) * image.height(); }
+};
+
+// The decoded pictures of the whole program, the one drawn last at the end.
+std::vector<Decoded>& keptPictures() {
+    static std::vector<Decoded> pictures;
+    return pictures;
+}
+
+// The kept picture that pred accepts, now counted as drawn last.
+template <class Pred> const Decoded* findKept(Pred pred) {
+    std::vector<Decoded>& kept = keptPictures();
+    const auto found = std::find_if(kept.begin(), kept.end(), pred);
+    if (found == kept.end())
+        return nullptr;
+    std::rotate(found, found + 1, kept.end());
+    return &kept.back();
+}
+
+const Decoded& keep(Decoded decoded) {
+    std::vector<Decoded>& kept = keptPictures();
+    std::erase_if(kept, [&](const Decoded& old) {
+        return old.fileName == decoded.fileName && old.version != decoded.version;
+    });
+    kept.push_back(std::move(decoded));
+    qint64 pixels = 0;
+    for (const Decoded& picture : kept)
+        pixels += picture.pixels();
+    while (pixels > kMaxShownPixels && kept.size() > 1) {
+        pixels -= kept.front().pixels();
+        kept.erase(kept.begin());
+    }
+    return kept.back();
+}
+
 } // namespace
 
 ShownPicture::ShownPicture(PictureFit fit, PictureTypes types)
@@ -73,81 +122,84 @@ std::pair<QRect, int> ShownPicture::unscaledPart(QSize pictureSize, const QRect&
     return {visible, stepWithinLimit(visible.size(), 1, kMaxShownPixels)};
 }
 
-bool ShownPicture::fits(const QString& fileName, const std::optional<FileVersion>& now, const QRect& area,
-                        QSize target) const {
-    if (!m_kept || !now || !m_kept->settled || m_kept->fileName != fileName || m_kept->version != *now)
-        return false;
-    if (m_kept->image.isNull())
-        return true;
-    if (m_fit == PictureFit::Stretched)
-        return m_kept->target == target;
-    const auto [region, step] = unscaledPart(m_kept->pictureSize, area);
-    // A coarser sampling only serves the very same region.
-    return step == m_kept->step && (step == 1 ? m_kept->region.contains(region) : m_kept->region == region);
-}
-
-void ShownPicture::decode(const QString& fileName, const QRect& area, QSize target) {
-    ++m_decodes;
-    const qint64 startedNs = wallClockNs();
-    PicturePart part = ReadPicturePart(fileName, m_types, [&](QSize size) -> std::pair<QRect, int> {
-        if (m_fit != PictureFit::Stretched)
-            return unscaledPart(size, area);
-        // Twice the shown size at least, for a smooth reduction below.
-        const int step = std::min(size.width() / (2 * target.width()), size.height() / (2 * target.height()));
-        return {QRect(QPoint(0, 0), size), stepWithinLimit(size, step, kStretchedPixels)};
-    });
-    Kept kept;
-    kept.fileName = fileName;
-    kept.version = part.version.value_or(FileVersion{});
-    kept.settled = part.version && !part.changedWhileRead && part.version->modifiedNs < startedNs - kSettleNs;
-    kept.pictureSize = part.pictureSize;
-    kept.region = part.region;
-    kept.step = part.step;
-    kept.target = target;
-    if (part.image.isNull())
-        reportOnce(fileName, part.refusal);
-    else if (m_fit == PictureFit::Stretched &&
-             (part.image.width() > target.width() || part.image.height() > target.height()))
-        kept.image = part.image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    else
-        kept.image = std::move(part.image);
-    m_kept = std::move(kept);
-}
-
 bool ShownPicture::draw(QPainter& painter, const QString& fileName, const QRect& area) {
+    m_drawnSize = {};
     if (fileName.isEmpty() || area.isEmpty())
         return false;
-    const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1.0;
-    const QSize target = m_fit == PictureFit::Stretched ? stretchTarget(area.size(), ratio) : QSize();
     const std::optional<FileVersion> now = VersionOf(fileName);
     if (!now) {
-        m_kept.reset();
         reportOnce(fileName, QStringLiteral("no such file"));
         return false;
     }
-    if (!fits(fileName, now, area, target))
-        decode(fileName, area, target);
-    const Kept& kept = *m_kept;
-    if (kept.image.isNull())
+    const bool stretched = m_fit == PictureFit::Stretched;
+    const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatio() : 1.0;
+    const QSize target = stretched ? stretchTarget(area.size(), ratio) : QSize();
+
+    const Decoded* shown = findKept([&](const Decoded& kept) {
+        if (kept.fileName != fileName || kept.types != m_types || kept.version != *now)
+            return false;
+        if (kept.image.isNull())
+            return true;
+        if (kept.stretched != stretched)
+            return false;
+        if (stretched)
+            return kept.target == target;
+        const auto [region, step] = unscaledPart(kept.pictureSize, area);
+        // A coarser sampling only serves the very same region.
+        return step == kept.step && (step == 1 ? kept.region.contains(region) : kept.region == region);
+    });
+    Decoded fresh;
+    if (shown == nullptr) {
+        ++m_decodes;
+        const qint64 startedNs = wallClockNs();
+        PicturePart part = ReadPicturePart(fileName, m_types, [&](QSize size) -> std::pair<QRect, int> {
+            if (!stretched)
+                return unscaledPart(size, area);
+            // Twice the shown size at least, for a smooth reduction below.
+            const int step =
+                std::min(size.width() / (2 * target.width()), size.height() / (2 * target.height()));
+            return {QRect(QPoint(0, 0), size), stepWithinLimit(size, step, kStretchedPixels)};
+        });
+        fresh.fileName = fileName;
+        fresh.types = m_types;
+        fresh.version = part.version.value_or(FileVersion{});
+        fresh.stretched = stretched;
+        fresh.pictureSize = part.pictureSize;
+        fresh.region = part.region;
+        fresh.step = part.step;
+        fresh.target = target;
+        if (part.image.isNull())
+            reportOnce(fileName, part.refusal);
+        else if (stretched && (part.image.width() > target.width() || part.image.height() > target.height()))
+            fresh.image = part.image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        else
+            fresh.image = std::move(part.image);
+        // Kept only what stays as it was read.
+        const bool settled =
+            part.version && !part.changedWhileRead && part.version->modifiedNs < startedNs - kSettleNs;
+        shown = settled ? &keep(std::move(fresh)) : &fresh;
+    }
+    if (shown->image.isNull())
         return false;
+    m_drawnSize = shown->image.size();
 
     const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
-    if (m_fit == PictureFit::Stretched) {
+    if (stretched) {
         // Made at the size it is shown, it is drawn as it is; a smaller
         // picture is enlarged smoothly.
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, kept.image.size() != target);
-        painter.drawImage(area, kept.image);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, shown->image.size() != target);
+        painter.drawImage(area, shown->image);
     } else {
-        const QPoint at = origin(kept.pictureSize, area);
-        const QRect shown = unscaledPart(kept.pictureSize, area).first;
-        const int step = kept.step;
-        const QRect source((shown.x() - kept.region.x()) / step, (shown.y() - kept.region.y()) / step,
-                           int(ceilDiv(shown.width(), step)), int(ceilDiv(shown.height(), step)));
+        const QPoint at = origin(shown->pictureSize, area);
+        const QRect part = unscaledPart(shown->pictureSize, area).first;
+        const int step = shown->step;
+        const QRect source((part.x() - shown->region.x()) / step, (part.y() - shown->region.y()) / step,
+                           int(ceilDiv(part.width(), step)), int(ceilDiv(part.height(), step)));
         if (step == 1) {
-            painter.drawImage(at + shown.topLeft(), kept.image, source);
+            painter.drawImage(at + part.topLeft(), shown->image, source);
         } else {
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.drawImage(QRect(at + shown.topLeft(), shown.size()), kept.image, source);
+            painter.drawImage(QRect(at + part.topLeft(), part.size()), shown->image, source);
         }
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);

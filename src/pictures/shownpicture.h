@@ -3,20 +3,21 @@
 // One place of a window that shows a picture file: the main window's
 // backdrop, a reward's picture, the drill's stretched background. It decodes
 // only what the place shows (the visible part of an unscaled picture; a
-// stretched one no larger than it is shown) and keeps that while the file
-// stays the same on disk (size, modification time, inode), so a repaint
-// decodes nothing and a file replaced on disk shows at the next paint. A file
+// stretched one no larger than it is shown), and the program keeps what was
+// decoded while the file stays the same on disk (size, modification time,
+// inode), for every place: a repaint, or a new drill's background, decodes
+// nothing, and a file replaced on disk shows at the next paint. A file
 // changed less than kSettleNs before it was read is read again at the next
 // paint, as file times are coarser than the time a rewrite takes. Nothing
-// kept or decoded for one picture exceeds kMaxShownPixels: a larger view is
-// decoded coarser and drawn scaled. A picture that cannot be shown says why
-// on standard error, once for each file and reason.
+// decoded for one picture, and nothing kept for all of them, exceeds
+// kMaxShownPixels: a larger view is decoded coarser and drawn scaled, and
+// the pictures drawn longest ago are dropped first. A picture that cannot be
+// shown says why on standard error, once for each file and reason. Paints
+// happen on the application's thread only.
 
-#include <QImage>
 #include <QRect>
 #include <QString>
 
-#include <optional>
 #include <utility>
 
 #include "pictures/picturefile.h"
@@ -41,31 +42,17 @@ public:
     // when there is none.
     bool draw(QPainter& painter, const QString& fileName, const QRect& area);
 
-    // How often a file has been decoded.
+    // How often this place has had a file decoded.
     int decodeCount() const { return m_decodes; }
-    // The pixels kept now (what the last draw decoded).
-    QSize keptSize() const { return m_kept ? m_kept->image.size() : QSize(); }
+    // The pixels the last draw drew from.
+    QSize drawnSize() const { return m_drawnSize; }
 
 private:
-    struct Kept {
-        QString fileName;
-        FileVersion version;
-        bool settled = false; // unchanged while read and long enough before
-        QSize pictureSize;
-        QRect region;
-        int step = 1;
-        QSize target; // Stretched: the device pixels it was made for
-        QImage image; // null: the picture is refused
-    };
-
     std::pair<QRect, int> unscaledPart(QSize pictureSize, const QRect& area) const;
     QPoint origin(QSize pictureSize, const QRect& area) const;
-    bool fits(const QString& fileName, const std::optional<FileVersion>& now, const QRect& area,
-              QSize target) const;
-    void decode(const QString& fileName, const QRect& area, QSize target);
 
     PictureFit m_fit;
     PictureTypes m_types;
-    std::optional<Kept> m_kept;
     int m_decodes = 0;
+    QSize m_drawnSize;
 };

@@ -685,6 +685,7 @@ private Q_SLOTS:
         const QRgb red = qRgb(255, 0, 0);
         const QRgb blue = qRgb(0, 0, 255);
         QTest::newRow("unchanged") << "none" << 1 << red;
+        QTest::newRow("unchanged, shown by another place") << "other place" << 1 << red;
         QTest::newRow("rewritten in place, same size, later time") << "later" << 2 << blue;
         QTest::newRow("replaced by another file of the same size and time") << "replaced" << 2 << blue;
         QTest::newRow("rewritten in place, other size") << "larger" << 2 << blue;
@@ -699,11 +700,13 @@ private Q_SLOTS:
         QVERIFY(filledPicture({40, 30}, qRgb(255, 0, 0)).save(path, "BMP"));
         QVERIFY(age(path));
         ShownPicture picture(PictureFit::Centred, PictureTypes::BmpOrGif);
+        ShownPicture otherPlace(PictureFit::TopLeft, PictureTypes::BmpOrGif);
+        ShownPicture* drawing = &picture;
         QImage canvas(100, 80, QImage::Format_RGB32);
         auto paint = [&] {
             canvas.fill(Qt::black);
             QPainter painter(&canvas);
-            return picture.draw(painter, path, canvas.rect());
+            return drawing->draw(painter, path, canvas.rect());
         };
         QVERIFY(paint());
         QCOMPARE(canvas.pixel(50, 40), qRgb(255, 0, 0));
@@ -722,14 +725,16 @@ private Q_SLOTS:
             QVERIFY(blue.save(other, "BMP"));
             QVERIFY(age(other));
             QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0);
+        } else if (change == "other place") {
+            drawing = &otherPlace;
         } else if (change == "removed") {
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression("bild.bmp not shown: no such file"));
             QVERIFY(QFile::remove(path));
         }
         QCOMPARE(paint(), change != "removed");
-        QCOMPARE(canvas.pixel(50, 40), shown);
+        QCOMPARE(canvas.pixel(change == "other place" ? QPoint(10, 10) : QPoint(50, 40)), shown);
         paint();
-        QCOMPARE(picture.decodeCount(), decodes);
+        QCOMPARE(picture.decodeCount() + otherPlace.decodeCount(), decodes);
     }
 
     // Memory for a picture follows what is shown of it, not what it claims.
@@ -759,7 +764,7 @@ private Q_SLOTS:
         QImage canvas(area, QImage::Format_RGB32);
         QPainter painter(&canvas);
         QVERIFY(picture.draw(painter, path, canvas.rect()));
-        QCOMPARE(picture.keptSize(), kept);
+        QCOMPARE(picture.drawnSize(), kept);
     }
 
     // A picture that cannot be shown says why on standard error, once.
