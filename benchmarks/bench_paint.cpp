@@ -219,7 +219,8 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     const QSize backdrop = frame.backdrop()->size();
 
-    std::printf("Paints with a picture: the first decodes it, a repaint (median of %d) decodes nothing\n",
+    std::printf("Paints with a picture: the first decodes it, a repaint (median of %d) decodes nothing;\n"
+                "the reward's first paint finds the picture the backdrop decoded\n",
                 runs);
     std::printf("(backdrop: %d x %d client area of a %d x %d window; picture reward: %d x %d)\n",
                 backdrop.width(), backdrop.height(), kWindowSize.width(), kWindowSize.height(),

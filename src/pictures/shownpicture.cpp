@@ -18,6 +18,8 @@ qint64 ceilDiv(qint64 a, qint64 b) {
 
 // A stretched picture is decoded and then reduced: each may take half.
 constexpr qint64 kStretchedPixels = kMaxShownPixels / 2;
+// The backdrop, the drill's, the joke's and a reward picture.
+constexpr size_t kKeptPictures = 4;
 
 // The smallest step from `from` on that keeps a sampled size within limit.
 int stepWithinLimit(QSize size, int from, qint64 limit) {
@@ -94,7 +96,7 @@ const Decoded& keep(Decoded decoded) {
     qint64 pixels = 0;
     for (const Decoded& picture : kept)
         pixels += picture.pixels();
-    while (pixels > kMaxShownPixels && kept.size() > 1) {
+    while ((pixels > kMaxShownPixels || kept.size() > kKeptPictures) && kept.size() > 1) {
         pixels -= kept.front().pixels();
         kept.erase(kept.begin());
     }

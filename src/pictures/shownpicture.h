@@ -10,8 +10,9 @@
 // changed less than kSettleNs before it was read is read again at the next
 // paint, as file times are coarser than the time a rewrite takes. Nothing
 // decoded for one picture, and nothing kept for all of them, exceeds
-// kMaxShownPixels: a larger view is decoded coarser and drawn scaled, and
-// the pictures drawn longest ago are dropped first. A picture that cannot be
+// kMaxShownPixels: a larger view is decoded coarser and drawn scaled. Four
+// pictures are kept at most (a window's backdrop and what its dialogs show);
+// those drawn longest ago are dropped first. A picture that cannot be
 // shown says why on standard error, once for each file and reason. Paints
 // happen on the application's thread only.
 
