@@ -31,5 +31,8 @@ std::unique_ptr<QMainWindow> MakeBareWindow() {
     QMenu* menu = window->menuBar()->addMenu(QStringLiteral("&Datei"));
     menu->addAction(QStringLiteral("&Beenden"), window.get(), &QMainWindow::close);
     window->statusBar()->showMessage(QStringLiteral("Bereit"));
+    // Ollo's size before it is maximised: where no window manager maximises
+    // it, both windows are alike.
+    window->resize(620, 440);
     return window;
 }

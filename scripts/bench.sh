@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Builds Ollo's benchmarks with optimisation and prints every figure with its
-# target: settings reads and writes, pictures, start-up (in one process and as
-# a whole process under Xvfb, against a bare Qt window), the drill dialog
-# (also with a 50 MB settings file), the praise editor with 20,000 phrases,
-# the progress window over a year of drills, the paints, and memory. Slow
-# figures are marked, never fatal.
+# target: settings reads and writes, pictures, start-up (in one process, and
+# as a whole process under Xvfb against a bare Qt window: the time until the
+# backdrop is on screen and the resident memory then, which is what a user
+# waits for and pays), the drill dialog (also with a 50 MB settings file), the
+# praise editor with 20,000 phrases, the progress window over a year of
+# drills, the paints (with an 8192 x 8192 backdrop and a run-length bomb), and
+# memory over 100 drills. Figures that miss their target are marked, never
+# fatal.
 #   scripts/bench.sh [build folder]     (default: build-bench)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +18,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
     -DOLLO_SANITIZE=OFF -DOLLO_BENCHMARKS=ON "${launcher[@]}" >/dev/null
-cmake --build "$build" -j"$jobs" --target ollo barewindow barewindow_libs bench_profile bench_pictures bench_startup \
+cmake --build "$build" -j"$jobs" --target ollo barewindow bench_profile bench_pictures bench_startup \
     bench_drill bench_praise bench_progress bench_paint bench_memory >/dev/null
 
 scratch=$(mktemp -d)

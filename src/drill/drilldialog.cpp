@@ -24,7 +24,6 @@
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
 #include "kit/typefaces.h"
-#include "pictures/picturefile.h"
 #include "ui_drilldialog.h"
 
 namespace {
@@ -323,14 +322,10 @@ void CDrillDialog::changeEvent(QEvent* event) {
 }
 
 void CDrillDialog::paintEvent(QPaintEvent* event) {
-    // Read at every paint, so a picture changed on disk shows at the next one.
-    const QString backdrop = QStringLiteral("background.bmp");
-    if (IsBMPFile(backdrop)) {
-        const PictureHandle picture = ReadDIB(backdrop);
-        if (picture) {
-            QPainter painter(this);
-            StretchDIB(painter, picture, 0, 0, width(), height());
-        }
+    {
+        // A picture changed on disk shows at the next paint.
+        QPainter painter(this);
+        m_backdrop.draw(painter, QStringLiteral("background.bmp"), rect());
     }
     applyColours();
     // A button repainting itself (pressed, focused) repaints the dialog behind

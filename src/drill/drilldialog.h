@@ -9,6 +9,7 @@
 
 #include "drill/drillobserver.h"
 #include "drill/drillstate.h"
+#include "pictures/shownpicture.h"
 
 class CProfile;
 namespace Ui {
@@ -88,4 +89,5 @@ private:
     // Set by the last Advance, so that the close it causes counts as done.
     bool m_allDone = false;
     bool m_endReported = false;
+    ShownPicture m_backdrop{PictureFit::Stretched, PictureTypes::Bmp};
 };

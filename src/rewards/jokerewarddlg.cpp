@@ -8,7 +8,6 @@
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
 #include "kit/typefaces.h"
-#include "pictures/picturefile.h"
 #include "rewards/jokefile.h"
 #include "rewards/rewardchoice.h"
 #include "rewards/rewardplacement.h"
@@ -68,14 +67,9 @@ int CJokeRewardDlg::lineHeight() const {
 }
 
 void CJokeRewardDlg::paintEvent(QPaintEvent* /*event*/) {
-    const QString backdrop = QStringLiteral("joke.bmp");
-    if (!IsBMPFile(backdrop))
-        return;
-    const PictureHandle picture = ReadDIB(backdrop);
-    if (!picture)
-        return;
     QPainter painter(this);
-    DrawDIB(painter, picture, 0, 0);
+    if (!m_backdrop.draw(painter, QStringLiteral("joke.bmp"), rect()))
+        return;
 
     // Black on a transparent background, each line's top-left corner placed.
     painter.setFont(m_font);

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+#include "pictures/shownpicture.h"
+
 class CProfile;
 
 namespace Ui {
@@ -48,4 +50,5 @@ private:
     QFont m_font;
     int m_jokeCount = 0;
     QStringList m_lines;
+    ShownPicture m_backdrop{PictureFit::TopLeft, PictureTypes::Bmp};
 };

@@ -6,7 +6,6 @@
 #include "base/settingskeys.h"
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
-#include "pictures/picturefile.h"
 #include "rewards/rewardchoice.h"
 #include "rewards/rewardplacement.h"
 #include "ui_picturerewarddlg.h"
@@ -39,10 +38,6 @@ void CPictureRewardDlg::paintEvent(QPaintEvent* /*event*/) {
     if (count == 0)
         return;
     const int k = PickPictureNumber(count);
-    const PictureHandle picture = ReadBmpOrGif(m_profile.GetText(section, QStringLiteral("Bild%1").arg(k)));
-    if (!picture)
-        return;
     QPainter painter(this);
-    // Truncating division: a picture larger than the window is cut evenly.
-    DrawDIB(painter, picture, (width() - GetDIBWidth(picture)) / 2, (height() - GetDIBHeight(picture)) / 2);
+    m_picture.draw(painter, m_profile.GetText(section, QStringLiteral("Bild%1").arg(k)), rect());
 }

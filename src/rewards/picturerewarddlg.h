@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "pictures/shownpicture.h"
+
 class CProfile;
 
 namespace Ui {
@@ -31,4 +33,5 @@ protected:
 private:
     std::unique_ptr<Ui::CPictureRewardDlg> m_ui;
     CProfile& m_profile;
+    ShownPicture m_picture{PictureFit::Centred, PictureTypes::BmpOrGif};
 };

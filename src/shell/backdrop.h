@@ -2,11 +2,14 @@
 
 #include <QWidget>
 
+#include "pictures/shownpicture.h"
+
 class CProfile;
 
 // The main window's client area: a grey fill with the picture named by
-// "Hintergrundbild" centred on it, unscaled. The setting and the picture are
-// read anew at every paint, so a new choice shows at the next one.
+// "Hintergrundbild" centred on it, unscaled. The setting is read at every
+// paint and the picture kept while its file is unchanged, so a new choice or
+// a new file shows at the next paint.
 class Backdrop : public QWidget {
     Q_OBJECT
 
@@ -18,4 +21,5 @@ protected:
 
 private:
     CProfile& m_profile;
+    ShownPicture m_picture{PictureFit::Centred, PictureTypes::BmpOrGif};
 };

@@ -4,10 +4,10 @@
 // from outside the window: installed on the application only when the
 // environment variable OLLO_BENCH_FIRST_PAINT is set. Once the widget named
 // "backdrop" has painted while on screen, and the event loop comes round
-// again (the paint has reached the screen), it prints "first-paint <ns>"
-// (CLOCK_MONOTONIC, which the benchmark also reads before it starts the
-// program) and ends the program. Header-only, so the bare comparison window
-// uses the very same code without linking Ollo.
+// again (the paint has reached the screen), it prints "first-paint <ns>
+// <kB>" (CLOCK_MONOTONIC, which the benchmark also reads before it starts the
+// program, and the resident set then) and ends the program. Header-only, so
+// the bare comparison window uses the very same code without linking Ollo.
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -16,6 +16,8 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 class FirstPaintProbe : public QObject {
@@ -43,10 +45,24 @@ protected:
 private:
     using QObject::QObject;
 
+    // VmRSS of /proc/self/status, 0 when unknown.
+    static long residentKb() {
+        long kb = 0;
+        if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+            char line[256];
+            while (std::fgets(line, sizeof line, status) != nullptr)
+                if (std::strncmp(line, "VmRSS:", 6) == 0)
+                    kb = std::strtol(line + 6, nullptr, 10);
+            std::fclose(status);
+        }
+        return kb;
+    }
+
     static void report() {
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
-        std::printf("first-paint %lld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec);
+        std::printf("first-paint %lld %ld\n", static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
+                    residentKb());
         std::fflush(stdout);
         QCoreApplication::quit();
     }

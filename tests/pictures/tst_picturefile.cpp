@@ -1,15 +1,19 @@
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
 #include "bmpbuilder.h"
 #include "pictures/picturefile.h"
+#include "pictures/shownpicture.h"
 
 using namespace BmpBuilder;
 
@@ -103,6 +107,54 @@ QByteArray positionPicture(int width, int height) {
         for (int x = 0; x < width; ++x)
             pixels << positionColour(x, y);
     return build(layout, pixels);
+}
+
+// A picture of the given layout, 300 x 200, whose pixels vary in both
+// directions; palette indices for up to 8 bits.
+QByteArray variedPicture(BmpLayout layout) {
+    layout.width = 300;
+    layout.height = 200;
+    if (layout.bitCount <= 8)
+        layout.palette = sixteenColours().mid(0, 1 << std::min(layout.bitCount, 4));
+    QList<std::uint32_t> pixels;
+    for (int y = 0; y < layout.height; ++y)
+        for (int x = 0; x < layout.width; ++x)
+            pixels << (layout.bitCount <= 8
+                           ? std::uint32_t((x / 3 + y * 5 + (x * y) % 7) % layout.palette.size())
+                           : positionColour(x, y));
+    return build(layout, pixels);
+}
+
+// A run-length picture of a few hundred bytes that claims 8192 x 8192
+// pixels: one row of runs, then the end; all else is colour 0.
+QByteArray bombPicture() {
+    BmpLayout layout;
+    layout.width = 8192;
+    layout.height = 8192;
+    layout.bitCount = 8;
+    layout.compression = Rle8;
+    layout.palette = {qRgb(10, 20, 30), qRgb(200, 0, 0)};
+    QByteArray stream;
+    for (int i = 0; i < 100; ++i)
+        stream.append(char(255)).append(char(1));
+    stream.append(char(0)).append(char(1));
+    layout.rawPixels = stream;
+    return build(layout, {});
+}
+
+QImage filledPicture(QSize size, QRgb colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+// The file's modification time moved back by an hour and more, as for a
+// picture that has long been there.
+bool age(const QString& path, int extraSeconds = 0) {
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite) &&
+           file.setFileTime(QDateTime::currentDateTime().addSecs(-3600 + extraSeconds),
+                            QFileDevice::FileModificationTime);
 }
 
 } // namespace
@@ -566,6 +618,167 @@ private Q_SLOTS:
                 if (std::abs(dx) > 2 && std::abs(dy) > 2)
                     QCOMPARE(pixel, quadrants[(dy > 0) * 2 + (dx > 0)]);
             }
+        }
+    }
+
+    // What a paint shows of a picture, decoded alone, is what the whole
+    // picture holds there.
+    void readsPartsOfPictures_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QRect>("region");
+        QTest::addColumn<int>("step");
+
+        auto layout = [](int bits, std::uint32_t compression = Rgb, bool topDown = false) {
+            BmpLayout l;
+            l.bitCount = bits;
+            l.compression = compression;
+            l.topDown = topDown;
+            return l;
+        };
+        const QRect middle(53, 41, 120, 77);
+        const QRect whole(0, 0, 300, 200);
+        for (const int bits : {1, 4, 8, 16, 24, 32}) {
+            QTest::addRow("%d bits, the middle", bits) << variedPicture(layout(bits)) << middle << 1;
+            QTest::addRow("%d bits, every 3rd pixel", bits) << variedPicture(layout(bits)) << whole << 3;
+        }
+        QTest::newRow("24 bits, top-down, every 2nd pixel of the middle")
+            << variedPicture(layout(24, Rgb, true)) << middle << 2;
+        QTest::newRow("8 bits, one column") << variedPicture(layout(8)) << QRect(299, 0, 1, 200) << 1;
+        QTest::newRow("rle8, the middle") << variedPicture(layout(8, Rle8)) << middle << 1;
+        QTest::newRow("rle8, every 7th pixel") << variedPicture(layout(8, Rle8)) << whole << 7;
+        QTest::newRow("rle4, every 2nd pixel of the middle") << variedPicture(layout(4, Rle4)) << middle << 2;
+        QTest::newRow("gif, the middle") << readFile(kFixtures + "/plain.gif") << QRect(5, 3, 20, 6) << 1;
+        QTest::newRow("interlaced gif, every 2nd pixel")
+            << readFile(kFixtures + "/interlaced.gif") << QRect(0, 0, 37, 11) << 2;
+        QTest::newRow("transparent gif, every 3rd pixel of a part")
+            << readFile(kFixtures + "/transparent.gif") << QRect(1, 1, 30, 9) << 3;
+    }
+    void readsPartsOfPictures() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QRect, region);
+        QFETCH(int, step);
+        const QString path = put("part", bytes);
+        const QImage whole = ReadBmpOrGif(path).image();
+        QVERIFY(!whole.isNull());
+
+        const PicturePart part = ReadPicturePart(path, PictureTypes::BmpOrGif, [&](QSize) {
+            return std::pair{region, step};
+        });
+        QCOMPARE(part.pictureSize, whole.size());
+        QCOMPARE(part.region, region);
+        QCOMPARE(part.image.size(),
+                 QSize((region.width() + step - 1) / step, (region.height() + step - 1) / step));
+        QCOMPARE(part.image.format(), whole.format());
+        int wrong = 0;
+        for (int j = 0; j < part.image.height(); ++j)
+            for (int i = 0; i < part.image.width(); ++i)
+                wrong += part.image.pixel(i, j) != whole.pixel(region.x() + i * step, region.y() + j * step);
+        QCOMPARE(wrong, 0);
+    }
+
+    // A repaint of an unchanged file decodes nothing; a file changed on disk
+    // shows at the next paint, whichever way it was changed.
+    void shownPictureFollowsItsFile_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("decodes");
+        QTest::addColumn<QRgb>("shown");
+        const QRgb red = qRgb(255, 0, 0);
+        const QRgb blue = qRgb(0, 0, 255);
+        QTest::newRow("unchanged") << "none" << 1 << red;
+        QTest::newRow("unchanged, shown by another place") << "other place" << 1 << red;
+        QTest::newRow("rewritten in place, same size, later time") << "later" << 2 << blue;
+        QTest::newRow("replaced by another file of the same size and time") << "replaced" << 2 << blue;
+        QTest::newRow("rewritten in place, other size") << "larger" << 2 << blue;
+        QTest::newRow("rewritten just now: read again until it has settled") << "now" << 3 << blue;
+        QTest::newRow("gone") << "removed" << 1 << qRgb(0, 0, 0);
+    }
+    void shownPictureFollowsItsFile() {
+        QFETCH(QString, change);
+        QFETCH(int, decodes);
+        QFETCH(QRgb, shown);
+        const QString path = m_dir->filePath("bild.bmp");
+        QVERIFY(filledPicture({40, 30}, qRgb(255, 0, 0)).save(path, "BMP"));
+        QVERIFY(age(path));
+        ShownPicture picture(PictureFit::Centred, PictureTypes::BmpOrGif);
+        ShownPicture otherPlace(PictureFit::TopLeft, PictureTypes::BmpOrGif);
+        ShownPicture* drawing = &picture;
+        QImage canvas(100, 80, QImage::Format_RGB32);
+        auto paint = [&] {
+            canvas.fill(Qt::black);
+            QPainter painter(&canvas);
+            return drawing->draw(painter, path, canvas.rect());
+        };
+        QVERIFY(paint());
+        QCOMPARE(canvas.pixel(50, 40), qRgb(255, 0, 0));
+
+        const QImage blue =
+            filledPicture(change == "larger" ? QSize(42, 30) : QSize(40, 30), qRgb(0, 0, 255));
+        if (change == "later" || change == "larger" || change == "now") {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite | QIODevice::Truncate));
+            QVERIFY(blue.save(&file, "BMP"));
+            file.close();
+            if (change != "now")
+                QVERIFY(age(path, 1));
+        } else if (change == "replaced") {
+            const QString other = m_dir->filePath("neu.bmp");
+            QVERIFY(blue.save(other, "BMP"));
+            QVERIFY(age(other));
+            QVERIFY(::rename(QFile::encodeName(other).constData(), QFile::encodeName(path).constData()) == 0);
+        } else if (change == "other place") {
+            drawing = &otherPlace;
+        } else if (change == "removed") {
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("bild.bmp not shown: no such file"));
+            QVERIFY(QFile::remove(path));
+        }
+        QCOMPARE(paint(), change != "removed");
+        QCOMPARE(canvas.pixel(change == "other place" ? QPoint(10, 10) : QPoint(50, 40)), shown);
+        paint();
+        QCOMPARE(picture.decodeCount() + otherPlace.decodeCount(), decodes);
+    }
+
+    // Memory for a picture follows what is shown of it, not what it claims.
+    void keepsNoMoreThanIsShown_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("fit");
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<QSize>("kept");
+        QTest::newRow("centred, 8192 x 8192")
+            << bombPicture() << int(PictureFit::Centred) << QSize(300, 200) << QSize(300, 200);
+        QTest::newRow("top-left, 8192 x 8192")
+            << bombPicture() << int(PictureFit::TopLeft) << QSize(300, 200) << QSize(300, 200);
+        QTest::newRow("stretched, 8192 x 8192")
+            << bombPicture() << int(PictureFit::Stretched) << QSize(120, 90) << QSize(120, 90);
+        QTest::newRow("centred, smaller than the area")
+            << positionPicture(30, 20) << int(PictureFit::Centred) << QSize(300, 200) << QSize(30, 20);
+        QTest::newRow("stretched, smaller than the area")
+            << positionPicture(30, 20) << int(PictureFit::Stretched) << QSize(300, 200) << QSize(30, 20);
+    }
+    void keepsNoMoreThanIsShown() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, fit);
+        QFETCH(QSize, area);
+        QFETCH(QSize, kept);
+        const QString path = put("gross.bmp", bytes);
+        ShownPicture picture(PictureFit(fit), PictureTypes::Bmp);
+        QImage canvas(area, QImage::Format_RGB32);
+        QPainter painter(&canvas);
+        QVERIFY(picture.draw(painter, path, canvas.rect()));
+        QCOMPARE(picture.drawnSize(), kept);
+    }
+
+    // A picture that cannot be shown says why on standard error, once.
+    void refusalIsSaidOnce() {
+        const QString path = put("kaputt.bmp", readFile(kFixtures + "/broken/truncated-rows.bmp"));
+        QVERIFY(age(path));
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression("kaputt.bmp not shown: ends before its last row"));
+        QTest::failOnWarning(QRegularExpression("kaputt.bmp"));
+        QImage canvas(40, 30, QImage::Format_RGB32);
+        for (int paint = 0; paint < 3; ++paint) {
+            ShownPicture picture(PictureFit::Centred, PictureTypes::BmpOrGif);
+            QPainter painter(&canvas);
+            QVERIFY(!picture.draw(painter, path, canvas.rect()));
         }
     }
 
