@@ -17,6 +17,7 @@ inline constexpr int HeadingMultiplication = 32805; // greyed, never handled
 inline constexpr int HeadingDivision = 32806;       // greyed, never handled
 inline constexpr int Divide100 = 32807;
 inline constexpr int Divide1000 = 32810;
+inline constexpr int HardFacts = 32871; // "Schwierige Aufgaben": the facts still hard, from every series
 
 // "Optionen"
 inline constexpr int BigFont = 32808;

@@ -26,7 +26,7 @@ inline constexpr int BackgroundPageTemplate = 161;
 inline constexpr int CountsPageTemplate = 162;
 
 // Every context number the program can ask for.
-inline constexpr std::array<int, 59> AllContexts = {
+inline constexpr std::array<int, 60> AllContexts = {
     // the 36 series (menu items and the drill's help button), in id order
     98307,
     98308,
@@ -66,6 +66,7 @@ inline constexpr std::array<int, 59> AllContexts = {
     98346, // division 100, 1000
     98341,
     98342, // the two greyed headings of "&Sonderreihen"
+    98407, // "Schwierige Aufgaben"
     // "Optionen": status bar, settings, praise, sound, big and small font
     124929,
     98347,

@@ -35,7 +35,9 @@ std::vector<Menu> buildMainMenu() {
                       {Cmd::HeadingDivision, u8("Division")},
                       {},
                       {Cmd::Divide100, u8("100-er Reihe")},
-                      {Cmd::Divide1000, u8("1000-er Reihe")}}});
+                      {Cmd::Divide1000, u8("1000-er Reihe")},
+                      {},
+                      {Cmd::HardFacts, u8("Schwierige Aufgaben")}}});
     menus.push_back({u8("Optionen"),
                      {{Cmd::StatusBar, u8("S&tatusleiste")},
                       {},
@@ -71,6 +73,8 @@ const std::map<int, const char*>& strings() {
         {Cmd::Options, "Grundlegende Programmeinstellungen setzen"},
         {Cmd::PraiseList, "Hier können Sie Ihre eigenen Sprüche eingeben."},
         {Cmd::Sound, "Soundausgabe einschalten bzw. abschalten"},
+        {Cmd::HardFacts, "Übt die Aufgaben aus allen Reihen, die Ihrem Kind noch schwerfallen.\nSchwierige "
+                         "Aufgaben"},
         {Cmd::Progress,
          "Zeigt, was Ihr Kind geübt hat und welche Aufgaben schon sicher sitzen.\nLernfortschritt"},
         {Cmd::HelpContents, "Listet die Hilfethemen auf.\nHilfethemen"},

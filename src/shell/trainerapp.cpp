@@ -8,17 +8,21 @@
 #include <QPalette>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
 #include <utility>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "base/clock.h"
+#include "base/settingskeys.h"
 #include "base/textstyle.h"
 #include "drill/drilllauncher.h"
 #include "drill/seriescatalogue.h"
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
+#include "record/hardfacts.h"
 #include "record/learningrecord.h"
 #include "record/progresswindow.h"
 #include "rewards/praiselistdlg.h"
@@ -176,6 +180,36 @@ void CTrainerApp::reportRecordNotice(QWidget* owner) {
         QMessageBox::warning(owner, QStringLiteral("Ollo"), notice);
 }
 
+// "Schwierige Aufgaben": as many of the hardest facts as a drill has tasks,
+// in the drill dialog of every series, with its reward step.
+void CTrainerApp::startHardFacts() {
+    openRecord();
+    const std::vector<HardFacts::Answered> history = HardFacts::ReadHistory(*m_record);
+    if (history.empty()) {
+        const QString why =
+            m_record->canRead()
+                ? QStringLiteral("Es gibt noch keine geübten Aufgaben, aus denen Ollo die schwierigen "
+                                 "heraussuchen könnte. Üben Sie zuerst ein paar Reihen.")
+                : QStringLiteral("Ollo kann den Lernverlauf gerade nicht lesen: %1")
+                      .arg(m_record->faultReason());
+        QMessageBox::information(m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"), why);
+        return;
+    }
+    const int count = std::max(1, m_profile.GetInt(Section::Parameter, Key::TaskCount, 0));
+    std::vector<PlannedTask> plan;
+    for (const Record::Fact& fact : HardFacts::Choose(history, Clock::NowSeconds(), count))
+        plan.push_back(
+            {fact.operation == Record::Operation::Division ? Operation::Division : Operation::Multiplication,
+             fact.factor, fact.series});
+    StartDrill(
+        Cmd::HardFacts, QStringLiteral("Schwierige Aufgaben"), std::move(plan), m_profile, m_mainFrame.get(),
+        [this](CProfile& profile, QWidget* owner) {
+            ShowReward(profile, owner);
+            reportRecordNotice(owner);
+        },
+        m_recording.get());
+}
+
 // The application's commands. Each subsystem adds its handlers here; a menu
 // item lights up as soon as its command has one.
 void CTrainerApp::buildCommandTable() {
@@ -191,6 +225,8 @@ void CTrainerApp::buildCommandTable() {
                 },
                 m_recording.get());
         });
+
+    m_commands.add(Cmd::HardFacts, [this] { startHardFacts(); });
 
     // "Optionen": the settings dialogs, owned by the main window.
     m_commands.add(Cmd::Options, [this] {

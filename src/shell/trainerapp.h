@@ -58,6 +58,7 @@ private:
     void buildCommandTable();
     void copyDefaultSettings() const;
     void openRecord();
+    void startHardFacts();
     // Tells the family, once, that the record is not kept (or was set aside).
     void reportRecordNotice(QWidget* owner);
 

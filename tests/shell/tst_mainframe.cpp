@@ -107,7 +107,9 @@ const std::vector<std::pair<const char*, ItemList>>& expectedMenus() {
           {32806, "Division"},
           {0, ""},
           {32807, "100-er Reihe"},
-          {32810, "1000-er Reihe"}}},
+          {32810, "1000-er Reihe"},
+          {0, ""},
+          {32871, "Schwierige Aufgaben"}}},
         {"Optionen",
          {{59393, "S&tatusleiste"},
           {0, ""},
@@ -311,6 +313,8 @@ private Q_SLOTS:
         QTest::newRow("Sound") << 32860 << u8("Soundausgabe einschalten bzw. abschalten");
         QTest::newRow("Lernfortschritt")
             << 32870 << u8("Zeigt, was Ihr Kind geübt hat und welche Aufgaben schon sicher sitzen.");
+        QTest::newRow("Schwierige Aufgaben")
+            << 32871 << u8("Übt die Aufgaben aus allen Reihen, die Ihrem Kind noch schwerfallen.");
         QTest::newRow("Hilfethemen") << 57667 << u8("Listet die Hilfethemen auf.");
         QTest::newRow("Internet") << 32821 << u8("Besuchen Sie unsere WEB-Page im Internet !");
         QTest::newRow("Eigene Übungen") << 32823 << u8("Informationen zu dem Menü \"Eigene\"");

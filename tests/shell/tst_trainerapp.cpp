@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -16,12 +17,15 @@
 #include <memory>
 #include <vector>
 
+#include "base/clock.h"
 #include "common/recordrows.h"
 #include "drill/drilldialog.h"
 #include "drill/wronganswerdlg.h"
 #include "kit/bitmapbutton.h"
 #include "kit/commandids.h"
 #include "kit/showhelp.h"
+#include "record/hardfacts.h"
+#include "record/learningrecord.h"
 #include "shell/bitmapokdlg.h"
 #include "shell/infodlg.h"
 #include "shell/mainframe.h"
@@ -99,6 +103,35 @@ void playThreeTasks() {
         QTest::keyClick(answer, Qt::Key_Return);
         QTest::keyClick(answer, Qt::Key_Return);
     });
+}
+
+// Answers every task of the drills that open right at the first try, and
+// closes whatever else opens (rewards) with Esc; message boxes are accepted
+// and their texts kept. Runs until stopped.
+void answerEverythingRight(QTimer& timer, QStringList* messages) {
+    QObject::connect(&timer, &QTimer::timeout, &timer, [messages] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            *messages << box->text();
+            box->accept();
+        } else if (auto* drill = qobject_cast<CDrillDialog*>(modal)) {
+            auto* answer = drill->findChild<QLineEdit*>(QStringLiteral("answer"));
+            QTest::keyClicks(answer, answerFor(drill->findChild<QLabel*>(QStringLiteral("task"))->text()));
+            QTest::keyClick(answer, Qt::Key_Return);
+            QTest::keyClick(answer, Qt::Key_Return);
+        } else if (modal != nullptr) {
+            QTest::keyClick(modal, Qt::Key_Escape);
+        }
+    });
+    timer.start(5);
+}
+
+// "8x7" is 8 X 7, "9d3" is 27 : 3, with its box: "8x7:2".
+QString factText(const Record::Fact& fact) {
+    return QStringLiteral("%1%2%3")
+        .arg(fact.factor)
+        .arg(fact.operation == Record::Operation::Division ? QStringLiteral("d") : QStringLiteral("x"))
+        .arg(fact.series);
 }
 
 // The class of the dialog that opens next, which is then closed with Esc.
@@ -364,6 +397,77 @@ private Q_SLOTS:
                                                        " a.typed = t.expected FROM answer a"
                                                        " JOIN task t ON t.id = a.task ORDER BY a.id")),
                  answers + answers);
+    }
+
+    // "Schwierige Aufgaben" after a generated history (one task per drill;
+    // days before the drill's noon): the due facts of the lowest boxes, each
+    // once, in the drill dialog; answered right, each moves up a box.
+    void hardFactsDrill_data() {
+        QTest::addColumn<bool>("history");
+        QTest::addColumn<QStringList>("tasks"); // as posed, sorted
+        QTest::addColumn<QString>("boxesAfter");
+        QTest::newRow("no history yet") << false << QStringList() << QString();
+        QTest::newRow("generated history") << true << QStringList({"27 : 3 = ?", "6 X 7 = ??", "8 X 7 = ??"})
+                                           << "3x4:4 6x7:3 7x13:2 8x7:2 9d3:2";
+    }
+    void hardFactsDrill() {
+        QFETCH(bool, history);
+        QFETCH(QStringList, tasks);
+        const qint64 now = QDateTime(QDate(2024, 6, 3), QTime(12, 0)).toSecsSinceEpoch();
+        const auto at = [now](double days) {
+            return now + qint64(days * 24 * 3600);
+        };
+        const QString recordFile = CLearningRecord::PathFor(QStringLiteral("ollo"));
+        if (history) {
+            CLearningRecord record(recordFile);
+            QVERIFY(record.open());
+            using Record::Operation;
+            const struct {
+                double day;
+                Record::Fact fact;
+                bool right;
+            } steps[] = {
+                {-10, {Operation::Multiplication, 3, 4}, true}, {-9, {Operation::Multiplication, 3, 4}, true},
+                {-6, {Operation::Multiplication, 3, 4}, true},  {-3, {Operation::Multiplication, 6, 7}, true},
+                {-2, {Operation::Multiplication, 8, 7}, false}, {-1, {Operation::Division, 9, 3}, false},
+                {-1, {Operation::Multiplication, 7, 13}, true}};
+            for (const auto& step : steps) {
+                Clock::SetSource([t = at(step.day)] { return std::int64_t(t); });
+                record.beginDrill(32777, QStringLiteral("x"), step.fact.operation, step.fact.series, 1);
+                record.addTask(1, step.fact, QStringLiteral("x"), QStringLiteral("1"));
+                record.addAnswer(QStringLiteral("1"),
+                                 step.right ? Record::Answer::Right : Record::Answer::WrongThenSolved, 1000);
+                record.endDrill(Record::DrillEnd::AllDone);
+            }
+        }
+        Clock::SetSource([now] { return std::int64_t(now); });
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Aufgaben"), 3);
+        QVERIFY(app.InitInstance());
+        QStringList messages;
+        QTimer player;
+        answerEverythingRight(player, &messages);
+        app.mainWindow()->action(Cmd::HardFacts)->trigger();
+        player.stop();
+        Clock::SetSource({});
+        if (!history) {
+            QCOMPARE(messages.size(), 1);
+            QVERIFY2(messages[0].contains(QStringLiteral("noch keine")), qPrintable(messages[0]));
+            QCOMPARE(RecordRows(recordFile, QStringLiteral("SELECT count(*) FROM drill")), QStringList{"0"});
+            return;
+        }
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join(u'/')));
+        QCOMPARE(
+            RecordRows(recordFile, QStringLiteral("SELECT command, caption, series, task_count, how_ended"
+                                                  " FROM drill ORDER BY id DESC LIMIT 1")),
+            QStringList{"32871|Schwierige Aufgaben|-1|3|1"});
+        QCOMPARE(RecordRows(recordFile, QStringLiteral("SELECT text FROM task WHERE drill = (SELECT max(id)"
+                                                       " FROM drill) AND outcome = 1 ORDER BY text")),
+                 tasks);
+        QStringList boxes;
+        for (const HardFacts::Standing& standing : HardFacts::Sort(HardFacts::ReadHistory(*app.record())))
+            boxes << factText(standing.fact) + QStringLiteral(":%1").arg(standing.box);
+        QTEST(boxes.join(u' '), "boxesAfter");
     }
 
     // "&Beenden" ends the loop with 0 and writes nothing.
