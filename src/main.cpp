@@ -23,7 +23,8 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     FirstPaintProbe::InstallIfWanted();
     CTrainerApp app(QCoreApplication::applicationFilePath());
-    if (!app.InitInstance())
-        return 1;
+    // Without a window, the family closed "Wer rechnet heute?": nothing to do.
+    if (!app.InitInstance(commandLine.child))
+        return 0;
     return app.Run();
 }

@@ -26,7 +26,8 @@ inline constexpr int Options = 32811;
 inline constexpr int PraiseList = 32812;
 inline constexpr int Sound = 32860;
 inline constexpr int StatusBar = 59393;
-inline constexpr int Progress = 32870; // "&Lernfortschritt..."
+inline constexpr int Progress = 32870;    // "&Lernfortschritt..."
+inline constexpr int SwitchChild = 32872; // "Kind &wechseln..."
 
 // "&Hilfe"
 inline constexpr int Contact = 32819;

@@ -26,7 +26,7 @@ inline constexpr int BackgroundPageTemplate = 161;
 inline constexpr int CountsPageTemplate = 162;
 
 // Every context number the program can ask for.
-inline constexpr std::array<int, 60> AllContexts = {
+inline constexpr std::array<int, 61> AllContexts = {
     // the 36 series (menu items and the drill's help button), in id order
     98307,
     98308,
@@ -75,6 +75,7 @@ inline constexpr std::array<int, 60> AllContexts = {
     98344,
     98345,
     98406, // "&Lernfortschritt..."
+    98408, // "Kind &wechseln..."
     // "&Hilfe", "&Beenden", context help and the finder
     123203,
     98355,

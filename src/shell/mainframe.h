@@ -39,6 +39,10 @@ public:
     bool runCommand(int commandId);
     bool hasHandler(int commandId) const;
 
+    // The child the program runs for, shown on the message line while no
+    // prompt is; empty: nobody's name.
+    void setChildName(const QString& name);
+
     // The options sheet calls this after a new background has been stored.
     void repaintBackdrop();
 
@@ -91,6 +95,7 @@ private:
     HelpDesk m_helpDesk;
     std::function<bool(int, HelpCommand)> m_helpHandler;
     std::function<void(const QString&)> m_soundPlayer;
+    QString m_childName;
     bool m_contextHelp = false;
     // The icon is set once the backdrop has first been painted.
     bool m_iconSet = false;

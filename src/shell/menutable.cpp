@@ -48,7 +48,9 @@ std::vector<Menu> buildMainMenu() {
                       {Cmd::BigFont, u8("Großer Zeichensatz")},
                       {Cmd::SmallFont, u8("Kleiner Zeichensatz")},
                       {},
-                      {Cmd::Progress, u8("&Lernfortschritt...")}}});
+                      {Cmd::Progress, u8("&Lernfortschritt...")},
+                      {},
+                      {Cmd::SwitchChild, u8("Kind &wechseln...")}}});
     menus.push_back({u8("&Hilfe"),
                      {{Cmd::HelpContents, u8("&Hilfethemen")},
                       {},
@@ -77,6 +79,8 @@ const std::map<int, const char*>& strings() {
                          "Aufgaben"},
         {Cmd::Progress,
          "Zeigt, was Ihr Kind geübt hat und welche Aufgaben schon sicher sitzen.\nLernfortschritt"},
+        {Cmd::SwitchChild, "Wechselt zu einem anderen Kind, mit dessen Einstellungen und Lernverlauf.\nKind "
+                           "wechseln"},
         {Cmd::HelpContents, "Listet die Hilfethemen auf.\nHilfethemen"},
         {Cmd::Internet, "Besuchen Sie unsere WEB-Page im Internet !"},
         {Cmd::OwnExercises, "Informationen zu dem Menü \"Eigene\""},
@@ -120,6 +124,10 @@ QString Prompt(int commandId) {
 
 QString IdlePrompt() {
     return u8("Drücken Sie F1, um Hilfe zu erhalten.");
+}
+
+QString ChildIdlePrompt(const QString& childName) {
+    return u8("%1 rechnet. Drücken Sie F1, um Hilfe zu erhalten.").arg(childName);
 }
 
 QString ContextHelpPrompt() {

@@ -31,6 +31,7 @@
 #include "settings/optionssheet.h"
 #include "settings/sounddlg.h"
 #include "shell/bitmapokdlg.h"
+#include "shell/childchooser.h"
 #include "shell/drillrecording.h"
 #include "shell/infodlg.h"
 #include "shell/mainframe.h"
@@ -84,7 +85,9 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     : m_baseName(baseNameOf(programFile))
     , m_contentFolder(enterContentFolder(programFile))
     , m_helpFilePath(helpFileFor(programFile, m_contentFolder))
-    , m_profile(CProfile::PathFor(m_baseName)) {
+    , m_profile(CProfile::PathFor(m_baseName))
+    , m_children(m_baseName, QDir(m_contentFolder).filePath(QStringLiteral("default.INI")))
+    , m_recordBase(m_baseName) {
     copyDefaultSettings();
     // The program ends when its main window closes, whatever else is open.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -140,8 +143,21 @@ void CTrainerApp::CatchTerminationSignals() {
         sigaction(signal, &action, nullptr);
 }
 
-bool CTrainerApp::InitInstance() {
+bool CTrainerApp::InitInstance(const QString& child) {
+    m_children.load();
+    if (!child.isEmpty()) {
+        const CChildList::Child* named = m_children.find(child);
+        if (named == nullptr)
+            return false;
+        runFor(*named);
+    } else if (m_children.children().size() == 1) {
+        runFor(m_children.children().front());
+    } else if (m_children.children().size() > 1 && !chooseChild(nullptr)) {
+        return false;
+    }
+
     m_mainFrame = std::make_unique<CMainFrame>(m_profile, m_commands, m_helpFilePath);
+    m_mainFrame->setChildName(m_childName);
     connect(m_mainFrame.get(), &CMainFrame::closed, this, [] { QCoreApplication::quit(); });
     // The record never holds up the start.
     connect(m_mainFrame.get(), &CMainFrame::firstPainted, this, &CTrainerApp::openRecord);
@@ -166,10 +182,55 @@ int CTrainerApp::Run() {
     return QApplication::exec();
 }
 
+void CTrainerApp::runFor(const CChildList::Child& child) {
+    m_childName = child.name;
+    if (m_recordBase != child.baseName) {
+        m_recordBase = child.baseName;
+        m_profile = CProfile(CProfile::PathFor(child.baseName));
+        // The next record is opened when it is first needed.
+        m_recording.reset();
+        m_record.reset();
+    }
+    copyDefaultSettings();
+    if (m_mainFrame) {
+        m_mainFrame->setChildName(m_childName);
+        m_mainFrame->repaintBackdrop();
+        openRecord();
+    }
+}
+
+bool CTrainerApp::chooseChild(QWidget* owner) {
+    QStringList names;
+    for (const CChildList::Child& child : m_children.children())
+        names << child.name;
+    CChildChooser chooser(names, owner);
+    chooser.exec();
+    if (chooser.chosen() < 0)
+        return false;
+    // Copied: runFor may read the list again.
+    const CChildList::Child chosen = m_children.children()[size_t(chooser.chosen())];
+    runFor(chosen);
+    return true;
+}
+
+void CTrainerApp::switchChild() {
+    m_children.load();
+    if (m_children.children().empty()) {
+        QMessageBox::information(
+            m_mainFrame.get(), QStringLiteral("Kind wechseln"),
+            QStringLiteral(
+                "Es ist noch kein Kind eingerichtet. Im Fenster „Lernfortschritt“ (Menü Optionen) "
+                "richten Sie mit „Kind hinzufügen...“ für jedes Kind eigene Einstellungen und einen "
+                "eigenen Lernverlauf ein."));
+        return;
+    }
+    chooseChild(m_mainFrame.get());
+}
+
 void CTrainerApp::openRecord() {
     if (m_record)
         return;
-    m_record = std::make_unique<CLearningRecord>(CLearningRecord::PathFor(m_baseName));
+    m_record = std::make_unique<CLearningRecord>(CLearningRecord::PathFor(m_recordBase));
     m_record->open();
     m_recording = std::make_unique<CDrillRecording>(*m_record);
 }
@@ -251,9 +312,19 @@ void CTrainerApp::buildCommandTable() {
     });
     m_commands.add(Cmd::Progress, [this] {
         openRecord();
-        CProgressWindow window(*m_record, m_mainFrame.get());
-        window.exec();
+        {
+            CProgressWindow window(*m_record, m_mainFrame.get(), &m_children);
+            window.exec();
+        }
+        // The running child may have a new name.
+        m_children.load();
+        for (const CChildList::Child& child : m_children.children())
+            if (child.baseName == m_recordBase && m_mainFrame) {
+                m_childName = child.name;
+                m_mainFrame->setChildName(m_childName);
+            }
     });
+    m_commands.add(Cmd::SwitchChild, [this] { switchChild(); });
 
     // Information and help (the help items open their topics, nothing else).
     m_commands.add(Cmd::About, [this] {

@@ -7,13 +7,16 @@
 // itself: the series, the settings dialogs, the information and help items,
 // and "&Beenden". Created once, after the QApplication. It keeps the learning
 // record, opened once the main window has first painted, and lets it listen
-// to every drill.
+// to every drill. With children set up (base/childlist.h) it runs for one
+// child at a time: their settings file and record instead of the family's
+// <base>.INI and record, chosen at the start and with "Kind wechseln".
 
 #include <QObject>
 #include <QString>
 
 #include <memory>
 
+#include "base/childlist.h"
 #include "base/profile.h"
 #include "shell/commandtable.h"
 
@@ -32,12 +35,18 @@ public:
     ~CTrainerApp() override;
 
     // Creates the main frame, gives it its restore size, shows it maximised
-    // and paints it. False if the window could not be made.
-    bool InitInstance();
+    // and paints it. For the named child when one is given; else for the one
+    // child set up, or the child picked in "Wer rechnet heute?" when there
+    // are more. False (and no window) when that window was closed without a
+    // choice, or the named child is not on the list.
+    bool InitInstance(const QString& child = {});
     // The message loop; the exit code (0 after a normal close).
     int Run();
 
     const QString& baseName() const { return m_baseName; }
+    // The child the program runs for; empty: the family's settings, no child.
+    const QString& childName() const { return m_childName; }
+    CChildList& children() { return m_children; }
     const QString& helpFilePath() const { return m_helpFilePath; }
     CProfile& profile() { return m_profile; }
     // The owner of every dialog the program opens.
@@ -59,6 +68,12 @@ private:
     void copyDefaultSettings() const;
     void openRecord();
     void startHardFacts();
+    // The child's settings and record from now on; the main window shows
+    // their name and backdrop.
+    void runFor(const CChildList::Child& child);
+    // Asks "Wer rechnet heute?" over owner; false when nobody was picked.
+    bool chooseChild(QWidget* owner);
+    void switchChild();
     // Tells the family, once, that the record is not kept (or was set aside).
     void reportRecordNotice(QWidget* owner);
 
@@ -66,6 +81,10 @@ private:
     QString m_contentFolder;
     QString m_helpFilePath;
     CProfile m_profile;
+    CChildList m_children;
+    QString m_childName;
+    // The base name of the running settings file and record: <base>, or the child's.
+    QString m_recordBase;
     CommandTable m_commands;
     // Before the main frame, so they outlive it and any drill still open in it.
     std::unique_ptr<CLearningRecord> m_record;

@@ -8,16 +8,22 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "base/clock.h"
+#include "base/childlist.h"
 #include "common/recordrows.h"
 #include "drill/drilldialog.h"
 #include "drill/wronganswerdlg.h"
@@ -26,9 +32,12 @@
 #include "kit/showhelp.h"
 #include "record/hardfacts.h"
 #include "record/learningrecord.h"
+#include "record/progresswindow.h"
+#include "settings/optionssheet.h"
 #include "shell/bitmapokdlg.h"
 #include "shell/infodlg.h"
 #include "shell/mainframe.h"
+#include "shell/statusline.h"
 #include "shell/trainerapp.h"
 
 namespace {
@@ -132,6 +141,63 @@ QString factText(const Record::Fact& fact) {
         .arg(fact.factor)
         .arg(fact.operation == Record::Operation::Division ? QStringLiteral("d") : QStringLiteral("x"))
         .arg(fact.series);
+}
+
+// What a family does in the windows that open, one step at a time: each step
+// waits until the window it names (by class or object name) is the active
+// modal one, then acts on it. Runs until stopped.
+class Family : public QObject {
+public:
+    struct Step {
+        QString window;
+        std::function<void(QWidget* window)> act;
+    };
+
+    explicit Family(std::vector<Step> steps)
+        : m_steps(steps.begin(), steps.end()) {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (m_steps.empty() || modal == nullptr ||
+                (modal->objectName() != m_steps.front().window &&
+                 QString::fromLatin1(modal->metaObject()->className()) != m_steps.front().window))
+                return;
+            // Taken first, and acted on outside the timer's own call: acting
+            // may open a window whose steps this timer must run meanwhile.
+            const Step step = m_steps.front();
+            m_steps.pop_front();
+            QTimer::singleShot(0, modal, [step, modal] { step.act(modal); });
+        });
+        m_timer.start(5);
+    }
+    bool done() const { return m_steps.empty(); }
+
+private:
+    std::deque<Step> m_steps;
+    QTimer m_timer;
+};
+
+template <typename T> T* named(QWidget* window, const char* name) {
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (found == nullptr)
+        qFatal("no %s", name);
+    return found;
+}
+
+void click(QWidget* window, const char* button) {
+    QTest::mouseClick(named<QPushButton>(window, button), Qt::LeftButton);
+}
+
+// Typed key by key, letters beyond ASCII too.
+void type(QWidget* field, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+Family::Step addChild(const QString& name) {
+    return {QStringLiteral("childNameDialog"), [name](QWidget* dialog) {
+                type(named<QLineEdit>(dialog, "childName"), name);
+                QTest::keyClick(named<QLineEdit>(dialog, "childName"), Qt::Key_Return);
+            }};
 }
 
 // The class of the dialog that opens next, which is then closed with Esc.
@@ -470,6 +536,119 @@ private Q_SLOTS:
         QTEST(boxes.join(u' '), "boxesAfter");
     }
 
+    // Two children set up in the progress window keep their settings and
+    // records apart: the task count changed for one, a drill with the other,
+    // the family's own files untouched. "Kind wechseln" picks by mouse, the
+    // start's "Wer rechnet heute?" by keyboard.
+    void childrenKeepApart() {
+        const QByteArray shipped = "[Parameter]\r\nSound=0\r\nAufgaben=2\r\n";
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), shipped));
+        const QString family = settingsFile();
+        {
+            CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+            QVERIFY(app.InitInstance());
+            QTRY_VERIFY(app.record() != nullptr);
+            QVERIFY(app.childName().isEmpty());
+            Family steps({{QStringLiteral("CProgressWindow"),
+                           [](QWidget* w) {
+                               click(w, "addChildButton");
+                           }},
+                          addChild(QStringLiteral("Anna")),
+                          {QStringLiteral("CProgressWindow"),
+                           [](QWidget* w) {
+                               click(w, "addChildButton");
+                           }},
+                          addChild(QString::fromUtf8("Jörg")),
+                          {QStringLiteral("CProgressWindow"),
+                           [](QWidget* w) {
+                               click(w, "closeButton");
+                           }},
+                          {QStringLiteral("childChooser"),
+                           [](QWidget* w) {
+                               click(w, "child0");
+                           }},
+                          {QStringLiteral("COptionsSheet"), [](QWidget* sheet) {
+                               QTabBar* bar = named<QTabWidget>(sheet, "pages")->tabBar();
+                               QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+                               auto* tasks = named<QLineEdit>(sheet, "taskCountEdit");
+                               tasks->selectAll();
+                               QTest::keyClicks(tasks, QStringLiteral("7"));
+                               click(sheet, "ok");
+                           }}});
+            app.mainWindow()->action(Cmd::Progress)->trigger();
+            QCOMPARE(readAll(CChildList::PathFor(QStringLiteral("ollo"))),
+                     QByteArray("ollo-anna=Anna\nollo-joerg=J\xc3\xb6rg\n"));
+            // Added while the family's settings run: they keep running.
+            QVERIFY(app.childName().isEmpty());
+            app.mainWindow()->action(Cmd::SwitchChild)->trigger();
+            QCOMPARE(app.childName(), QStringLiteral("Anna"));
+            QCOMPARE(app.mainWindow()->statusLine()->message(),
+                     QStringLiteral("Anna rechnet. Drücken Sie F1, um Hilfe zu erhalten."));
+            app.mainWindow()->action(Cmd::Options)->trigger();
+            QVERIFY(steps.done());
+            app.mainWindow()->close();
+        }
+        const QByteArray anna = readAll(m_config->filePath(QStringLiteral("ollo-anna.INI")));
+        QVERIFY2(anna.startsWith("[Parameter]\r\nSound=0\r\nAufgaben=7\r\n"), anna.constData());
+        QCOMPARE(readAll(m_config->filePath(QStringLiteral("ollo-joerg.INI"))), shipped);
+
+        Family chooser({{QStringLiteral("childChooser"), [](QWidget* w) {
+                             QTest::keyClick(w->focusWidget(), Qt::Key_Down);
+                             QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+                         }}});
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        QVERIFY(app.InitInstance());
+        QVERIFY(chooser.done());
+        QCOMPARE(app.childName(), QString::fromUtf8("Jörg"));
+        QTRY_VERIFY(app.record() != nullptr);
+        QStringList messages;
+        QTimer player;
+        answerEverythingRight(player, &messages);
+        app.mainWindow()->action(32777)->trigger();
+        player.stop();
+        const QString records = m_data->filePath(QStringLiteral("ollo/"));
+        QCOMPARE(
+            RecordRows(records + QStringLiteral("ollo-joerg.sqlite"),
+                       QStringLiteral(
+                           "SELECT d.task_count, count(t.id) FROM drill d JOIN task t ON t.drill = d.id")),
+            QStringList{"2|2"});
+        for (const char* untouched : {"ollo-anna.sqlite", "ollo.sqlite"})
+            QCOMPARE(
+                RecordRows(records + QLatin1String(untouched), QStringLiteral("SELECT count(*) FROM task")),
+                QStringList{"0"});
+        QCOMPARE(readAll(m_config->filePath(QStringLiteral("ollo-anna.INI"))), anna);
+        QCOMPARE(readAll(family), shipped);
+    }
+
+    // "--kind NAME" starts for that child: their record is the one opened.
+    void childFromCommandLine_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("record");
+        QTest::newRow("as set up") << "Anna"
+                                   << "ollo-anna.sqlite";
+        QTest::newRow("other case, umlaut") << QString::fromUtf8("JÖRG") << "ollo-joerg.sqlite";
+    }
+    void childFromCommandLine() {
+        QFETCH(QString, name);
+        QFETCH(QString, record);
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        CChildList children(QStringLiteral("ollo"), m_content->filePath(QStringLiteral("default.INI")));
+        QCOMPARE(children.add(QStringLiteral("Anna")), CChildList::Result::Done);
+        QCOMPARE(children.add(QString::fromUtf8("Jörg")), CChildList::Result::Done);
+        QProcess program;
+        program.setProcessEnvironment(programEnvironment());
+        program.start(QStringLiteral(OLLO_PROGRAM), {QStringLiteral("--kind"), name});
+        QVERIFY(program.waitForStarted());
+        const QString recordFile = m_data->filePath(QStringLiteral("ollo/") + record);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recordFile), 20000);
+        program.terminate();
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(QDir(m_data->filePath(QStringLiteral("ollo"))).entryList({QStringLiteral("*.sqlite")}),
+                 QStringList{record});
+    }
+
     // "&Beenden" ends the loop with 0 and writes nothing.
     void exitEndsTheLoop() {
         QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
@@ -491,6 +670,9 @@ private Q_SLOTS:
                                    << QByteArray();
         QTest::newRow("unknown") << QStringList{"--nix"} << 2 << QByteArray()
                                  << QByteArray("unbekanntes Argument \xe2\x80\x9e--nix\xe2\x80\x9c");
+        QTest::newRow("unknown child")
+            << QStringList{"--kind", "Niemand"} << 2 << QByteArray()
+            << QByteArray("\xe2\x80\x9eNiemand\xe2\x80\x9c ist nicht eingerichtet");
     }
 
     void programArguments() {
