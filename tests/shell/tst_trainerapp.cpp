@@ -32,6 +32,7 @@
 #include "kit/showhelp.h"
 #include "record/hardfacts.h"
 #include "record/learningrecord.h"
+#include "record/progressreport.h"
 #include "record/progresswindow.h"
 #include "settings/optionssheet.h"
 #include "shell/bitmapokdlg.h"
@@ -530,6 +531,8 @@ private Q_SLOTS:
         QCOMPARE(RecordRows(recordFile, QStringLiteral("SELECT text FROM task WHERE drill = (SELECT max(id)"
                                                        " FROM drill) AND outcome = 1 ORDER BY text")),
                  tasks);
+        // The progress window counts it with the others.
+        QCOMPARE(ProgressReport::Read(*app.record(), QDate(2024, 6, 3)).totals.drills, 8);
         QStringList boxes;
         for (const HardFacts::Standing& standing : HardFacts::Sort(HardFacts::ReadHistory(*app.record())))
             boxes << factText(standing.fact) + QStringLiteral(":%1").arg(standing.box);
