@@ -249,8 +249,9 @@ void CTrainerApp::startHardFacts() {
     if (history.empty()) {
         const QString why =
             m_record->canRead()
-                ? QStringLiteral("Es gibt noch keine geübten Aufgaben, aus denen Ollo die schwierigen "
-                                 "heraussuchen könnte. Üben Sie zuerst ein paar Reihen.")
+                ? QStringLiteral("Du hast noch keine Aufgaben geübt, aus denen Ollo die schwierigen "
+                                 "heraussuchen könnte. Übe zuerst ein paar Reihen – dann weiß Ollo, "
+                                 "welche Aufgaben du noch üben solltest.")
                 : QStringLiteral("Ollo kann den Lernverlauf gerade nicht lesen: %1")
                       .arg(m_record->faultReason());
         QMessageBox::information(m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"), why);
