@@ -706,18 +706,24 @@ private Q_SLOTS:
     void programRunsAndEndsCleanly_data() {
         QTest::addColumn<bool>("shipped");
         QTest::addColumn<bool>("existing");
-        QTest::newRow("no settings anywhere") << false << false;
-        QTest::newRow("first start") << true << false;
-        QTest::newRow("family settings") << true << true;
+        QTest::addColumn<QByteArray>("children"); // the list's bytes; empty: no list
+        QTest::newRow("no settings anywhere") << false << false << QByteArray();
+        QTest::newRow("first start") << true << false << QByteArray();
+        QTest::newRow("family settings") << true << true << QByteArray();
+        // A list naming nobody of this program is no children: left as it is.
+        QTest::newRow("list without a child") << true << true << QByteArray("kaputt\nrechnen-anna=Anna\n");
     }
 
     void programRunsAndEndsCleanly() {
         QFETCH(bool, shipped);
         QFETCH(bool, existing);
+        QFETCH(QByteArray, children);
         if (shipped)
             QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
         if (existing)
             QVERIFY(writeAll(settingsFile(), kFamily));
+        if (!children.isEmpty())
+            QVERIFY(writeAll(CChildList::PathFor(QStringLiteral("ollo")), children));
         const Outcome outcome = runProgram({QStringLiteral("-platform"), QStringLiteral("offscreen")}, true);
         QCOMPARE(outcome.status, QProcess::NormalExit);
         QCOMPARE(outcome.exitCode, 0);
@@ -725,9 +731,12 @@ private Q_SLOTS:
         const QMap<QString, QByteArray> after = snapshot(m_config->path());
         if (!shipped && !existing)
             QVERIFY(after.isEmpty());
-        else
+        else if (children.isEmpty())
             QCOMPARE(after, (QMap<QString, QByteArray>{
                                 {QStringLiteral("ollo.INI"), existing ? kFamily : kShipped}}));
+        else
+            QCOMPARE(after, (QMap<QString, QByteArray>{{QStringLiteral("ollo.INI"), kFamily},
+                                                       {QStringLiteral("ollo-Kinder.txt"), children}}));
     }
 };
 
