@@ -30,6 +30,9 @@ int main(int argc, char* argv[]) {
     guard.reset();
     FirstPaintProbe::InstallIfWanted();
     CTrainerApp app(QCoreApplication::applicationFilePath());
+    // Without a choice in "Wer rechnet heute?" there is nothing to do.
+    if (!app.ChooseChild(commandLine.child))
+        return 0;
     if (app.HandOverToRunningCopy())
         return 0;
     if (!app.InitInstance())

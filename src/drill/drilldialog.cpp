@@ -165,6 +165,12 @@ void CDrillDialog::setObserver(DrillObserver* observer) {
     m_observer = observer;
 }
 
+void CDrillDialog::setPlan(const QString& caption, std::vector<PlannedTask> plan) {
+    setWindowTitle(caption);
+    m_taskCount = int(plan.size());
+    m_state.SetPlan(std::move(plan));
+}
+
 int CDrillDialog::exec() {
     if (m_observer)
         m_observer->drillStarted(m_commandId, windowTitle(), m_taskCount);
@@ -184,12 +190,9 @@ void CDrillDialog::showTask() {
     m_ui->task->setAccessibleName(m_state.spokenTask());
     setMessage(m_messageText);
     tell(m_state.spokenTask());
-    if (m_observer) {
-        const SeriesInfo* series = FindSeries(m_commandId);
-        m_observer->taskPosed({m_state.tasksPosed(), series ? series->operation : Operation::Multiplication,
-                               m_state.factor(), m_state.seriesNumber(), m_state.taskText(),
-                               m_state.answerText()});
-    }
+    if (m_observer)
+        m_observer->taskPosed({m_state.tasksPosed(), m_state.operation(), m_state.factor(),
+                               m_state.seriesNumber(), m_state.taskText(), m_state.answerText()});
     m_thinking.start();
 }
 

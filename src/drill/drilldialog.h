@@ -47,6 +47,9 @@ public:
     void setLimitPrompt(CDrillState::LimitPrompt prompt);
     // Not owned; must outlive the drill. Null: nobody watches.
     void setObserver(DrillObserver* observer);
+    // Before exec: the drill poses these tasks under this caption, as many
+    // tasks as the plan holds (see CDrillState::SetPlan).
+    void setPlan(const QString& caption, std::vector<PlannedTask> plan);
 
     const CDrillState& state() const { return m_state; }
 

@@ -2,10 +2,24 @@
 
 #include "drill/drilldialog.h"
 
+#include <utility>
+
 void StartDrill(int commandId, CProfile& profile, QWidget* owner, const AfterDrill& afterDrill,
                 DrillObserver* observer) {
     { // the dialog is gone before anything that follows the drill
         CDrillDialog dialog(profile, commandId, owner);
+        dialog.setObserver(observer);
+        dialog.exec();
+    }
+    if (afterDrill)
+        afterDrill(profile, owner);
+}
+
+void StartDrill(int commandId, const QString& caption, std::vector<PlannedTask> plan, CProfile& profile,
+                QWidget* owner, const AfterDrill& afterDrill, DrillObserver* observer) {
+    {
+        CDrillDialog dialog(profile, commandId, owner);
+        dialog.setPlan(caption, std::move(plan));
         dialog.setObserver(observer);
         dialog.exec();
     }

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
+#include <vector>
+
+#include "drill/drillstate.h"
 
 class CProfile;
 class DrillObserver;
@@ -15,3 +20,8 @@ using AfterDrill = std::function<void(CProfile& profile, QWidget* owner)>;
 // observer, when given, watches the drill (drillobserver.h).
 void StartDrill(int commandId, CProfile& profile, QWidget* owner, const AfterDrill& afterDrill,
                 DrillObserver* observer = nullptr);
+
+// The same for a drill given its tasks (CDrillDialog::setPlan): commandId
+// names the drill's help topic and is what the observer hears.
+void StartDrill(int commandId, const QString& caption, std::vector<PlannedTask> plan, CProfile& profile,
+                QWidget* owner, const AfterDrill& afterDrill, DrillObserver* observer = nullptr);

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/randomsource.h"
 #include "base/textnumber.h"
 #include "drill/seriescatalogue.h"
 
@@ -18,12 +19,28 @@ bool CDrillState::Begin(int commandId, int taskCount) {
     m_seriesNumber = 0;
     m_answered = false;
     m_ended = false;
+    m_unposed = m_plan;
     return NextTask();
+}
+
+void CDrillState::SetPlan(std::vector<PlannedTask> plan) {
+    m_plan = std::move(plan);
 }
 
 bool CDrillState::NextTask() {
     const SeriesInfo* series = FindSeries(m_commandId);
-    if (series && !series->isAsked()) {
+    if (!m_plan.empty()) {
+        if (m_unposed.empty()) {
+            m_ended = true;
+            return false;
+        }
+        const auto drawn = m_unposed.begin() + (DrawOneTo(int(m_unposed.size())) - 1);
+        const PlannedTask task = *drawn;
+        m_unposed.erase(drawn);
+        m_seriesNumber = task.series;
+        m_operation = task.operation;
+        m_generator.Set(task.operation, task.factor, task.series);
+    } else if (series && !series->isAsked()) {
         generate(series->operation, series->number);
     } else if (series) {
         if (m_askedNumber == 0) {
@@ -47,6 +64,7 @@ bool CDrillState::NextTask() {
 
 void CDrillState::generate(Operation op, int number) {
     m_seriesNumber = number;
+    m_operation = op;
     if (op == Operation::Multiplication)
         m_generator.Multiplication(number);
     else

@@ -4,8 +4,16 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "drill/taskgenerator.h"
+
+// One task of a drill that is given its tasks instead of drawing them from a series.
+struct PlannedTask {
+    Operation operation = Operation::Multiplication;
+    int factor = 0;
+    int series = 0;
+};
 
 // The counters and the current task of one drill.
 // Asking --Submit/Correct or Solve--> Answered --Advance/Continue--> Asking;
@@ -25,6 +33,10 @@ public:
 
     // Counters to 0 and the first task. False when the drill ended at once.
     bool Begin(int commandId, int taskCount);
+    // Set before Begin: the drill poses these tasks, each once, in an order
+    // drawn from the random source, whatever the command's series. An empty
+    // plan: the command's series as usual.
+    void SetPlan(std::vector<PlannedTask> plan);
     // Poses the next task; false when the drill must end at once.
     bool NextTask();
     // Byte-exact comparison with the answer text: no trimming, no numbers.
@@ -43,6 +55,7 @@ public:
     // The current task's random factor and series number; 0 before the first task.
     int factor() const { return m_generator.factor(); }
     int seriesNumber() const { return m_seriesNumber; }
+    Operation operation() const { return m_operation; }
     bool isAnswered() const { return m_answered; }
     bool hasEnded() const { return m_ended; }
     const QString& taskText() const { return m_generator.taskText(); }
@@ -55,6 +68,10 @@ private:
 
     LimitPrompt m_prompt;
     CTaskGenerator m_generator;
+    std::vector<PlannedTask> m_plan;
+    // The plan's tasks not yet posed in this drill.
+    std::vector<PlannedTask> m_unposed;
+    Operation m_operation = Operation::Multiplication;
     int m_commandId = 0;
     int m_taskCount = 0;
     int m_tasksPosed = 0;

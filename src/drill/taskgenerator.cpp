@@ -27,7 +27,11 @@ void CTaskGenerator::Division(int a) {
 }
 
 void CTaskGenerator::make(Operation op, int a) {
-    m_factor = DrawOneTo(10);
+    Set(op, DrawOneTo(10), a);
+}
+
+void CTaskGenerator::Set(Operation op, int factor, int a) {
+    m_factor = factor;
     m_taskText = TaskText(op, m_factor, a);
     m_answerText = AnswerText(op, m_factor, a);
     m_spokenTask = SpokenTask(op, m_factor, a);

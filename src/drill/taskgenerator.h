@@ -17,6 +17,8 @@ public:
     void Multiplication(int a);
     // "a×f : a = ?", answer f.
     void Division(int a);
+    // A task chosen by the caller: no draw.
+    void Set(Operation op, int factor, int a);
 
     const QString& taskText() const { return m_taskText; }
     const QString& answerText() const { return m_answerText; }

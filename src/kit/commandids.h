@@ -17,6 +17,7 @@ inline constexpr int HeadingMultiplication = 32805; // greyed, never handled
 inline constexpr int HeadingDivision = 32806;       // greyed, never handled
 inline constexpr int Divide100 = 32807;
 inline constexpr int Divide1000 = 32810;
+inline constexpr int HardFacts = 32871; // "Schwierige Aufgaben": the facts still hard, from every series
 
 // "Optionen"
 inline constexpr int BigFont = 32808;
@@ -25,7 +26,8 @@ inline constexpr int Options = 32811;
 inline constexpr int PraiseList = 32812;
 inline constexpr int Sound = 32860;
 inline constexpr int StatusBar = 59393;
-inline constexpr int Progress = 32870; // "&Lernfortschritt..."
+inline constexpr int Progress = 32870;    // "&Lernfortschritt..."
+inline constexpr int SwitchChild = 32872; // "Kind &wechseln..."
 
 // "&Hilfe"
 inline constexpr int Contact = 32819;

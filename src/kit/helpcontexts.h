@@ -29,7 +29,7 @@ inline constexpr int BackgroundPageTemplate = 161;
 inline constexpr int CountsPageTemplate = 162;
 
 // Every context number the program can ask for.
-inline constexpr std::array<int, 62> AllContexts = {
+inline constexpr std::array<int, 64> AllContexts = {
     // the 36 series (menu items and the drill's help button), in id order
     98307,
     98308,
@@ -69,6 +69,7 @@ inline constexpr std::array<int, 62> AllContexts = {
     98346, // division 100, 1000
     98341,
     98342, // the two greyed headings of "&Sonderreihen"
+    98407, // "Schwierige Aufgaben"
     // "Optionen": status bar, settings, praise, sound, big and small font
     124929,
     98347,
@@ -77,6 +78,7 @@ inline constexpr std::array<int, 62> AllContexts = {
     98344,
     98345,
     98406, // "&Lernfortschritt..."
+    98408, // "Kind &wechseln..."
     // "&Hilfe", "&Beenden", context help and the finder
     123203,
     98355,

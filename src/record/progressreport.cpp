@@ -170,9 +170,10 @@ void readTotals(const QSqlDatabase& db, Totals& totals) {
         totals.firstPractised = query.value(2).toLongLong();
         totals.lastPractised = query.value(3).toLongLong();
     }
-    // Days counted by the drills' starts: far fewer rows than the tasks.
+    // Days counted by the drills' starts: far fewer rows than the tasks. A
+    // drill of series 0 never had a task; -1 marks one over several series.
     if (query.exec(QStringLiteral("SELECT count(*), count(DISTINCT date(started, 'unixepoch', 'localtime'))"
-                                  " FROM drill WHERE series > 0")) &&
+                                  " FROM drill WHERE series <> 0")) &&
         query.next()) {
         totals.drills = query.value(0).toInt();
         totals.daysPractised = query.value(1).toInt();

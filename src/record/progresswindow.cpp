@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLocale>
@@ -23,11 +24,13 @@
 #include <array>
 #include <utility>
 
+#include "base/childlist.h"
 #include "base/clock.h"
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
 #include "record/answerscsv.h"
+#include "record/childrenbox.h"
 #include "record/factgridmodel.h"
 #include "record/learningrecord.h"
 #include "ui_progresswindow.h"
@@ -196,7 +199,7 @@ void fillLegend(QWidget* legend) {
 
 } // namespace
 
-CProgressWindow::CProgressWindow(CLearningRecord& record, QWidget* parent)
+CProgressWindow::CProgressWindow(CLearningRecord& record, QWidget* parent, CChildList* children)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::CProgressWindow>())
     , m_record(record)
@@ -249,6 +252,15 @@ CProgressWindow::CProgressWindow(CLearningRecord& record, QWidget* parent)
     connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::accept);
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, &CProgressWindow::onHelp);
+
+    if (children != nullptr) {
+        // The record's file is named like the settings it belongs to.
+        const QString activeBaseName = QFileInfo(m_record.filePath()).completeBaseName();
+        m_ui->pageLayout->addWidget(new CChildrenBox(*children, activeBaseName));
+        for (const CChildList::Child& child : children->children())
+            if (child.baseName == activeBaseName)
+                setWindowTitle(QStringLiteral("Lernfortschritt – %1").arg(child.name));
+    }
 
     refresh();
     // Said here, so the main window need not say it again.

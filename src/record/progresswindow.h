@@ -7,6 +7,7 @@
 
 #include "record/progressreport.h"
 
+class CChildList;
 class CLearningRecord;
 class FactGridModel;
 class QModelIndex;
@@ -28,7 +29,10 @@ public:
     // chosen path, empty when the user declined.
     using SaveFileChooser = std::function<QString(QWidget* owner, const QString& suggested)>;
 
-    explicit CProgressWindow(CLearningRecord& record, QWidget* parent = nullptr);
+    // children: the family's list, managed in the window's "Kinder"; null:
+    // the window has no such part.
+    explicit CProgressWindow(CLearningRecord& record, QWidget* parent = nullptr,
+                             CChildList* children = nullptr);
     ~CProgressWindow() override;
 
     // The real save dialog unless replaced (tests name a file here).

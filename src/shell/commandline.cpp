@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "base/childlist.h"
 #include "base/version.h"
 
 namespace {
@@ -25,13 +26,15 @@ template <std::size_t N> bool among(const std::array<const char*, N>& names, con
 }
 
 QString usage(const QString& program) {
-    return QString::fromUtf8("Aufruf: %1 [--help | --version]\n"
+    return QString::fromUtf8("Aufruf: %1 [--help | --version | --kind NAME]\n"
                              "\n"
                              "Ollo übt mit Kindern von 6 bis 10 Jahren das kleine und das große\n"
                              "Einmaleins und die Division. Ohne Argument öffnet sich das Hauptfenster.\n"
                              "\n"
                              "  --help      zeigt diesen Text und endet\n"
                              "  --version   zeigt die Versionsnummer und endet\n"
+                             "  --kind NAME startet gleich für dieses Kind, mit seinen Einstellungen\n"
+                             "              und seinem Lernverlauf\n"
                              "\n"
                              "Die Einstellungen stehen in $XDG_CONFIG_HOME/%1.INI (sonst ~/.config/%1.INI).\n"
                              "Bilder, Witze und Klänge liest Ollo aus dem Ordner in $OLLO_DATA,\n"
@@ -39,17 +42,52 @@ QString usage(const QString& program) {
         .arg(program);
 }
 
+// The child's name as the list has it, or the error for a name it lacks.
+CommandLine childNamed(const QString& program, const QString& name) {
+    const CChildList list(program.isEmpty() ? QStringLiteral("ollo") : program, {});
+    if (const CChildList::Child* child = list.find(name))
+        return {CommandLine::Action::Run, {}, 0, child->name};
+    QStringList names;
+    for (const CChildList::Child& child : list.children())
+        names << child.name;
+    const QString known =
+        names.isEmpty()
+            ? QString::fromUtf8("Es ist noch kein Kind eingerichtet. Kinder richten Sie in Ollo im Fenster\n"
+                                "„Lernfortschritt“ mit „Kind hinzufügen...“ ein.\n")
+            : QString::fromUtf8("Eingerichtet sind: %1.\n").arg(names.join(QStringLiteral(", ")));
+    return {CommandLine::Action::Error,
+            QString::fromUtf8("%1: Ein Kind namens „%2“ ist nicht eingerichtet.\n").arg(program, name) +
+                known,
+            2,
+            {}};
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
     const QString program =
         arguments.isEmpty() ? QStringLiteral("ollo") : QFileInfo(arguments.first()).completeBaseName();
+    QString child;
+    bool forChild = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
+        if (argument == QLatin1String("--kind") || argument.startsWith(QLatin1String("--kind="))) {
+            if (argument.contains(u'='))
+                child = argument.section(u'=', 1);
+            else if (i + 1 < arguments.size())
+                child = arguments[++i];
+            else
+                return {CommandLine::Action::Error,
+                        QString::fromUtf8("%1: zu „%2“ fehlt der Name des Kindes\n").arg(program, argument),
+                        2,
+                        {}};
+            forChild = true;
+            continue;
+        }
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
-            return {CommandLine::Action::Help, usage(program), 0};
+            return {CommandLine::Action::Help, usage(program), 0, {}};
         if (argument == QLatin1String("--version") || argument == QLatin1String("-v"))
-            return {CommandLine::Action::Version, QStringLiteral("Ollo " OLLO_VERSION "\n"), 0};
+            return {CommandLine::Action::Version, QStringLiteral("Ollo " OLLO_VERSION "\n"), 0, {}};
 
         // Qt reads its options with one dash or two, their values after a
         // blank or an equals sign.
@@ -70,14 +108,19 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                     continue;
                 }
                 return {CommandLine::Action::Error,
-                        QString::fromUtf8("%1: zu „%2“ fehlt der Wert\n").arg(program, argument), 2};
+                        QString::fromUtf8("%1: zu „%2“ fehlt der Wert\n").arg(program, argument),
+                        2,
+                        {}};
             }
         }
         return {CommandLine::Action::Error,
                 QString::fromUtf8("%1: unbekanntes Argument „%2“\n"
                                   "Mit „%1 --help“ sehen Sie, welche Argumente %1 kennt.\n")
                     .arg(program, argument),
-                2};
+                2,
+                {}};
     }
+    if (forChild)
+        return childNamed(program, child);
     return {};
 }

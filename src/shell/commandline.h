@@ -1,9 +1,10 @@
 #pragma once
 
 // The program's command line. Ollo needs no arguments; "--help" and
-// "--version" answer and end, the window system's own options (-platform,
-// -display, -style, …) pass to Qt, and anything else is an error, found
-// before any window opens.
+// "--version" answer and end, "--kind NAME" starts for one child set up in
+// the family's list (childlist.h), the window system's own options
+// (-platform, -display, -style, …) pass to Qt, and anything else, an unknown
+// child too, is an error, found before any window opens.
 
 #include <QString>
 #include <QStringList>
@@ -16,6 +17,8 @@ struct CommandLine {
     // on standard error.
     QString text;
     int exitCode = 0;
+    // The child to start for, as the list spells the name; empty: as usual.
+    QString child;
 };
 
 // arguments[0] is the program file.

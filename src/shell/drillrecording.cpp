@@ -16,10 +16,12 @@ CDrillRecording::CDrillRecording(CLearningRecord& record)
 }
 
 void CDrillRecording::drillStarted(int commandId, const QString& caption, int taskCount) {
+    // A drill outside the catalogue mixes series: its series stays -1, so
+    // that no single task's series is taken for the drill's.
     const SeriesInfo* series = FindSeries(commandId);
     m_record.beginDrill(commandId, caption,
                         recordOperation(series ? series->operation : Operation::Multiplication),
-                        series ? series->number : 0, taskCount);
+                        series ? series->number : -1, taskCount);
 }
 
 void CDrillRecording::taskPosed(const PosedTask& task) {

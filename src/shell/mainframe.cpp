@@ -252,8 +252,19 @@ void CMainFrame::menuClosing() {
     });
 }
 
+void CMainFrame::setChildName(const QString& name) {
+    m_childName = name;
+    if (!m_statusLine->isWidened())
+        showIdlePrompt();
+}
+
 void CMainFrame::showIdlePrompt() {
-    m_statusLine->setMessage(m_contextHelp ? MenuTable::ContextHelpPrompt() : MenuTable::IdlePrompt());
+    if (m_contextHelp)
+        m_statusLine->setMessage(MenuTable::ContextHelpPrompt());
+    else if (!m_childName.isEmpty())
+        m_statusLine->setMessage(MenuTable::ChildIdlePrompt(m_childName));
+    else
+        m_statusLine->setMessage(MenuTable::IdlePrompt());
 }
 
 void CMainFrame::toggleStatusBar() {

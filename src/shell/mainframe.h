@@ -44,6 +44,10 @@ public:
     bool runCommand(int commandId);
     bool hasHandler(int commandId) const;
 
+    // The child the program runs for, shown on the message line while no
+    // prompt is; empty: nobody's name.
+    void setChildName(const QString& name);
+
     // The options sheet calls this after a new background has been stored.
     void repaintBackdrop();
 
@@ -109,6 +113,7 @@ private:
     std::unique_ptr<Speaker> m_speaker;
     std::function<void(const QString&)> m_speechOutput;
     SpeechStatus m_speechOutputStatus;
+    QString m_childName;
     bool m_contextHelp = false;
     // The icon is set once the backdrop has first been painted.
     bool m_iconSet = false;

@@ -35,7 +35,9 @@ std::vector<Menu> buildMainMenu() {
                       {Cmd::HeadingDivision, u8("Division")},
                       {},
                       {Cmd::Divide100, u8("100-er Reihe")},
-                      {Cmd::Divide1000, u8("1000-er Reihe")}}});
+                      {Cmd::Divide1000, u8("1000-er Reihe")},
+                      {},
+                      {Cmd::HardFacts, u8("Schwierige Aufgaben")}}});
     menus.push_back({u8("Optionen"),
                      {{Cmd::StatusBar, u8("S&tatusleiste")},
                       {},
@@ -46,7 +48,9 @@ std::vector<Menu> buildMainMenu() {
                       {Cmd::BigFont, u8("Großer Zeichensatz")},
                       {Cmd::SmallFont, u8("Kleiner Zeichensatz")},
                       {},
-                      {Cmd::Progress, u8("&Lernfortschritt...")}}});
+                      {Cmd::Progress, u8("&Lernfortschritt...")},
+                      {},
+                      {Cmd::SwitchChild, u8("Kind &wechseln...")}}});
     menus.push_back({u8("&Hilfe"),
                      {{Cmd::HelpContents, u8("&Hilfethemen")},
                       {},
@@ -71,8 +75,12 @@ const std::map<int, const char*>& strings() {
         {Cmd::Options, "Grundlegende Programmeinstellungen setzen"},
         {Cmd::PraiseList, "Hier können Sie Ihre eigenen Sprüche eingeben."},
         {Cmd::Sound, "Soundausgabe einschalten bzw. abschalten"},
+        {Cmd::HardFacts, "Übt die Aufgaben aus allen Reihen, die Ihrem Kind noch schwerfallen.\nSchwierige "
+                         "Aufgaben"},
         {Cmd::Progress,
          "Zeigt, was Ihr Kind geübt hat und welche Aufgaben schon sicher sitzen.\nLernfortschritt"},
+        {Cmd::SwitchChild, "Wechselt zu einem anderen Kind, mit dessen Einstellungen und Lernverlauf.\nKind "
+                           "wechseln"},
         {Cmd::HelpContents, "Listet die Hilfethemen auf.\nHilfethemen"},
         {Cmd::Internet, "Besuchen Sie unsere WEB-Page im Internet !"},
         {Cmd::OwnExercises, "Informationen zu dem Menü \"Eigene\""},
@@ -116,6 +124,10 @@ QString Prompt(int commandId) {
 
 QString IdlePrompt() {
     return u8("Drücken Sie F1, um Hilfe zu erhalten.");
+}
+
+QString ChildIdlePrompt(const QString& childName) {
+    return u8("%1 rechnet. Drücken Sie F1, um Hilfe zu erhalten.").arg(childName);
 }
 
 QString ContextHelpPrompt() {

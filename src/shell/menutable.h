@@ -41,5 +41,7 @@ QString Prompt(int commandId);
 // The message line while no menu is open, and in context-help mode.
 QString IdlePrompt();
 QString ContextHelpPrompt();
+// The message line while no menu is open and the program runs for a child.
+QString ChildIdlePrompt(const QString& childName);
 
 } // namespace MenuTable

@@ -8,17 +8,21 @@
 #include <QPalette>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
 #include <utility>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "base/clock.h"
+#include "base/settingskeys.h"
 #include "base/textstyle.h"
 #include "drill/drilllauncher.h"
 #include "drill/seriescatalogue.h"
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
+#include "record/hardfacts.h"
 #include "record/learningrecord.h"
 #include "record/progresswindow.h"
 #include "rewards/praiselistdlg.h"
@@ -27,6 +31,7 @@
 #include "settings/optionssheet.h"
 #include "settings/sounddlg.h"
 #include "shell/bitmapokdlg.h"
+#include "shell/childchooser.h"
 #include "shell/drillrecording.h"
 #include "shell/infodlg.h"
 #include "shell/mainframe.h"
@@ -81,7 +86,9 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     : m_baseName(baseNameOf(programFile))
     , m_contentFolder(enterContentFolder(programFile))
     , m_helpFilePath(helpFileFor(programFile, m_contentFolder))
-    , m_profile(CProfile::PathFor(m_baseName)) {
+    , m_profile(CProfile::PathFor(m_baseName))
+    , m_children(m_baseName, QDir(m_contentFolder).filePath(QStringLiteral("default.INI")))
+    , m_recordBase(m_baseName) {
     copyDefaultSettings();
     keepSettingsSomewhere();
     // The program ends when its main window closes, whatever else is open.
@@ -180,8 +187,24 @@ void CTrainerApp::CatchTerminationSignals() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+bool CTrainerApp::ChooseChild(const QString& child) {
+    m_childChosen = true;
+    m_children.load();
+    if (!child.isEmpty()) {
+        const CChildList::Child* named = m_children.find(child);
+        return named != nullptr && runFor(*named);
+    }
+    if (m_children.children().size() == 1)
+        return runFor(m_children.children().front());
+    return m_children.children().size() < 2 || chooseChild(nullptr);
+}
+
 bool CTrainerApp::InitInstance() {
+    if (!m_childChosen && !ChooseChild())
+        return false;
+
     m_mainFrame = std::make_unique<CMainFrame>(m_profile, m_commands, m_helpFilePath);
+    m_mainFrame->setChildName(m_childName);
     connect(m_mainFrame.get(), &CMainFrame::closed, this, [] { QCoreApplication::quit(); });
     // The record never holds up the start.
     connect(m_mainFrame.get(), &CMainFrame::firstPainted, this, &CTrainerApp::openRecord);
@@ -218,10 +241,68 @@ int CTrainerApp::Run() {
     return QApplication::exec();
 }
 
+bool CTrainerApp::runFor(const CChildList::Child& child) {
+    if (m_instance && m_recordBase != child.baseName) {
+        // One running copy per settings file, whichever child it is for.
+        auto instance = std::make_unique<SingleInstance>(CProfile::PathFor(child.baseName));
+        if (instance->HandOver()) {
+            QMessageBox::information(m_mainFrame.get(), QStringLiteral("Kind wechseln"),
+                                     QString::fromUtf8("Für %1 ist Ollo schon in einem anderen Fenster "
+                                                       "offen. Es kommt jetzt nach vorn.")
+                                         .arg(child.name));
+            return false;
+        }
+        connect(instance.get(), &SingleInstance::showRequested, this, &CTrainerApp::bringToFront);
+        m_instance = std::move(instance);
+    }
+    m_childName = child.name;
+    if (m_recordBase != child.baseName) {
+        m_recordBase = child.baseName;
+        m_profile = CProfile(CProfile::PathFor(child.baseName));
+        // The next record is opened when it is first needed.
+        m_recording.reset();
+        m_record.reset();
+    }
+    copyDefaultSettings();
+    if (m_mainFrame) {
+        m_mainFrame->setChildName(m_childName);
+        m_mainFrame->repaintBackdrop();
+        openRecord();
+    }
+    return true;
+}
+
+bool CTrainerApp::chooseChild(QWidget* owner) {
+    QStringList names;
+    for (const CChildList::Child& child : m_children.children())
+        names << child.name;
+    CChildChooser chooser(names, owner);
+    chooser.exec();
+    if (chooser.chosen() < 0)
+        return false;
+    // Copied: runFor may read the list again.
+    const CChildList::Child chosen = m_children.children()[size_t(chooser.chosen())];
+    return runFor(chosen);
+}
+
+void CTrainerApp::switchChild() {
+    m_children.load();
+    if (m_children.children().empty()) {
+        QMessageBox::information(
+            m_mainFrame.get(), QStringLiteral("Kind wechseln"),
+            QStringLiteral(
+                "Es ist noch kein Kind eingerichtet. Im Fenster „Lernfortschritt“ (Menü Optionen) "
+                "richten Sie mit „Kind hinzufügen...“ für jedes Kind eigene Einstellungen und einen "
+                "eigenen Lernverlauf ein."));
+        return;
+    }
+    chooseChild(m_mainFrame.get());
+}
+
 void CTrainerApp::openRecord() {
     if (m_record)
         return;
-    m_record = std::make_unique<CLearningRecord>(CLearningRecord::PathFor(m_baseName));
+    m_record = std::make_unique<CLearningRecord>(CLearningRecord::PathFor(m_recordBase));
     m_record->open();
     m_recording = std::make_unique<CDrillRecording>(*m_record);
 }
@@ -230,6 +311,37 @@ void CTrainerApp::reportRecordNotice(QWidget* owner) {
     const QString notice = m_record ? m_record->takeNotice() : QString();
     if (!notice.isEmpty())
         QMessageBox::warning(owner, QStringLiteral("Ollo"), notice);
+}
+
+// "Schwierige Aufgaben": as many of the hardest facts as a drill has tasks,
+// in the drill dialog of every series, with its reward step.
+void CTrainerApp::startHardFacts() {
+    openRecord();
+    const std::vector<HardFacts::Answered> history = HardFacts::ReadHistory(*m_record);
+    if (history.empty()) {
+        const QString why =
+            m_record->canRead()
+                ? QStringLiteral("Du hast noch keine Aufgaben geübt, aus denen Ollo die schwierigen "
+                                 "heraussuchen könnte. Übe zuerst ein paar Reihen – dann weiß Ollo, "
+                                 "welche Aufgaben du noch üben solltest.")
+                : QStringLiteral("Ollo kann den Lernverlauf gerade nicht lesen: %1")
+                      .arg(m_record->faultReason());
+        QMessageBox::information(m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"), why);
+        return;
+    }
+    const int count = std::max(1, m_profile.GetInt(Section::Parameter, Key::TaskCount, 0));
+    std::vector<PlannedTask> plan;
+    for (const Record::Fact& fact : HardFacts::Choose(history, Clock::NowSeconds(), count))
+        plan.push_back(
+            {fact.operation == Record::Operation::Division ? Operation::Division : Operation::Multiplication,
+             fact.factor, fact.series});
+    StartDrill(
+        Cmd::HardFacts, QStringLiteral("Schwierige Aufgaben"), std::move(plan), m_profile, m_mainFrame.get(),
+        [this](CProfile& profile, QWidget* owner) {
+            ShowReward(profile, owner);
+            reportRecordNotice(owner);
+        },
+        m_recording.get());
 }
 
 // The application's commands. Each subsystem adds its handlers here; a menu
@@ -247,6 +359,8 @@ void CTrainerApp::buildCommandTable() {
                 },
                 m_recording.get());
         });
+
+    m_commands.add(Cmd::HardFacts, [this] { startHardFacts(); });
 
     // "Optionen": the settings dialogs, owned by the main window.
     m_commands.add(Cmd::Options, [this] {
@@ -271,9 +385,19 @@ void CTrainerApp::buildCommandTable() {
     });
     m_commands.add(Cmd::Progress, [this] {
         openRecord();
-        CProgressWindow window(*m_record, m_mainFrame.get());
-        window.exec();
+        {
+            CProgressWindow window(*m_record, m_mainFrame.get(), &m_children);
+            window.exec();
+        }
+        // The running child may have a new name.
+        m_children.load();
+        for (const CChildList::Child& child : m_children.children())
+            if (child.baseName == m_recordBase && m_mainFrame) {
+                m_childName = child.name;
+                m_mainFrame->setChildName(m_childName);
+            }
     });
+    m_commands.add(Cmd::SwitchChild, [this] { switchChild(); });
 
     // Information and help (the help items open their topics, nothing else).
     m_commands.add(Cmd::About, [this] {

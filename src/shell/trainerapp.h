@@ -8,13 +8,17 @@
 // and "&Beenden". Created once, after the QApplication. Where no folder for
 // the settings can be had, it runs on the shipped defaults in memory and
 // says so once. It keeps the learning record, opened once the main window has
-// first painted, and lets it listen to every drill.
+// first painted, and lets it listen to every drill. With children set up
+// (base/childlist.h) it runs for one child at a time: their settings file and
+// record instead of the family's <base>.INI and record, chosen at the start
+// and with "Kind wechseln".
 
 #include <QObject>
 #include <QString>
 
 #include <memory>
 
+#include "base/childlist.h"
 #include "base/profile.h"
 #include "shell/commandtable.h"
 
@@ -36,13 +40,23 @@ public:
     // True when a copy already runs on the same settings: it was asked to
     // bring its window to the front, and this one should end (with 0).
     bool HandOverToRunningCopy();
+    // Settles whose settings this run uses: the named child's when one is
+    // given, else the one child set up, or the child picked in "Wer rechnet
+    // heute?" when there are more; the family's without children. False when
+    // that window was closed without a choice or the named child is not on
+    // the list.
+    bool ChooseChild(const QString& child = {});
     // Creates the main frame, gives it its restore size, shows it maximised
-    // and paints it. False if the window could not be made.
+    // and paints it, after ChooseChild unless that was called. False (and no
+    // window) when no child was chosen.
     bool InitInstance();
     // The message loop; the exit code (0 after a normal close).
     int Run();
 
     const QString& baseName() const { return m_baseName; }
+    // The child the program runs for; empty: the family's settings, no child.
+    const QString& childName() const { return m_childName; }
+    CChildList& children() { return m_children; }
     const QString& helpFilePath() const { return m_helpFilePath; }
     CProfile& profile() { return m_profile; }
     // The owner of every dialog the program opens.
@@ -66,6 +80,15 @@ private:
     void keepSettingsSomewhere();
     void bringToFront();
     void openRecord();
+    void startHardFacts();
+    // The child's settings and record from now on; the main window shows
+    // their name and backdrop.
+    // False, with the family told why, when another copy already runs for
+    // that child: it is brought to the front instead.
+    bool runFor(const CChildList::Child& child);
+    // Asks "Wer rechnet heute?" over owner; false when nobody was picked.
+    bool chooseChild(QWidget* owner);
+    void switchChild();
     // Tells the family, once, that the record is not kept (or was set aside).
     void reportRecordNotice(QWidget* owner);
 
@@ -73,6 +96,11 @@ private:
     QString m_contentFolder;
     QString m_helpFilePath;
     CProfile m_profile;
+    CChildList m_children;
+    QString m_childName;
+    bool m_childChosen = false;
+    // The base name of the running settings file and record: <base>, or the child's.
+    QString m_recordBase;
     CommandTable m_commands;
     // Before the main frame, so they outlive it and any drill still open in it.
     std::unique_ptr<CLearningRecord> m_record;

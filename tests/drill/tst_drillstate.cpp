@@ -213,6 +213,30 @@ private Q_SLOTS:
         QCOMPARE(a.taskText(), b.taskText());
     }
 
+    // A drill given its tasks poses each once, in the order the clock's seed
+    // draws, whatever the command, and ends after the last.
+    void plannedDrillSameSecondSameOrder() {
+        const std::vector<PlannedTask> plan = {{Operation::Multiplication, 8, 7},
+                                               {Operation::Division, 6, 9},
+                                               {Operation::Multiplication, 3, 13},
+                                               {Operation::Division, 2, 1000}};
+        QStringList posed;
+        CDrillState state;
+        state.SetPlan(plan);
+        QVERIFY(state.Begin(32871, int(plan.size())));
+        for (;;) {
+            posed << state.taskText() + QStringLiteral(" ") + state.answerText() +
+                         (state.operation() == Operation::Division ? QStringLiteral(" :")
+                                                                   : QStringLiteral(" X"));
+            QCOMPARE(state.Submit(state.answerText()), CDrillState::Verdict::Correct);
+            if (state.Advance() == CDrillState::Step::End)
+                break;
+        }
+        QCOMPARE(posed, QStringList({"3 X 13 = ?? 39 X", "8 X 7 = ?? 56 X",
+                                     "54 : 9 = ? 6 :", "2000 : 1000 = ? 2 :"}));
+        QCOMPARE(state.CompletionFlag(), 1);
+    }
+
     void hundredSeriesTasksLookRight() {
         CDrillState m;
         m.Begin(32792, 1);

@@ -22,6 +22,7 @@
 #include "common/filecontents.h"
 #include "common/recordrows.h"
 #include "record/answerscsv.h"
+#include "record/hardfacts.h"
 #include "record/learningrecord.h"
 #include "record/progressreport.h"
 
@@ -265,6 +266,73 @@ private Q_SLOTS:
             outcomes.push_back(TaskOutcome(outcome));
         QTEST(int(ProgressReport::Judge(outcomes, std::vector<qint64>(thinkingMs.begin(), thinkingMs.end()))),
               "security");
+    }
+
+    // The boxes over a history of tasks: "8x7" is 8 X 7, "8d7" is 56 : 7;
+    // after the fact, the day (from noon on the first) and the outcome:
+    // r right at once, a right after NOCHMALS, s solved, w wrong and ended,
+    // u unanswered. now is in hours after the first noon.
+    void hardFacts_data() {
+        QTest::addColumn<QString>("history");
+        QTest::addColumn<int>("nowHours");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("no history") << "" << 0 << 5 << "";
+        QTest::newRow("wrong at once, right tomorrow") << "8x7 0 r, 6x7 0 w" << 1 << 2 << "6x7 8x7";
+        QTest::newRow("right after NOCHMALS is box 1") << "8x7 0 r, 6x7 0 a" << 1 << 2 << "6x7 8x7";
+        QTest::newRow("solved is box 1") << "6x7 0 s, 8x7 0 r" << 1 << 2 << "6x7 8x7";
+        QTest::newRow("unanswered leaves no trace") << "3x4 0 u, 6x7 0 w" << 1 << 5 << "6x7";
+        QTest::newRow("box 2 due after a day") << "8x7 0 r, 6x7 0 r, 6x7 1 r" << 25 << 1 << "8x7";
+        QTest::newRow("box 3 waits three days") << "8x7 0 r, 8x7 1 r, 6x7 3 r" << 24 * 4 - 1 << 1 << "6x7";
+        QTest::newRow("box 3 due after three days")
+            << "8x7 0 r, 8x7 1 r, 6x7 4 r" << 24 * 4 + 1 << 2 << "8x7 6x7";
+        QTest::newRow("wrong after three right falls back")
+            << "8x7 0 r, 8x7 1 r, 8x7 4 r, 8x7 5 w, 6x7 5 r" << 24 * 5 + 1 << 1 << "8x7";
+        QTest::newRow("due: lower box first") << "8x7 0 r, 8x7 1 r, 6x7 2 r" << 24 * 10 << 2 << "6x7 8x7";
+        QTest::newRow("due, same box: longest due first") << "6x7 2 r, 8x7 0 r" << 24 * 5 << 2 << "8x7 6x7";
+        QTest::newRow("not due: soonest first") << "8x7 0 r, 8x7 1 r, 6x7 0 r" << 12 << 3 << "6x7 8x7";
+        QTest::newRow("times and divided apart") << "8d7 0 w, 8x7 0 r" << 1 << 1 << "8d7";
+        QTest::newRow("ties by fact: times, factor, series")
+            << "9d3 0 w, 2x9 0 w, 9x2 0 w, 2x10 0 w" << 1 << 4 << "2x9 2x10 9x2 9d3";
+        QTest::newRow("count cuts the least secure") << "9x2 0 w, 2x9 0 w, 4x4 0 r" << 1 << 2 << "2x9 9x2";
+        QTest::newRow("other series too")
+            << "7x13 0 w, 3x1000 0 r, 5d100 0 s" << 1 << 3 << "7x13 5d100 3x1000";
+        QTest::newRow("fifth box is the last: 14 days")
+            << "4x4 0 r, 4x4 1 r, 4x4 4 r, 4x4 11 r, 4x4 25 r, 4x4 39 r, 3x3 53 r" << 24 * 53 + 1 << 2
+            << "4x4 3x3";
+    }
+    void hardFacts() {
+        QFETCH(QString, history);
+        QFETCH(int, nowHours);
+        QFETCH(int, count);
+        const auto factOf = [](const QString& text) {
+            const bool divided = text.contains(u'd');
+            const QStringList parts = text.split(divided ? u'd' : u'x');
+            return Record::Fact{divided ? Operation::Division : Operation::Multiplication, parts[0].toInt(),
+                                parts[1].toInt()};
+        };
+        const QList<std::pair<char, TaskOutcome>> outcomes = {{'r', TaskOutcome::RightFirstTry},
+                                                              {'a', TaskOutcome::RightAfterAgain},
+                                                              {'s', TaskOutcome::Solved},
+                                                              {'w', TaskOutcome::WrongUnfinished},
+                                                              {'u', TaskOutcome::Unanswered}};
+        std::vector<HardFacts::Answered> answered;
+        for (const QString& entry : history.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
+            const QStringList parts = entry.split(u' ');
+            TaskOutcome outcome{};
+            for (const auto& [letter, value] : outcomes)
+                if (parts[2] == QLatin1Char(letter))
+                    outcome = value;
+            answered.push_back({factOf(parts[0]), noon() + parts[1].toInt() * 24 * 3600, outcome});
+        }
+        QStringList chosen;
+        for (const Record::Fact& fact : HardFacts::Choose(answered, noon() + qint64(nowHours) * 3600, count))
+            chosen << QStringLiteral("%1%2%3")
+                          .arg(fact.factor)
+                          .arg(fact.operation == Operation::Division ? QStringLiteral("d")
+                                                                     : QStringLiteral("x"))
+                          .arg(fact.series);
+        QTEST(chosen.join(u' '), "chosen");
     }
 
     // A small known history, read back as the progress window gets it.

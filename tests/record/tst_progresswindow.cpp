@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QLabel>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSqlDatabase>
@@ -24,6 +25,8 @@
 #include "common/filecontents.h"
 #include "common/recordrows.h"
 #include "record/factgridmodel.h"
+#include "base/childlist.h"
+#include "base/profile.h"
 #include "record/learningrecord.h"
 #include "record/progresswindow.h"
 
@@ -208,6 +211,61 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(window, "summary")->text().startsWith(QStringLiteral("Noch keine")), deleted);
         QCOMPARE(child<QPushButton>(window, "clearButton")->isEnabled(), !deleted);
         QCOMPARE(window.report().standing(Operation::Multiplication, 8, 7).asked, deleted ? 0 : 2);
+    }
+
+    // "Entfernen..." asks first, and only then deletes the child's settings
+    // and record; the child whose record the window shows cannot be removed.
+    void removeChildAsksFirst_data() {
+        QTest::addColumn<QString>("running"); // the record's base name
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("kept") << "ollo"
+                              << "Behalten" << false;
+        QTest::newRow("closed with Escape") << "ollo"
+                                            << "" << false;
+        QTest::newRow("removed") << "ollo"
+                                 << "Entfernen" << true;
+        QTest::newRow("the running child") << "ollo-ben"
+                                           << "-" << false;
+    }
+    void removeChildAsksFirst() {
+        QFETCH(QString, running);
+        QFETCH(QString, answer);
+        QFETCH(bool, removed);
+        qputenv("XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", m_dir->filePath(QStringLiteral("data")).toLocal8Bit());
+        CChildList children(QStringLiteral("ollo"), {});
+        QCOMPARE(children.add(QStringLiteral("Anna")), CChildList::Result::Done);
+        QCOMPARE(children.add(QStringLiteral("Ben")), CChildList::Result::Done);
+        const QString settings = CProfile::PathFor(QStringLiteral("ollo-ben"));
+        writeAll(settings, "[Parameter]\r\n");
+        CLearningRecord record(CLearningRecord::PathFor(running));
+        QVERIFY(record.open());
+        {
+            CLearningRecord ben(CLearningRecord::PathFor(QStringLiteral("ollo-ben")));
+            QVERIFY(ben.open());
+        }
+        const QString benRecord = CLearningRecord::PathFor(QStringLiteral("ollo-ben"));
+        QVERIFY(QFile::exists(benRecord));
+
+        CProgressWindow window(record, m_host.get(), &children);
+        window.show();
+        auto* list = child<QListWidget>(window, "childList");
+        QVERIFY(list != nullptr);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+        QVERIFY(list->item(1)->text().startsWith(QStringLiteral("Ben")));
+        auto* remove = child<QPushButton>(window, "removeChildButton");
+        QCOMPARE(remove->isEnabled(), answer != u"-");
+        QString asked;
+        if (answer != u"-")
+            answerNextMessageBox(answer, &asked);
+        QTest::mouseClick(remove, Qt::LeftButton);
+        if (answer != u"-")
+            QVERIFY2(asked.contains(QString::fromUtf8("Soll „Ben“ entfernt werden?")), qPrintable(asked));
+        QCOMPARE(list->count(), removed ? 1 : 2);
+        QCOMPARE(CChildList(QStringLiteral("ollo"), {}).find(QStringLiteral("Ben")) == nullptr, removed);
+        QCOMPARE(QFile::exists(settings), !removed);
+        QCOMPARE(QFile::exists(benRecord), !removed);
     }
 
     void csvFile_data() {

@@ -1,3 +1,4 @@
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "shell/commandline.h"
@@ -7,7 +8,12 @@ using Action = CommandLine::Action;
 class TestCommandLine : public QObject {
     Q_OBJECT
 
+    // No family's list of children is read.
+    QTemporaryDir m_config;
+
 private Q_SLOTS:
+    void initTestCase() { qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit()); }
+
     void parse_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<Action>("action");
@@ -43,6 +49,13 @@ private Q_SLOTS:
             << QStringList{program, "-reverse", "-display", ":1"} << Action::Run << 0 << QString();
         QTest::newRow("value missing")
             << QStringList{program, "-platform"} << Action::Error << 2 << QString::fromUtf8("fehlt der Wert");
+        QTest::newRow("--kind without a name")
+            << QStringList{program, "--kind"} << Action::Error << 2 << QString::fromUtf8("fehlt der Name");
+        QTest::newRow("--kind=, no children set up")
+            << QStringList{program, "--kind=Anna"} << Action::Error << 2
+            << QString::fromUtf8("„Anna“ ist nicht eingerichtet.\nEs ist noch kein Kind eingerichtet");
+        QTest::newRow("--kind, then an error")
+            << QStringList{program, "--kind", "Anna", "x"} << Action::Error << 2 << QString::fromUtf8("„x“");
         // The value of a Qt option is never mistaken for an option of ours.
         QTest::newRow("value looks like --help")
             << QStringList{program, "-qwindowtitle", "--help"} << Action::Run << 0 << QString();

@@ -107,7 +107,9 @@ const std::vector<std::pair<const char*, ItemList>>& expectedMenus() {
           {32806, "Division"},
           {0, ""},
           {32807, "100-er Reihe"},
-          {32810, "1000-er Reihe"}}},
+          {32810, "1000-er Reihe"},
+          {0, ""},
+          {32871, "Schwierige Aufgaben"}}},
         {"Optionen",
          {{59393, "S&tatusleiste"},
           {0, ""},
@@ -118,7 +120,9 @@ const std::vector<std::pair<const char*, ItemList>>& expectedMenus() {
           {32808, "Großer Zeichensatz"},
           {32809, "Kleiner Zeichensatz"},
           {0, ""},
-          {32870, "&Lernfortschritt..."}}},
+          {32870, "&Lernfortschritt..."},
+          {0, ""},
+          {32872, "Kind &wechseln..."}}},
         {"&Hilfe",
          {{57667, "&Hilfethemen"},
           {0, ""},
@@ -311,6 +315,10 @@ private Q_SLOTS:
         QTest::newRow("Sound") << 32860 << u8("Soundausgabe einschalten bzw. abschalten");
         QTest::newRow("Lernfortschritt")
             << 32870 << u8("Zeigt, was Ihr Kind geübt hat und welche Aufgaben schon sicher sitzen.");
+        QTest::newRow("Schwierige Aufgaben")
+            << 32871 << u8("Übt die Aufgaben aus allen Reihen, die Ihrem Kind noch schwerfallen.");
+        QTest::newRow("Kind wechseln")
+            << 32872 << u8("Wechselt zu einem anderen Kind, mit dessen Einstellungen und Lernverlauf.");
         QTest::newRow("Hilfethemen") << 57667 << u8("Listet die Hilfethemen auf.");
         QTest::newRow("Internet") << 32821 << u8("Besuchen Sie unsere WEB-Page im Internet !");
         QTest::newRow("Eigene Übungen") << 32823 << u8("Informationen zu dem Menü \"Eigene\"");
@@ -336,14 +344,24 @@ private Q_SLOTS:
         QCOMPARE(frame().statusLine()->message(), prompt);
     }
 
+    // The child the program runs for is named while no prompt is shown.
+    void idleMessageAfterMenu_data() {
+        QTest::addColumn<QString>("child");
+        QTest::addColumn<QString>("idle");
+        QTest::newRow("family") << QString() << u8("Drücken Sie F1, um Hilfe zu erhalten.");
+        QTest::newRow("child") << u8("Zoë") << u8("Zoë rechnet. Drücken Sie F1, um Hilfe zu erhalten.");
+    }
     void idleMessageAfterMenu() {
+        QFETCH(QString, child);
+        QFETCH(QString, idle);
         showFrame();
-        QCOMPARE(frame().statusLine()->message(), u8("Drücken Sie F1, um Hilfe zu erhalten."));
+        frame().setChildName(child);
+        QCOMPARE(frame().statusLine()->message(), idle);
         openMenu(0);
         frame().action(57665)->hover();
         QVERIFY(frame().statusLine()->message().startsWith(u8("Verläßt")));
         closeMenus();
-        QTRY_COMPARE(frame().statusLine()->message(), u8("Drücken Sie F1, um Hilfe zu erhalten."));
+        QTRY_COMPARE(frame().statusLine()->message(), idle);
     }
 
     void widenWhileMenuOpen() {

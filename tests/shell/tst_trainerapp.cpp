@@ -2,31 +2,45 @@
 #include <QAction>
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <deque>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "common/xsession.h"
+#include "base/clock.h"
+#include "base/childlist.h"
 #include "common/recordrows.h"
 #include "drill/drilldialog.h"
 #include "drill/wronganswerdlg.h"
 #include "kit/bitmapbutton.h"
 #include "kit/commandids.h"
 #include "kit/showhelp.h"
+#include "record/hardfacts.h"
+#include "record/learningrecord.h"
+#include "record/progressreport.h"
+#include "record/progresswindow.h"
+#include "settings/optionssheet.h"
 #include "shell/bitmapokdlg.h"
 #include "shell/infodlg.h"
 #include "shell/mainframe.h"
+#include "shell/statusline.h"
 #include "shell/trainerapp.h"
 
 namespace {
@@ -101,6 +115,92 @@ void playThreeTasks() {
         QTest::keyClick(answer, Qt::Key_Return);
         QTest::keyClick(answer, Qt::Key_Return);
     });
+}
+
+// Answers every task of the drills that open right at the first try, and
+// closes whatever else opens (rewards) with Esc; message boxes are accepted
+// and their texts kept. Runs until stopped.
+void answerEverythingRight(QTimer& timer, QStringList* messages) {
+    QObject::connect(&timer, &QTimer::timeout, &timer, [messages] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            *messages << box->text();
+            box->accept();
+        } else if (auto* drill = qobject_cast<CDrillDialog*>(modal)) {
+            auto* answer = drill->findChild<QLineEdit*>(QStringLiteral("answer"));
+            QTest::keyClicks(answer, answerFor(drill->findChild<QLabel*>(QStringLiteral("task"))->text()));
+            QTest::keyClick(answer, Qt::Key_Return);
+            QTest::keyClick(answer, Qt::Key_Return);
+        } else if (modal != nullptr) {
+            QTest::keyClick(modal, Qt::Key_Escape);
+        }
+    });
+    timer.start(5);
+}
+
+// "8x7" is 8 X 7, "9d3" is 27 : 3, with its box: "8x7:2".
+QString factText(const Record::Fact& fact) {
+    return QStringLiteral("%1%2%3")
+        .arg(fact.factor)
+        .arg(fact.operation == Record::Operation::Division ? QStringLiteral("d") : QStringLiteral("x"))
+        .arg(fact.series);
+}
+
+// What a family does in the windows that open, one step at a time: each step
+// waits until the window it names (by class or object name) is the active
+// modal one, then acts on it. Runs until stopped.
+class Family : public QObject {
+public:
+    struct Step {
+        QString window;
+        std::function<void(QWidget* window)> act;
+    };
+
+    explicit Family(std::vector<Step> steps)
+        : m_steps(steps.begin(), steps.end()) {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (m_steps.empty() || modal == nullptr ||
+                (modal->objectName() != m_steps.front().window &&
+                 QString::fromLatin1(modal->metaObject()->className()) != m_steps.front().window))
+                return;
+            // Taken first, and acted on outside the timer's own call: acting
+            // may open a window whose steps this timer must run meanwhile.
+            const Step step = m_steps.front();
+            m_steps.pop_front();
+            QTimer::singleShot(0, modal, [step, modal] { step.act(modal); });
+        });
+        m_timer.start(5);
+    }
+    bool done() const { return m_steps.empty(); }
+
+private:
+    std::deque<Step> m_steps;
+    QTimer m_timer;
+};
+
+template <typename T> T* named(QWidget* window, const char* name) {
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (found == nullptr)
+        qFatal("no %s", name);
+    return found;
+}
+
+void click(QWidget* window, const char* button) {
+    QTest::mouseClick(named<QPushButton>(window, button), Qt::LeftButton);
+}
+
+// Typed key by key, letters beyond ASCII too.
+void type(QWidget* field, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+Family::Step addChild(const QString& name) {
+    return {QStringLiteral("childNameDialog"), [name](QWidget* dialog) {
+                type(named<QLineEdit>(dialog, "childName"), name);
+                QTest::keyClick(named<QLineEdit>(dialog, "childName"), Qt::Key_Return);
+            }};
 }
 
 // Buttons, pictures, lists and fields that a screen reader would announce
@@ -405,6 +505,192 @@ private Q_SLOTS:
                  answers + answers);
     }
 
+    // "Schwierige Aufgaben" after a generated history (one task per drill;
+    // days before the drill's noon): the due facts of the lowest boxes, each
+    // once, in the drill dialog; answered right, each moves up a box.
+    void hardFactsDrill_data() {
+        QTest::addColumn<bool>("history");
+        QTest::addColumn<QStringList>("tasks"); // as posed, sorted
+        QTest::addColumn<QString>("boxesAfter");
+        QTest::newRow("no history yet") << false << QStringList() << QString();
+        QTest::newRow("generated history") << true << QStringList({"27 : 3 = ?", "6 X 7 = ??", "8 X 7 = ??"})
+                                           << "3x4:4 6x7:3 7x13:2 8x7:2 9d3:2";
+    }
+    void hardFactsDrill() {
+        QFETCH(bool, history);
+        QFETCH(QStringList, tasks);
+        const qint64 now = QDateTime(QDate(2024, 6, 3), QTime(12, 0)).toSecsSinceEpoch();
+        const auto at = [now](double days) {
+            return now + qint64(days * 24 * 3600);
+        };
+        const QString recordFile = CLearningRecord::PathFor(QStringLiteral("ollo"));
+        if (history) {
+            CLearningRecord record(recordFile);
+            QVERIFY(record.open());
+            using Record::Operation;
+            const struct {
+                double day;
+                Record::Fact fact;
+                bool right;
+            } steps[] = {
+                {-10, {Operation::Multiplication, 3, 4}, true}, {-9, {Operation::Multiplication, 3, 4}, true},
+                {-6, {Operation::Multiplication, 3, 4}, true},  {-3, {Operation::Multiplication, 6, 7}, true},
+                {-2, {Operation::Multiplication, 8, 7}, false}, {-1, {Operation::Division, 9, 3}, false},
+                {-1, {Operation::Multiplication, 7, 13}, true}};
+            for (const auto& step : steps) {
+                Clock::SetSource([t = at(step.day)] { return std::int64_t(t); });
+                record.beginDrill(32777, QStringLiteral("x"), step.fact.operation, step.fact.series, 1);
+                record.addTask(1, step.fact, QStringLiteral("x"), QStringLiteral("1"));
+                record.addAnswer(QStringLiteral("1"),
+                                 step.right ? Record::Answer::Right : Record::Answer::WrongThenSolved, 1000);
+                record.endDrill(Record::DrillEnd::AllDone);
+            }
+        }
+        Clock::SetSource([now] { return std::int64_t(now); });
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Aufgaben"), 3);
+        QVERIFY(app.InitInstance());
+        QStringList messages;
+        QTimer player;
+        answerEverythingRight(player, &messages);
+        app.mainWindow()->action(Cmd::HardFacts)->trigger();
+        player.stop();
+        Clock::SetSource({});
+        if (!history) {
+            QCOMPARE(messages.size(), 1);
+            QVERIFY2(messages[0].contains(QStringLiteral("noch keine")), qPrintable(messages[0]));
+            QCOMPARE(RecordRows(recordFile, QStringLiteral("SELECT count(*) FROM drill")), QStringList{"0"});
+            return;
+        }
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join(u'/')));
+        QCOMPARE(
+            RecordRows(recordFile, QStringLiteral("SELECT command, caption, series, task_count, how_ended"
+                                                  " FROM drill ORDER BY id DESC LIMIT 1")),
+            QStringList{"32871|Schwierige Aufgaben|-1|3|1"});
+        QCOMPARE(RecordRows(recordFile, QStringLiteral("SELECT text FROM task WHERE drill = (SELECT max(id)"
+                                                       " FROM drill) AND outcome = 1 ORDER BY text")),
+                 tasks);
+        // The progress window counts it with the others.
+        QCOMPARE(ProgressReport::Read(*app.record(), QDate(2024, 6, 3)).totals.drills, 8);
+        QStringList boxes;
+        for (const HardFacts::Standing& standing : HardFacts::Sort(HardFacts::ReadHistory(*app.record())))
+            boxes << factText(standing.fact) + QStringLiteral(":%1").arg(standing.box);
+        QTEST(boxes.join(u' '), "boxesAfter");
+    }
+
+    // Two children set up in the progress window keep their settings and
+    // records apart: the task count changed for one, a drill with the other,
+    // the family's own files untouched. "Kind wechseln" picks by mouse, the
+    // start's "Wer rechnet heute?" by keyboard.
+    void childrenKeepApart() {
+        const QByteArray shipped = "[Parameter]\r\nSound=0\r\nAufgaben=2\r\n";
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), shipped));
+        const QString family = settingsFile();
+        {
+            CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+            QVERIFY(app.InitInstance());
+            QTRY_VERIFY(app.record() != nullptr);
+            QVERIFY(app.childName().isEmpty());
+            Family steps({{QStringLiteral("CProgressWindow"),
+                           [](QWidget* w) {
+                               click(w, "addChildButton");
+                           }},
+                          addChild(QStringLiteral("Anna")),
+                          {QStringLiteral("CProgressWindow"),
+                           [](QWidget* w) {
+                               click(w, "addChildButton");
+                           }},
+                          addChild(QString::fromUtf8("Jörg")),
+                          {QStringLiteral("CProgressWindow"),
+                           [](QWidget* w) {
+                               click(w, "closeButton");
+                           }},
+                          {QStringLiteral("childChooser"),
+                           [](QWidget* w) {
+                               click(w, "child0");
+                           }},
+                          {QStringLiteral("COptionsSheet"), [](QWidget* sheet) {
+                               QTabBar* bar = named<QTabWidget>(sheet, "pages")->tabBar();
+                               QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+                               auto* tasks = named<QLineEdit>(sheet, "taskCountEdit");
+                               tasks->selectAll();
+                               QTest::keyClicks(tasks, QStringLiteral("7"));
+                               click(sheet, "ok");
+                           }}});
+            app.mainWindow()->action(Cmd::Progress)->trigger();
+            QCOMPARE(readAll(CChildList::PathFor(QStringLiteral("ollo"))),
+                     QByteArray("ollo-anna=Anna\nollo-joerg=J\xc3\xb6rg\n"));
+            // Added while the family's settings run: they keep running.
+            QVERIFY(app.childName().isEmpty());
+            app.mainWindow()->action(Cmd::SwitchChild)->trigger();
+            QCOMPARE(app.childName(), QStringLiteral("Anna"));
+            QCOMPARE(app.mainWindow()->statusLine()->message(),
+                     QStringLiteral("Anna rechnet. Drücken Sie F1, um Hilfe zu erhalten."));
+            app.mainWindow()->action(Cmd::Options)->trigger();
+            QVERIFY(steps.done());
+            app.mainWindow()->close();
+        }
+        const QByteArray anna = readAll(m_config->filePath(QStringLiteral("ollo-anna.INI")));
+        QVERIFY2(anna.startsWith("[Parameter]\r\nSound=0\r\nAufgaben=7\r\n"), anna.constData());
+        QCOMPARE(readAll(m_config->filePath(QStringLiteral("ollo-joerg.INI"))), shipped);
+
+        Family chooser({{QStringLiteral("childChooser"), [](QWidget* w) {
+                             QTest::keyClick(w->focusWidget(), Qt::Key_Down);
+                             QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+                         }}});
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        QVERIFY(app.InitInstance());
+        QVERIFY(chooser.done());
+        QCOMPARE(app.childName(), QString::fromUtf8("Jörg"));
+        QTRY_VERIFY(app.record() != nullptr);
+        QStringList messages;
+        QTimer player;
+        answerEverythingRight(player, &messages);
+        app.mainWindow()->action(32777)->trigger();
+        player.stop();
+        const QString records = m_data->filePath(QStringLiteral("ollo/"));
+        QCOMPARE(
+            RecordRows(records + QStringLiteral("ollo-joerg.sqlite"),
+                       QStringLiteral(
+                           "SELECT d.task_count, count(t.id) FROM drill d JOIN task t ON t.drill = d.id")),
+            QStringList{"2|2"});
+        for (const char* untouched : {"ollo-anna.sqlite", "ollo.sqlite"})
+            QCOMPARE(
+                RecordRows(records + QLatin1String(untouched), QStringLiteral("SELECT count(*) FROM task")),
+                QStringList{"0"});
+        QCOMPARE(readAll(m_config->filePath(QStringLiteral("ollo-anna.INI"))), anna);
+        QCOMPARE(readAll(family), shipped);
+    }
+
+    // "--kind NAME" starts for that child: their record is the one opened.
+    void childFromCommandLine_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("record");
+        QTest::newRow("as set up") << "Anna"
+                                   << "ollo-anna.sqlite";
+        QTest::newRow("other case, umlaut") << QString::fromUtf8("JÖRG") << "ollo-joerg.sqlite";
+    }
+    void childFromCommandLine() {
+        QFETCH(QString, name);
+        QFETCH(QString, record);
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        CChildList children(QStringLiteral("ollo"), m_content->filePath(QStringLiteral("default.INI")));
+        QCOMPARE(children.add(QStringLiteral("Anna")), CChildList::Result::Done);
+        QCOMPARE(children.add(QString::fromUtf8("Jörg")), CChildList::Result::Done);
+        QProcess program;
+        program.setProcessEnvironment(programEnvironment());
+        program.start(QStringLiteral(OLLO_PROGRAM), {QStringLiteral("--kind"), name});
+        QVERIFY(program.waitForStarted());
+        const QString recordFile = m_data->filePath(QStringLiteral("ollo/") + record);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recordFile), 20000);
+        program.terminate();
+        QVERIFY(program.waitForFinished(20000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(QDir(m_data->filePath(QStringLiteral("ollo"))).entryList({QStringLiteral("*.sqlite")}),
+                 QStringList{record});
+    }
+
     // "&Beenden" ends the loop with 0 and writes nothing.
     void exitEndsTheLoop() {
         QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
@@ -431,6 +717,9 @@ private Q_SLOTS:
                                     << QByteArray("ollo: Ollo kann kein Fenster \xc3\xb6"
                                                   "ffnen "
                                                   "(could not connect to display).\n");
+        QTest::newRow("unknown child")
+            << QStringList{"--kind", "Niemand"} << 2 << QByteArray()
+            << QByteArray("\xe2\x80\x9eNiemand\xe2\x80\x9c ist nicht eingerichtet");
     }
 
     void programArguments() {
@@ -490,16 +779,34 @@ private Q_SLOTS:
     // front (here from minimised) and ends with 0; on other settings it runs
     // beside the first.
     void secondStart_data() {
+        QTest::addColumn<QByteArray>("children"); // the list's bytes; empty: no list
+        QTest::addColumn<QStringList>("firstArguments");
+        QTest::addColumn<QStringList>("secondArguments");
+        QTest::addColumn<bool>("otherFolder");
         QTest::addColumn<bool>("sameSettings");
-        QTest::newRow("same settings: hands over") << true;
-        QTest::newRow("other settings: runs as well") << false;
+        QTest::newRow("same settings: hands over")
+            << QByteArray() << QStringList() << QStringList() << false << true;
+        QTest::newRow("other settings: runs as well")
+            << QByteArray() << QStringList() << QStringList() << true << false;
+        // Which file a child works on is settled before a copy is asked.
+        const QByteArray two("ollo-anna=Anna\nollo-joerg=J\xc3\xb6rg\n");
+        QTest::newRow("same child: hands over")
+            << two << QStringList{"--kind", "Anna"} << QStringList{"--kind", "anna"} << false << true;
+        QTest::newRow("other child: runs as well")
+            << two << QStringList{"--kind", "Anna"} << QStringList{"--kind", "J\u00f6rg"} << false << false;
     }
     void secondStart() {
+        QFETCH(QByteArray, children);
+        QFETCH(QStringList, firstArguments);
+        QFETCH(QStringList, secondArguments);
+        QFETCH(bool, otherFolder);
         QFETCH(bool, sameSettings);
         XSession session;
         if (const QString why = session.start(); !why.isEmpty())
             QSKIP(qPrintable(why));
         QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        if (!children.isEmpty())
+            QVERIFY(writeAll(m_config->filePath(QStringLiteral("ollo-Kinder.txt")), children));
         const QTemporaryDir runtime;
         const QTemporaryDir otherConfig;
         QProcessEnvironment environment = session.environment(programEnvironment());
@@ -507,7 +814,7 @@ private Q_SLOTS:
 
         QProcess first;
         first.setProcessEnvironment(environment);
-        first.start(QStringLiteral(OLLO_PROGRAM));
+        first.start(QStringLiteral(OLLO_PROGRAM), firstArguments);
         QVERIFY(first.waitForStarted());
         const QString window = session.waitForWindow(first.processId());
         QVERIFY(!window.isEmpty());
@@ -515,10 +822,10 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!session.visibleWindows(first.processId()).contains(window), 20000);
 
         QProcess second;
-        if (!sameSettings)
+        if (otherFolder)
             environment.insert(QStringLiteral("XDG_CONFIG_HOME"), otherConfig.path());
         second.setProcessEnvironment(environment);
-        second.start(QStringLiteral(OLLO_PROGRAM));
+        second.start(QStringLiteral(OLLO_PROGRAM), secondArguments);
         QVERIFY(second.waitForStarted());
         if (sameSettings) {
             QVERIFY(second.waitForFinished(20000));
@@ -544,18 +851,24 @@ private Q_SLOTS:
     void programRunsAndEndsCleanly_data() {
         QTest::addColumn<bool>("shipped");
         QTest::addColumn<bool>("existing");
-        QTest::newRow("no settings anywhere") << false << false;
-        QTest::newRow("first start") << true << false;
-        QTest::newRow("family settings") << true << true;
+        QTest::addColumn<QByteArray>("children"); // the list's bytes; empty: no list
+        QTest::newRow("no settings anywhere") << false << false << QByteArray();
+        QTest::newRow("first start") << true << false << QByteArray();
+        QTest::newRow("family settings") << true << true << QByteArray();
+        // A list naming nobody of this program is no children: left as it is.
+        QTest::newRow("list without a child") << true << true << QByteArray("kaputt\nrechnen-anna=Anna\n");
     }
 
     void programRunsAndEndsCleanly() {
         QFETCH(bool, shipped);
         QFETCH(bool, existing);
+        QFETCH(QByteArray, children);
         if (shipped)
             QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
         if (existing)
             QVERIFY(writeAll(settingsFile(), kFamily));
+        if (!children.isEmpty())
+            QVERIFY(writeAll(CChildList::PathFor(QStringLiteral("ollo")), children));
         const Outcome outcome = runProgram({QStringLiteral("-platform"), QStringLiteral("offscreen")}, true);
         QCOMPARE(outcome.status, QProcess::NormalExit);
         QCOMPARE(outcome.exitCode, 0);
@@ -563,9 +876,12 @@ private Q_SLOTS:
         const QMap<QString, QByteArray> after = snapshot(m_config->path());
         if (!shipped && !existing)
             QVERIFY(after.isEmpty());
-        else
+        else if (children.isEmpty())
             QCOMPARE(after, (QMap<QString, QByteArray>{
                                 {QStringLiteral("ollo.INI"), existing ? kFamily : kShipped}}));
+        else
+            QCOMPARE(after, (QMap<QString, QByteArray>{{QStringLiteral("ollo.INI"), kFamily},
+                                                       {QStringLiteral("ollo-Kinder.txt"), children}}));
     }
 };
 

@@ -1,0 +1,202 @@
+#include "base/childlist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <utility>
+
+#include "base/profile.h"
+
+namespace {
+
+// Long enough for first and last name, short enough for any file system.
+constexpr int kLongestPlainName = 40;
+
+QString spelledOut(QChar letter) {
+    switch (letter.unicode()) {
+    case u'ä':
+        return QStringLiteral("ae");
+    case u'ö':
+        return QStringLiteral("oe");
+    case u'ü':
+        return QStringLiteral("ue");
+    case u'ß':
+        return QStringLiteral("ss");
+    case u'æ':
+        return QStringLiteral("ae");
+    case u'ø':
+        return QStringLiteral("o");
+    case u'œ':
+        return QStringLiteral("oe");
+    case u'ł':
+        return QStringLiteral("l");
+    case u'đ':
+        return QStringLiteral("d");
+    case u'þ':
+        return QStringLiteral("th");
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+CChildList::CChildList(QString programBaseName, QString shippedDefaults)
+    : m_programBaseName(std::move(programBaseName))
+    , m_shippedDefaults(std::move(shippedDefaults))
+    , m_filePath(PathFor(m_programBaseName)) {
+    load();
+}
+
+QString CChildList::PathFor(const QString& programBaseName) {
+    return QFileInfo(CProfile::PathFor(programBaseName)).absolutePath() + u'/' + programBaseName +
+           QStringLiteral("-Kinder.txt");
+}
+
+QString CChildList::Tidy(const QString& name) {
+    QString tidy = name;
+    tidy.replace(u'\r', u' ').replace(u'\n', u' ');
+    return tidy.trimmed();
+}
+
+QString CChildList::PlainName(const QString& name) {
+    QString plain;
+    for (const QChar c : name.toLower()) {
+        const QString spelled = spelledOut(c);
+        if (!spelled.isEmpty()) {
+            plain += spelled;
+            continue;
+        }
+        // A letter with marks is the letter: é → e.
+        const QString base = QString(c).normalized(QString::NormalizationForm_KD);
+        bool kept = false;
+        for (const QChar part : base)
+            if ((part >= u'a' && part <= u'z') || (part >= u'0' && part <= u'9')) {
+                plain += part;
+                kept = true;
+            }
+        if (!kept && !c.isMark() && !plain.endsWith(u'-'))
+            plain += u'-';
+    }
+    plain = plain.left(kLongestPlainName);
+    while (plain.startsWith(u'-'))
+        plain.remove(0, 1);
+    while (plain.endsWith(u'-'))
+        plain.chop(1);
+    return plain.isEmpty() ? QStringLiteral("kind") : plain;
+}
+
+void CChildList::load() {
+    m_children.clear();
+    QFile file(m_filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QString prefix = m_programBaseName + u'-';
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QString text = QString::fromUtf8(line).trimmed();
+        const qsizetype equals = text.indexOf(u'=');
+        if (equals <= 0)
+            continue;
+        const QString baseName = text.left(equals).trimmed();
+        const QString name = Tidy(text.mid(equals + 1));
+        // Only names this list could have made: nothing that leads elsewhere.
+        if (name.isEmpty() || !baseName.startsWith(prefix) || baseName.contains(u'/') ||
+            baseName.contains(QStringLiteral("..")) || find(name) != nullptr)
+            continue;
+        m_children.push_back({name, baseName});
+    }
+}
+
+const CChildList::Child* CChildList::find(const QString& name) const {
+    const QString wanted = Tidy(name);
+    const auto it = std::find_if(m_children.begin(), m_children.end(), [&wanted](const Child& child) {
+        return child.name.compare(wanted, Qt::CaseInsensitive) == 0;
+    });
+    return it == m_children.end() ? nullptr : &*it;
+}
+
+bool CChildList::nameTaken(const QString& name, const QString& exceptBaseName) const {
+    return std::any_of(m_children.begin(), m_children.end(), [&](const Child& child) {
+        return child.baseName != exceptBaseName && child.name.compare(name, Qt::CaseInsensitive) == 0;
+    });
+}
+
+CChildList::Result CChildList::add(const QString& name) {
+    const QString tidy = Tidy(name);
+    if (tidy.isEmpty())
+        return Result::EmptyName;
+    if (nameTaken(tidy, {}))
+        return Result::NameTaken;
+    // Neither another child's files nor a file left behind are ever taken.
+    const QString plain = m_programBaseName + u'-' + PlainName(tidy);
+    QString baseName = plain;
+    for (int number = 2;; ++number) {
+        const bool listed = std::any_of(m_children.begin(), m_children.end(), [&baseName](const Child& c) {
+            return c.baseName.compare(baseName, Qt::CaseInsensitive) == 0;
+        });
+        if (!listed && !QFileInfo::exists(CProfile::PathFor(baseName)))
+            break;
+        baseName = plain + QStringLiteral("-%1").arg(number);
+    }
+    const QString settings = CProfile::PathFor(baseName);
+    QDir().mkpath(QFileInfo(settings).absolutePath());
+    if (QFileInfo::exists(m_shippedDefaults)) {
+        if (!QFile::copy(m_shippedDefaults, settings))
+            return Result::WriteFailed;
+        QFile::setPermissions(settings, QFile::permissions(settings) | QFile::ReadOwner | QFile::WriteOwner);
+    }
+    m_children.push_back({tidy, baseName});
+    if (save())
+        return Result::Done;
+    m_children.pop_back();
+    QFile::remove(settings);
+    return Result::WriteFailed;
+}
+
+CChildList::Result CChildList::rename(const QString& baseName, const QString& newName) {
+    const QString tidy = Tidy(newName);
+    if (tidy.isEmpty())
+        return Result::EmptyName;
+    if (nameTaken(tidy, baseName))
+        return Result::NameTaken;
+    for (Child& child : m_children)
+        if (child.baseName == baseName) {
+            const QString before = std::exchange(child.name, tidy);
+            if (save())
+                return Result::Done;
+            child.name = before;
+            return Result::WriteFailed;
+        }
+    return Result::WriteFailed;
+}
+
+CChildList::Result CChildList::remove(const QString& baseName) {
+    const auto it = std::find_if(m_children.begin(), m_children.end(),
+                                 [&baseName](const Child& child) { return child.baseName == baseName; });
+    if (it == m_children.end())
+        return Result::WriteFailed;
+    const Child removed = *it;
+    m_children.erase(it);
+    if (!save()) {
+        load();
+        return Result::WriteFailed;
+    }
+    QFile::remove(CProfile::PathFor(removed.baseName));
+    return Result::Done;
+}
+
+bool CChildList::save() const {
+    if (m_children.empty())
+        return QFile::remove(m_filePath) || !QFileInfo::exists(m_filePath);
+    QDir().mkpath(QFileInfo(m_filePath).absolutePath());
+    QSaveFile file(m_filePath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray bytes;
+    for (const Child& child : m_children)
+        bytes += child.baseName.toUtf8() + '=' + child.name.toUtf8() + '\n';
+    return file.write(bytes) == bytes.size() && file.commit();
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+// The children a family has set up, each with a settings file and a learning
+// record of their own. The list is a small UTF-8 file beside the settings,
+// $XDG_CONFIG_HOME/<base>-Kinder.txt, one "<file name>=<child's name>" per
+// line; it exists only while there are children, so a family without any
+// runs on <base>.INI exactly as before. A child's files are named
+// <base>-<name in plain letters>: "Jörg Müller" becomes "ollo-joerg-mueller",
+// letters beyond a–z are spelled out or left away, anything else becomes "-",
+// so any file system takes it; a name whose plain form is taken gets "-2",
+// "-3", … The name itself is kept as typed.
+
+#include <QString>
+
+#include <vector>
+
+class CChildList {
+public:
+    struct Child {
+        QString name;
+        // "ollo-anna": the base name of the child's settings file and record.
+        QString baseName;
+    };
+
+    enum class Result { Done, EmptyName, NameTaken, WriteFailed };
+
+    // shippedDefaults: the settings file a new child's settings are copied from.
+    CChildList(QString programBaseName, QString shippedDefaults);
+
+    // $XDG_CONFIG_HOME/<base>-Kinder.txt, by default ~/.config/<base>-Kinder.txt.
+    static QString PathFor(const QString& programBaseName);
+    // The plain form of a name, without the program's prefix: "joerg-mueller";
+    // "kind" when nothing of the name is left.
+    static QString PlainName(const QString& name);
+    // A name as it is kept: blanks at the ends and line breaks removed.
+    static QString Tidy(const QString& name);
+
+    // Reads the list again; a missing or unreadable file is no children.
+    void load();
+    const std::vector<Child>& children() const { return m_children; }
+    // By name, ignoring case and blanks at the ends; null when none.
+    const Child* find(const QString& name) const;
+
+    // Adds a child, their settings a copy of the shipped defaults (or no file
+    // when none are shipped). Names are told apart ignoring case.
+    Result add(const QString& name);
+    // The files keep their name.
+    Result rename(const QString& baseName, const QString& newName);
+    // Takes the child off the list and deletes their settings file; the list
+    // file goes with the last child.
+    Result remove(const QString& baseName);
+
+    const QString& filePath() const { return m_filePath; }
+
+private:
+    bool save() const;
+    bool nameTaken(const QString& name, const QString& exceptBaseName) const;
+
+    QString m_programBaseName;
+    QString m_shippedDefaults;
+    QString m_filePath;
+    std::vector<Child> m_children;
+};
