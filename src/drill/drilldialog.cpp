@@ -38,22 +38,6 @@ constexpr int kSmallestCell = 10;
 constexpr int kNarrowestStretch = 50; // percent of the typeface's own width
 constexpr int kWidestStretch = 200;
 
-// The largest pixel size whose character cell (ascent + descent) is at most
-// the given height: the stored height is the cell, Qt's pixel size the em.
-// The steps are bounded, for typefaces that do not scale.
-int pixelSizeForCell(QFont font, int cell) {
-    const auto cellAt = [&font](int pixels) {
-        font.setPixelSize(pixels);
-        return QFontMetrics(font).height();
-    };
-    int pixels = std::max(1, cell * cell / std::max(1, cellAt(cell)));
-    for (int step = 0; step < 8 && pixels > 1 && cellAt(pixels) > cell; ++step)
-        --pixels;
-    for (int step = 0; step < 8 && cellAt(pixels + 1) <= cell; ++step)
-        ++pixels;
-    return pixels;
-}
-
 // The cell height is FontHeight in pixels (negative: the em height), the
 // average character width FontWidth (0: the typeface's own), the weight on
 // the 100..900 scale; face names hold at most 31 characters.
@@ -64,7 +48,7 @@ QFont fontOf(const TextStyle& style, int largestCell) {
     font.setUnderline(style.underline);
     font.setStrikeOut(style.strikeOut);
     if (style.height > 0)
-        font.setPixelSize(pixelSizeForCell(font, std::clamp(style.height, kSmallestCell, largestCell)));
+        font.setPixelSize(PixelSizeForCellHeight(font, std::clamp(style.height, kSmallestCell, largestCell)));
     else if (style.height < 0)
         font.setPixelSize(int(std::clamp(-qint64(style.height), qint64(kSmallestCell), qint64(largestCell))));
     if (style.width > 0) {

@@ -4,21 +4,18 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
 #include <cmath>
-#include <csignal>
 #include <memory>
 #include <numbers>
 #include <optional>
 
-#include <sys/prctl.h>
-
 #include "base/wavsound.h"
 #include "common/fakehost.h"
+#include "common/nullsink.h"
 #include "kit/soundplayer.h"
 
 namespace {
@@ -155,14 +152,6 @@ Heard measure(const WavSound& capture) {
     return {double(last - first + 1) / capture.sampleRate, double(loudWindows) * window / capture.sampleRate};
 }
 
-// A server, feeder or recorder of ours, ended with the test even when the
-// test itself is killed.
-std::unique_ptr<QProcess> helperProcess() {
-    auto process = std::make_unique<QProcess>();
-    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    return process;
-}
-
 const char* const childVariable = "OLLO_SOUND_TEST_CHILD";
 
 } // namespace
@@ -210,10 +199,8 @@ private:
 
     QTemporaryDir m_serverDir;
     QString m_skipReason;
-    std::unique_ptr<QProcess> m_server;
-    std::unique_ptr<QProcess> m_feeder;
+    NullSinkServer m_sink;
     std::unique_ptr<QProcess> m_capture;
-    QProcessEnvironment m_pulseEnvironment;
 
     std::unique_ptr<QTemporaryDir> m_soundDir;
     QString m_previousDir;
@@ -233,68 +220,17 @@ void TestSoundPlayer::initTestCase() {
         stopServer();
         return;
     }
-    qputenv("PULSE_SERVER", m_pulseEnvironment.value("PULSE_SERVER").toLocal8Bit());
+    qputenv("PULSE_SERVER", m_sink.environment().value("PULSE_SERVER").toLocal8Bit());
 }
 
 bool TestSoundPlayer::startServer() {
-    for (const char* tool : {"pulseaudio", "pactl", "pacat", "parec"}) {
-        if (QStandardPaths::findExecutable(tool).isEmpty()) {
-            m_skipReason = QStringLiteral("%1 is not installed; playback is not measured").arg(tool);
-            return false;
-        }
-    }
-    const QString socket = m_serverDir.filePath("native");
-    m_pulseEnvironment = QProcessEnvironment::systemEnvironment();
-    m_pulseEnvironment.insert("XDG_RUNTIME_DIR", m_serverDir.path());
-    m_pulseEnvironment.insert("HOME", m_serverDir.path());
-    m_pulseEnvironment.insert("PULSE_SERVER", "unix:" + socket);
-    m_pulseEnvironment.insert("PULSE_CLIENTCONFIG", m_serverDir.filePath("client.conf"));
-
-    m_server = helperProcess();
-    m_server->setProcessEnvironment(m_pulseEnvironment);
-    m_server->setStandardOutputFile(m_serverDir.filePath("pulseaudio.log"));
-    m_server->setStandardErrorFile(m_serverDir.filePath("pulseaudio.log"), QIODevice::Append);
-    m_server->start("pulseaudio",
-                    {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "--log-level=error",
-                     "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + socket, "-L",
-                     "module-null-sink sink_name=probe norewinds=1"});
-    if (!m_server->waitForStarted()) {
-        m_skipReason = QStringLiteral("pulseaudio does not start; playback is not measured");
-        return false;
-    }
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        QProcess info;
-        info.setProcessEnvironment(m_pulseEnvironment);
-        info.start("pactl", {"set-default-sink", "probe"});
-        if (info.waitForFinished() && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0)
-            break;
-        if (waited.elapsed() > 10000 || m_server->state() != QProcess::Running) {
-            m_skipReason =
-                QStringLiteral("the private pulseaudio server does not answer; playback is not measured");
-            return false;
-        }
-        QTest::qWait(100);
-    }
-    // The null sink runs on its own clock only while something plays into it.
-    m_feeder = helperProcess();
-    m_feeder->setProcessEnvironment(m_pulseEnvironment);
-    m_feeder->setStandardInputFile("/dev/zero");
-    m_feeder->start("pacat", {"-p", "--raw"});
-    return m_feeder->waitForStarted();
+    m_skipReason = m_sink.start(m_serverDir.path(), QStringLiteral("playback"));
+    return m_skipReason.isEmpty();
 }
 
 void TestSoundPlayer::stopServer() {
-    for (auto* process : {&m_capture, &m_feeder, &m_server}) {
-        if (*process && (*process)->state() != QProcess::NotRunning) {
-            (*process)->terminate();
-            if (!(*process)->waitForFinished(5000))
-                (*process)->kill();
-            (*process)->waitForFinished(5000);
-        }
-        process->reset();
-    }
+    StopHelper(m_capture);
+    m_sink.stop();
 }
 
 void TestSoundPlayer::cleanupTestCase() {
@@ -499,8 +435,7 @@ void TestSoundPlayer::playsWithoutServer() {
 
 void TestSoundPlayer::startCapture() {
     const QString captureFile = m_soundDir->filePath("capture.wav");
-    m_capture = helperProcess();
-    m_capture->setProcessEnvironment(m_pulseEnvironment);
+    m_capture = HelperProcess(m_sink.environment());
     m_capture->start("parec", {"-d", "probe.monitor", "--latency-msec=20", "--file-format=wav", captureFile});
     QVERIFY(m_capture->waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(captureFile).size() > 20000, 10000);
@@ -518,7 +453,7 @@ void TestSoundPlayer::waitForSoundToEnd() {
 
 bool TestSoundPlayer::serverHasStream() const {
     QProcess list;
-    list.setProcessEnvironment(m_pulseEnvironment);
+    list.setProcessEnvironment(m_sink.environment());
     list.start("pactl", {"list", "short", "sink-inputs"});
     // The feeder that keeps the null sink's clock running is one stream already.
     return list.waitForFinished() && list.readAllStandardOutput().trimmed().split('\n').size() > 1;

@@ -11,12 +11,10 @@
 #include <QtEndian>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdlib>
 #include <memory>
 
-#include <sys/prctl.h>
-
+#include "common/nullsink.h"
 #include "kit/speaker.h"
 
 namespace {
@@ -27,14 +25,6 @@ constexpr int kLoud = 1000;
 constexpr int kWindow = kRate / 100;
 // Finding the service and listing its voices takes many seconds on a busy machine.
 constexpr int kServiceTimeout = 180000;
-
-// A server or recorder of ours, ended with the test even when the test itself is killed.
-std::unique_ptr<QProcess> helperProcess(const QProcessEnvironment& environment) {
-    auto process = std::make_unique<QProcess>();
-    process->setProcessEnvironment(environment);
-    process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-    return process;
-}
 
 bool writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -99,8 +89,7 @@ private:
     QTemporaryDir m_dir;
     QString m_skipReason;
     QProcessEnvironment m_environment;
-    std::unique_ptr<QProcess> m_sound;
-    std::unique_ptr<QProcess> m_feeder;
+    NullSinkServer m_sink;
     std::unique_ptr<QProcess> m_speech;
     std::unique_ptr<QProcess> m_capture;
 };
@@ -124,11 +113,9 @@ bool TestSpeaker::startServers() {
         QStringLiteral("under AddressSanitizer the speech service takes minutes to list its voices");
     return false;
 #endif
-    for (const char* tool : {"pulseaudio", "pactl", "pacat", "parec", "speech-dispatcher"}) {
-        if (QStandardPaths::findExecutable(tool).isEmpty()) {
-            m_skipReason = QStringLiteral("%1 is not installed; speech is not measured").arg(tool);
-            return false;
-        }
+    if (QStandardPaths::findExecutable("speech-dispatcher").isEmpty()) {
+        m_skipReason = QStringLiteral("speech-dispatcher is not installed; speech is not measured");
+        return false;
     }
     if (QTextToSpeech::availableEngines().isEmpty()) {
         m_skipReason =
@@ -142,49 +129,12 @@ bool TestSpeaker::startServers() {
         return false;
     }
 
-    const QString soundSocket = m_dir.filePath("sound");
+    m_skipReason = m_sink.start(m_dir.path(), QStringLiteral("speech"));
+    if (!m_skipReason.isEmpty())
+        return false;
     const QString speechSocket = m_dir.filePath("speech");
-    m_environment = QProcessEnvironment::systemEnvironment();
-    m_environment.insert("XDG_RUNTIME_DIR", m_dir.path());
-    m_environment.insert("HOME", m_dir.path());
-    m_environment.insert("PULSE_SERVER", "unix:" + soundSocket);
-    m_environment.insert("PULSE_CLIENTCONFIG", m_dir.filePath("client.conf"));
+    m_environment = m_sink.environment();
     m_environment.insert("SPEECHD_ADDRESS", "unix_socket:" + speechSocket);
-    if (!writeFile(m_dir.filePath("client.conf"), "autospawn = no\n"))
-        return false;
-
-    m_sound = helperProcess(m_environment);
-    m_sound->setStandardOutputFile(m_dir.filePath("pulseaudio.log"));
-    m_sound->setStandardErrorFile(m_dir.filePath("pulseaudio.log"), QIODevice::Append);
-    m_sound->start("pulseaudio",
-                   {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no", "--log-level=error",
-                    "-L", "module-native-protocol-unix auth-anonymous=1 socket=" + soundSocket, "-L",
-                    "module-null-sink sink_name=probe norewinds=1"});
-    if (!m_sound->waitForStarted()) {
-        m_skipReason = QStringLiteral("pulseaudio does not start; speech is not measured");
-        return false;
-    }
-    QElapsedTimer waited;
-    waited.start();
-    for (;;) {
-        QProcess info;
-        info.setProcessEnvironment(m_environment);
-        info.start("pactl", {"set-default-sink", "probe"});
-        if (info.waitForFinished() && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0)
-            break;
-        if (waited.elapsed() > 10000 || m_sound->state() != QProcess::Running) {
-            m_skipReason =
-                QStringLiteral("the private pulseaudio server does not answer; speech is not measured");
-            return false;
-        }
-        QTest::qWait(100);
-    }
-    // The null sink runs on its own clock only while something plays into it.
-    m_feeder = helperProcess(m_environment);
-    m_feeder->setStandardInputFile("/dev/zero");
-    m_feeder->start("pacat", {"-p", "--raw"});
-    if (!m_feeder->waitForStarted())
-        return false;
 
     // The speech service with the German voice only, and quiet logs: that is
     // what makes it start in seconds rather than half a minute.
@@ -198,7 +148,7 @@ bool TestSpeaker::startServers() {
                    "DefaultLanguage \"de\"\n") ||
         !QFile::copy(modules, config.filePath("modules/espeak-ng.conf")))
         return false;
-    m_speech = helperProcess(m_environment);
+    m_speech = HelperProcess(m_environment);
     m_speech->setStandardOutputFile(m_dir.filePath("speech.log"));
     m_speech->setStandardErrorFile(m_dir.filePath("speech.log"), QIODevice::Append);
     m_speech->start("speech-dispatcher",
@@ -211,7 +161,8 @@ bool TestSpeaker::startServers() {
     }
     // Started by hand, the service is not spawned by the speech library, which
     // would wait for it: a connection before the socket is there fails at once.
-    waited.restart();
+    QElapsedTimer waited;
+    waited.start();
     while (!QFileInfo::exists(speechSocket)) {
         if (waited.elapsed() > 30000 || m_speech->state() != QProcess::Running) {
             m_skipReason = QStringLiteral("speech-dispatcher does not listen; speech is not measured");
@@ -223,15 +174,9 @@ bool TestSpeaker::startServers() {
 }
 
 void TestSpeaker::cleanupTestCase() {
-    for (auto* process : {&m_capture, &m_speech, &m_feeder, &m_sound}) {
-        if (*process && (*process)->state() != QProcess::NotRunning) {
-            (*process)->terminate();
-            if (!(*process)->waitForFinished(5000))
-                (*process)->kill();
-            (*process)->waitForFinished(5000);
-        }
-        process->reset();
-    }
+    StopHelper(m_capture);
+    StopHelper(m_speech);
+    m_sink.stop();
 }
 
 void TestSpeaker::cleanup() {
@@ -244,7 +189,7 @@ void TestSpeaker::cleanup() {
 
 void TestSpeaker::startCapture() {
     QFile::remove(capturePath());
-    m_capture = helperProcess(m_environment);
+    m_capture = HelperProcess(m_environment);
     m_capture->start("parec", {"-d", "probe.monitor", "--latency-msec=20", "--format=s16le",
                                QStringLiteral("--rate=%1").arg(kRate), "--channels=1", "--file-format=wav",
                                capturePath()});

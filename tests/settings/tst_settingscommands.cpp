@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "common/programfolders.h"
 #include "kit/commandids.h"
 #include "settings/fontchooser.h"
 #include "shell/backdrop.h"
@@ -46,23 +47,11 @@ class TestSettingsCommands : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_config;
-    std::unique_ptr<QTemporaryDir> m_content;
-    QString m_oldCurrent;
+    ProgramFolders m_folders;
 
 private Q_SLOTS:
-    void init() {
-        m_config = std::make_unique<QTemporaryDir>();
-        m_content = std::make_unique<QTemporaryDir>();
-        m_oldCurrent = QDir::currentPath();
-        qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-        qputenv("OLLO_DATA", m_content->path().toLocal8Bit());
-    }
-    void cleanup() {
-        QDir::setCurrent(m_oldCurrent);
-        m_content.reset();
-        m_config.reset();
-    }
+    void init() { m_folders.enter(); }
+    void cleanup() { m_folders.leave(); }
 
     void commandsOpenTheirDialogs_data() {
         QTest::addColumn<int>("commandId");

@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 
+#include "common/programfolders.h"
 #include "drill/digitedit.h"
 #include "drill/drilldialog.h"
 #include "kit/bitmapbutton.h"
@@ -129,14 +130,12 @@ class TestWindowManager : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> m_config;
-    std::unique_ptr<QTemporaryDir> m_content;
-    QString m_oldCurrent;
+    ProgramFolders m_folders;
 
     // The program as a family starts it: maximised, active. With the built
     // program's folder the help file beside it is found; elsewhere there is none.
     std::unique_ptr<CTrainerApp> startProgram(bool withHelp) {
-        const QString programFolder = withHelp ? QStringLiteral(OLLO_PROGRAM_DIR) : m_content->path();
+        const QString programFolder = withHelp ? QStringLiteral(OLLO_PROGRAM_DIR) : m_folders.content->path();
         auto app = std::make_unique<CTrainerApp>(programFolder + QStringLiteral("/ollo"));
         if (!app->InitInstance())
             return nullptr;
@@ -144,18 +143,8 @@ private:
     }
 
 private Q_SLOTS:
-    void init() {
-        m_config = std::make_unique<QTemporaryDir>();
-        m_content = std::make_unique<QTemporaryDir>();
-        m_oldCurrent = QDir::currentPath();
-        qputenv("XDG_CONFIG_HOME", m_config->path().toLocal8Bit());
-        qputenv("OLLO_DATA", m_content->path().toLocal8Bit());
-    }
-    void cleanup() {
-        QDir::setCurrent(m_oldCurrent);
-        m_content.reset();
-        m_config.reset();
-    }
+    void init() { m_folders.enter(); }
+    void cleanup() { m_folders.leave(); }
 
     // A child presses HILFE, reads, closes the help (or the message that
     // there is none) and types on: the digits land in the answer field.
