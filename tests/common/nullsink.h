@@ -4,7 +4,6 @@
 // for tests that record what the program plays (parec -d probe.monitor),
 // without ever reaching a sound server of the user's.
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -69,19 +68,17 @@ public:
                                        "module-null-sink sink_name=probe norewinds=1"});
         if (!m_server->waitForStarted())
             return QStringLiteral("pulseaudio does not start; %1 is not measured").arg(unmeasured);
-        QElapsedTimer waited;
-        waited.start();
-        for (;;) {
+        const auto answers = [this] {
             QProcess info;
             info.setProcessEnvironment(m_environment);
             info.start("pactl", {"set-default-sink", "probe"});
-            if (info.waitForFinished() && info.exitStatus() == QProcess::NormalExit && info.exitCode() == 0)
-                break;
-            if (waited.elapsed() > 10000 || m_server->state() != QProcess::Running)
-                return QStringLiteral("the private pulseaudio server does not answer; %1 is not measured")
-                    .arg(unmeasured);
-            QTest::qWait(100);
-        }
+            return info.waitForFinished() && info.exitStatus() == QProcess::NormalExit &&
+                   info.exitCode() == 0;
+        };
+        if (!QTest::qWaitFor([&] { return m_server->state() != QProcess::Running || answers(); }, 10000) ||
+            m_server->state() != QProcess::Running)
+            return QStringLiteral("the private pulseaudio server does not answer; %1 is not measured")
+                .arg(unmeasured);
         // The null sink runs on its own clock only while something plays into it.
         m_feeder = HelperProcess(m_environment);
         m_feeder->setStandardInputFile("/dev/zero");

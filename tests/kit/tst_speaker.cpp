@@ -161,14 +161,12 @@ bool TestSpeaker::startServers() {
     }
     // Started by hand, the service is not spawned by the speech library, which
     // would wait for it: a connection before the socket is there fails at once.
-    QElapsedTimer waited;
-    waited.start();
-    while (!QFileInfo::exists(speechSocket)) {
-        if (waited.elapsed() > 30000 || m_speech->state() != QProcess::Running) {
-            m_skipReason = QStringLiteral("speech-dispatcher does not listen; speech is not measured");
-            return false;
-        }
-        QTest::qWait(50);
+    if (!QTest::qWaitFor(
+            [&] { return QFileInfo::exists(speechSocket) || m_speech->state() != QProcess::Running; },
+            30000) ||
+        !QFileInfo::exists(speechSocket)) {
+        m_skipReason = QStringLiteral("speech-dispatcher does not listen; speech is not measured");
+        return false;
     }
     return true;
 }

@@ -5,7 +5,6 @@
 // the window manager's frame windows.
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHelpContentModel>
@@ -389,10 +388,8 @@ private Q_SLOTS:
                 QVERIFY(setIndicator(indicator.toLatin1().constData(), !expected.isEmpty()));
             QElapsedTimer took;
             took.start();
-            const QDeadlineTimer deadline(5000);
-            while (label->text() != expected && !deadline.hasExpired())
-                QTest::qWait(2);
-            QCOMPARE(label->text(), expected);
+            QVERIFY2(QTest::qWaitFor([&] { return label->text() == expected; }, 5000),
+                     qPrintable(label->text()));
             qInfo("%s %s after %lld ms", qPrintable(text), expected.isEmpty() ? "off" : "on", took.elapsed());
         }
     }
