@@ -123,6 +123,9 @@ CDrillDialog::CDrillDialog(CProfile& profile, int commandId, QWidget* parent)
     m_praiseCount = m_profile.GetInt(Section::Praise, Key::Count, 0);
     m_taskCount = m_profile.GetInt(Section::Parameter, Key::TaskCount, 0);
     m_soundOn = m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0;
+    // The answers bring sounds: the first should not wait for the player.
+    if (m_soundOn)
+        PrepareSoundFor(this);
     m_readAloud = m_profile.GetInt(Section::Parameter, Key::ReadAloud, 0) != 0;
     m_ui->answer->setAccessibleName(QStringLiteral("Antwort"));
     m_ui->answer->clear();

@@ -51,6 +51,11 @@ void PlaySoundFor(const QWidget* from, const QString& fileName) {
         host->playSound(fileName);
 }
 
+void PrepareSoundFor(const QWidget* from) {
+    if (DialogHost* host = HostOf(from))
+        host->prepareSound();
+}
+
 void SpeakFor(const QWidget* from, const QString& text) {
     if (DialogHost* host = HostOf(from))
         host->speak(text);

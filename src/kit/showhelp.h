@@ -31,6 +31,9 @@ public:
     virtual bool showHelp(int data, HelpCommand command) = 0;
     // Plays a WAV file of the content folder; callers check the "Sound" switch.
     virtual void playSound(const QString& fileName) = 0;
+    // Sounds will follow soon: get the player ready, so that the first one
+    // starts without delay.
+    virtual void prepareSound() {}
     // Shows the message over the dialog whose changes were refused.
     virtual void reportNotStored(QWidget* dialog, const QString& message);
     // Reads German text aloud, replacing whatever is being read, and returns
@@ -54,6 +57,9 @@ void AddHelpKey(QWidget* window, int data);
 
 // A sound asked for by a window; silent without a host.
 void PlaySoundFor(const QWidget* from, const QString& fileName);
+
+// Asked for by a window that will soon play sounds, as it opens.
+void PrepareSoundFor(const QWidget* from);
 
 // Text read aloud for a window, and silence; both do nothing without a host.
 void SpeakFor(const QWidget* from, const QString& text);

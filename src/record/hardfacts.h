@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "record/recordtypes.h"
+#include "kit/recordtypes.h"
 
 class CLearningRecord;
 

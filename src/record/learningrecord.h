@@ -16,7 +16,7 @@
 
 #include <optional>
 
-#include "record/recordtypes.h"
+#include "kit/recordtypes.h"
 
 class QSqlError;
 class QSqlQuery;

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "record/recordtypes.h"
+#include "kit/recordtypes.h"
 
 class CLearningRecord;
 

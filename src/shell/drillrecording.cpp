@@ -1,7 +1,7 @@
 #include "shell/drillrecording.h"
 
 #include "drill/seriescatalogue.h"
-#include "record/learningrecord.h"
+#include "kit/recordmodule.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ Record::Operation recordOperation(Operation operation) {
 
 } // namespace
 
-CDrillRecording::CDrillRecording(CLearningRecord& record)
+CDrillRecording::CDrillRecording(LearningLog& record)
     : m_record(record) {
 }
 

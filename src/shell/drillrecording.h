@@ -2,14 +2,14 @@
 
 #include "drill/drillobserver.h"
 
-class CLearningRecord;
+class LearningLog;
 
 // Hands what a drill tells (drill/drillobserver.h) to the learning record in
 // the record's own words. The two subsystems know nothing of each other;
 // this is where they meet.
 class CDrillRecording : public DrillObserver {
 public:
-    explicit CDrillRecording(CLearningRecord& record);
+    explicit CDrillRecording(LearningLog& record);
 
     void drillStarted(int commandId, const QString& caption, int taskCount) override;
     void taskPosed(const PosedTask& task) override;
@@ -17,5 +17,5 @@ public:
     void drillEnded(DrillEnd how) override;
 
 private:
-    CLearningRecord& m_record;
+    LearningLog& m_record;
 };

@@ -19,8 +19,10 @@
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
-#include "kit/soundplayer.h"
-#include "kit/speaker.h"
+#include "kit/helpmodule.h"
+#include "kit/moduleloader.h"
+#include "kit/soundmodule.h"
+#include "kit/speechmodule.h"
 #include "shell/backdrop.h"
 #include "shell/menutable.h"
 #include "shell/statusline.h"
@@ -56,7 +58,7 @@ CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const
     : QMainWindow(parent)
     , m_profile(profile)
     , m_appCommands(appCommands)
-    , m_helpDesk(helpFile, this) {
+    , m_helpFile(helpFile) {
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QString::fromUtf8("Ollo für Windows 95 V" OLLO_VERSION));
 
@@ -83,7 +85,12 @@ CMainFrame::~CMainFrame() {
 bool CMainFrame::showHelp(int data, HelpCommand command) {
     if (m_helpHandler)
         return m_helpHandler(data, command);
-    if (m_helpDesk.open(data, command))
+    if (!m_helpViewer) {
+        if (HelpModule* help =
+                LoadModule<HelpModule>(QStringLiteral("ollo-helpviewer"), ProgramModuleFolders()))
+            m_helpViewer = help->makeViewer(m_helpFile, this);
+    }
+    if (m_helpViewer && m_helpViewer->open(data, command))
         return true;
     ReportHelpFailure();
     return false;
@@ -92,8 +99,38 @@ bool CMainFrame::showHelp(int data, HelpCommand command) {
 void CMainFrame::playSound(const QString& fileName) {
     if (m_soundPlayer)
         m_soundPlayer(fileName);
-    else
-        PlaySound(fileName);
+    else if (SoundModule* sound =
+                 LoadModule<SoundModule>(QStringLiteral("ollo-sound"), ProgramModuleFolders()))
+        sound->playSound(fileName);
+}
+
+void CMainFrame::prepareSound() {
+    if (m_soundPlayer || m_soundPrepared)
+        return;
+    m_soundPrepared = true;
+    // Loading the module takes longer than connecting to the sound server,
+    // so it goes to the background; the connection is made here once it is
+    // loaded, while the child reads the first task.
+    PreloadModule(QStringLiteral("ollo-sound"), ProgramModuleFolders(), this, [] {
+        if (SoundModule* sound =
+                LoadModule<SoundModule>(QStringLiteral("ollo-sound"), ProgramModuleFolders()))
+            sound->prepare();
+    });
+}
+
+QWidget* CMainFrame::helpWindow() const {
+    return m_helpViewer ? m_helpViewer->window() : nullptr;
+}
+
+bool CMainFrame::makeSpeaker() {
+    if (m_speaker)
+        return true;
+    SpeechModule* speech = LoadModule<SpeechModule>(QStringLiteral("ollo-speech"), ProgramModuleFolders());
+    if (speech == nullptr)
+        return false;
+    m_speaker = speech->makeVoice();
+    m_speaker->setStatusObserver([this] { Q_EMIT speechChanged(); });
+    return true;
 }
 
 void CMainFrame::speak(const QString& text) {
@@ -101,9 +138,8 @@ void CMainFrame::speak(const QString& text) {
         m_speechOutput(text);
         return;
     }
-    if (!m_speaker)
-        m_speaker = std::make_unique<Speaker>();
-    m_speaker->speak(text);
+    if (makeSpeaker())
+        m_speaker->speak(text);
 }
 
 void CMainFrame::stopSpeaking() {
@@ -116,23 +152,13 @@ void CMainFrame::stopSpeaking() {
 SpeechStatus CMainFrame::findSpeech(QObject* context, std::function<void(const SpeechStatus&)> changed) {
     if (m_speechOutput)
         return m_speechOutputStatus;
-    if (!m_speaker)
-        m_speaker = std::make_unique<Speaker>();
-    const auto status = [speaker = m_speaker.get()] {
-        switch (speaker->state()) {
-        case Speaker::State::Ready:
-            return SpeechStatus{SpeechStatus::State::Ready, {}};
-        case Speaker::State::Unavailable:
-            return SpeechStatus{SpeechStatus::State::Unavailable, speaker->reason()};
-        case Speaker::State::NotLookedFor:
-        case Speaker::State::Searching:
-            break;
-        }
-        return SpeechStatus{SpeechStatus::State::Searching, speaker->reason()};
-    };
+    if (!makeSpeaker())
+        return {SpeechStatus::State::Unavailable,
+                QString::fromUtf8("Ein Teil des Programms (ollo-speech) fehlt oder lässt sich nicht laden.")};
     m_speaker->find();
-    connect(m_speaker.get(), &Speaker::stateChanged, context, [status, changed] { changed(status()); });
-    return status();
+    connect(this, &CMainFrame::speechChanged, context,
+            [speaker = m_speaker.get(), changed] { changed(speaker->status()); });
+    return m_speaker->status();
 }
 
 void CMainFrame::setHelpHandler(std::function<bool(int data, HelpCommand command)> handler) {

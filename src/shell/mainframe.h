@@ -9,14 +9,14 @@
 
 #include "kit/showhelp.h"
 #include "shell/commandtable.h"
-#include "shell/helpdesk.h"
 
 class QAction;
 class QMenu;
 class CProfile;
 class Backdrop;
 class StatusLine;
-class Speaker;
+class HelpViewer;
+class SpeechVoice;
 
 // The program's one top-level window: the menu bar of the series and options,
 // the accelerators, the status bar with prompts, lock keys and a live clock,
@@ -25,8 +25,10 @@ class Speaker;
 // contents and context help; every other command goes to the application's
 // table. A menu item is enabled when either table has its command, decided
 // each time the menu opens. It is the host of every dialog it owns: their
-// help requests, sounds and texts to read aloud come here. The speech
-// service is first looked for when a dialog asks for it.
+// help requests, sounds and texts to read aloud come here. Help, sound and
+// speech are modules, each loaded when first asked for (sound already when a
+// dialog says sounds will follow); the speech service is first looked for
+// when a dialog asks for it.
 class CMainFrame : public QMainWindow, public DialogHost {
     Q_OBJECT
 
@@ -56,15 +58,17 @@ public:
     StatusLine* statusLine() const { return m_statusLine; }
     Backdrop* backdrop() const { return m_backdrop; }
     QAction* action(int commandId) const;
-    const HelpDesk& helpDesk() const { return m_helpDesk; }
+    // The help window open now; null when none is.
+    QWidget* helpWindow() const;
 
     bool showHelp(int data, HelpCommand command) override;
     void playSound(const QString& fileName) override;
+    void prepareSound() override;
     void speak(const QString& text) override;
     void stopSpeaking() override;
     SpeechStatus findSpeech(QObject* context, std::function<void(const SpeechStatus&)> changed) override;
     // Null until a dialog first asked for speech.
-    Speaker* speaker() const { return m_speaker.get(); }
+    SpeechVoice* speaker() const { return m_speaker.get(); }
     // Where its own and its dialogs' help requests and sounds go: the help
     // desk and the sound device unless replaced (tests watch them here).
     void setHelpHandler(std::function<bool(int data, HelpCommand command)> handler);
@@ -79,6 +83,8 @@ Q_SIGNALS:
     // The backdrop's first paint has reached the screen: the start is over,
     // and what can wait may begin. Sent once.
     void firstPainted();
+    // The speech service's status changed.
+    void speechChanged();
 
 protected:
     bool event(QEvent* event) override;
@@ -87,6 +93,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // False when the speech module cannot be loaded.
+    bool makeSpeaker();
     void buildMenus();
     void buildMenuKeys();
     void buildAccelerators();
@@ -107,10 +115,12 @@ private:
     std::map<int, QAction*> m_actions;
     Backdrop* m_backdrop = nullptr;
     StatusLine* m_statusLine = nullptr;
-    HelpDesk m_helpDesk;
+    QString m_helpFile;
+    std::unique_ptr<HelpViewer> m_helpViewer;
     std::function<bool(int, HelpCommand)> m_helpHandler;
     std::function<void(const QString&)> m_soundPlayer;
-    std::unique_ptr<Speaker> m_speaker;
+    bool m_soundPrepared = false;
+    std::unique_ptr<SpeechVoice> m_speaker;
     std::function<void(const QString&)> m_speechOutput;
     SpeechStatus m_speechOutputStatus;
     QString m_childName;

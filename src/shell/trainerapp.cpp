@@ -21,10 +21,9 @@
 #include "drill/seriescatalogue.h"
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
+#include "kit/moduleloader.h"
+#include "kit/recordmodule.h"
 #include "kit/showhelp.h"
-#include "record/hardfacts.h"
-#include "record/learningrecord.h"
-#include "record/progresswindow.h"
 #include "rewards/praiselistdlg.h"
 #include "rewards/showreward.h"
 #include "settings/fontchooser.h"
@@ -207,7 +206,7 @@ bool CTrainerApp::InitInstance() {
     m_mainFrame->setChildName(m_childName);
     connect(m_mainFrame.get(), &CMainFrame::closed, this, [] { QCoreApplication::quit(); });
     // The record never holds up the start.
-    connect(m_mainFrame.get(), &CMainFrame::firstPainted, this, &CTrainerApp::openRecord);
+    connect(m_mainFrame.get(), &CMainFrame::firstPainted, this, &CTrainerApp::preloadRecord);
 
     if (g_signalPipe[0] >= 0) {
         m_terminationNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
@@ -299,15 +298,37 @@ void CTrainerApp::switchChild() {
     chooseChild(m_mainFrame.get());
 }
 
-void CTrainerApp::openRecord() {
+void CTrainerApp::preloadRecord() {
+    PreloadModule(QStringLiteral("ollo-record"), ProgramModuleFolders(), this, [this] { openRecord(); });
+}
+
+bool CTrainerApp::openRecord() {
     if (m_record)
-        return;
-    m_record = std::make_unique<CLearningRecord>(CLearningRecord::PathFor(m_recordBase));
-    m_record->open();
+        return true;
+    RecordModule* module = LoadModule<RecordModule>(QStringLiteral("ollo-record"), ProgramModuleFolders());
+    if (module == nullptr)
+        return false;
+    m_record = module->openLog(m_recordBase);
     m_recording = std::make_unique<CDrillRecording>(*m_record);
+    return true;
+}
+
+QString CTrainerApp::noRecordText() {
+    return QString::fromUtf8("Ollo kann den Lernverlauf nicht führen: Ein Teil des Programms (ollo-record) "
+                             "fehlt oder lässt sich nicht laden. Üben geht trotzdem, es wird nur nichts "
+                             "aufgezeichnet. Installieren Sie Ollo bitte neu.");
+}
+
+void CTrainerApp::reportNoRecord(const QString& title) {
+    QMessageBox::information(m_mainFrame.get(), title, noRecordText());
 }
 
 void CTrainerApp::reportRecordNotice(QWidget* owner) {
+    if (!m_record && !m_noRecordTold) {
+        m_noRecordTold = true;
+        QMessageBox::warning(owner, QStringLiteral("Ollo"), noRecordText());
+        return;
+    }
     const QString notice = m_record ? m_record->takeNotice() : QString();
     if (!notice.isEmpty())
         QMessageBox::warning(owner, QStringLiteral("Ollo"), notice);
@@ -316,9 +337,13 @@ void CTrainerApp::reportRecordNotice(QWidget* owner) {
 // "Schwierige Aufgaben": as many of the hardest facts as a drill has tasks,
 // in the drill dialog of every series, with its reward step.
 void CTrainerApp::startHardFacts() {
-    openRecord();
-    const std::vector<HardFacts::Answered> history = HardFacts::ReadHistory(*m_record);
-    if (history.empty()) {
+    if (!openRecord()) {
+        reportNoRecord(QStringLiteral("Schwierige Aufgaben"));
+        return;
+    }
+    const int count = std::max(1, m_profile.GetInt(Section::Parameter, Key::TaskCount, 0));
+    const std::vector<Record::Fact> facts = m_record->hardFacts(Clock::NowSeconds(), count);
+    if (facts.empty()) {
         const QString why =
             m_record->canRead()
                 ? QStringLiteral("Du hast noch keine Aufgaben geübt, aus denen Ollo die schwierigen "
@@ -329,9 +354,8 @@ void CTrainerApp::startHardFacts() {
         QMessageBox::information(m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"), why);
         return;
     }
-    const int count = std::max(1, m_profile.GetInt(Section::Parameter, Key::TaskCount, 0));
     std::vector<PlannedTask> plan;
-    for (const Record::Fact& fact : HardFacts::Choose(history, Clock::NowSeconds(), count))
+    for (const Record::Fact& fact : facts)
         plan.push_back(
             {fact.operation == Record::Operation::Division ? Operation::Division : Operation::Multiplication,
              fact.factor, fact.series});
@@ -350,6 +374,8 @@ void CTrainerApp::buildCommandTable() {
     // The 36 series of the four drill menus: each runs one drill.
     for (const SeriesInfo& series : SeriesCatalogue())
         m_commands.add(series.commandId, [this, id = int(series.commandId)] {
+            // The record may still be loading; the drill waits for it.
+            openRecord();
             // However the drill ended: the dialog's Lobe flag decides the reward.
             StartDrill(
                 id, m_profile, m_mainFrame.get(),
@@ -384,11 +410,11 @@ void CTrainerApp::buildCommandTable() {
         dialog.exec();
     });
     m_commands.add(Cmd::Progress, [this] {
-        openRecord();
-        {
-            CProgressWindow window(*m_record, m_mainFrame.get(), &m_children);
-            window.exec();
+        if (!openRecord()) {
+            reportNoRecord(QStringLiteral("Lernfortschritt"));
+            return;
         }
+        m_record->showProgress(m_mainFrame.get(), &m_children);
         // The running child may have a new name.
         m_children.load();
         for (const CChildList::Child& child : m_children.children())

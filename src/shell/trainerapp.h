@@ -23,7 +23,7 @@
 #include "shell/commandtable.h"
 
 class CDrillRecording;
-class CLearningRecord;
+class LearningLog;
 class CMainFrame;
 class QSocketNotifier;
 class SingleInstance;
@@ -62,7 +62,7 @@ public:
     // The owner of every dialog the program opens.
     CMainFrame* mainWindow() const { return m_mainFrame.get(); }
     // Null until the main window has first painted.
-    CLearningRecord* record() const { return m_record.get(); }
+    LearningLog* record() const { return m_record.get(); }
 
     // Where the program's pictures, jokes and sounds are: $OLLO_DATA if set,
     // else the installed data folder if it exists, else the repository's
@@ -79,7 +79,11 @@ private:
     void copyDefaultSettings() const;
     void keepSettingsSomewhere();
     void bringToFront();
-    void openRecord();
+    // False, having said why on standard error, when the record module
+    // cannot be loaded.
+    bool openRecord();
+    // Loads the record module in the background, then opens the record.
+    void preloadRecord();
     void startHardFacts();
     // The child's settings and record from now on; the main window shows
     // their name and backdrop.
@@ -91,6 +95,10 @@ private:
     void switchChild();
     // Tells the family, once, that the record is not kept (or was set aside).
     void reportRecordNotice(QWidget* owner);
+    // The record module is missing: said on asking for what needs it, and
+    // once after a drill.
+    static QString noRecordText();
+    void reportNoRecord(const QString& title);
 
     QString m_baseName;
     QString m_contentFolder;
@@ -103,8 +111,9 @@ private:
     QString m_recordBase;
     CommandTable m_commands;
     // Before the main frame, so they outlive it and any drill still open in it.
-    std::unique_ptr<CLearningRecord> m_record;
+    std::unique_ptr<LearningLog> m_record;
     std::unique_ptr<CDrillRecording> m_recording;
+    bool m_noRecordTold = false;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<QSocketNotifier> m_terminationNotifier;
     std::unique_ptr<SingleInstance> m_instance;

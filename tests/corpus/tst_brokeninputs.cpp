@@ -10,7 +10,7 @@
 #include "base/profile.h"
 #include "base/wavsound.h"
 #include "common/filecontents.h"
-#include "kit/soundplayer.h"
+#include "sound/soundplayer.h"
 #include "rewards/jokefile.h"
 
 namespace {

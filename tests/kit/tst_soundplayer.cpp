@@ -16,7 +16,7 @@
 #include "base/wavsound.h"
 #include "common/fakehost.h"
 #include "common/nullsink.h"
-#include "kit/soundplayer.h"
+#include "sound/soundplayer.h"
 
 namespace {
 

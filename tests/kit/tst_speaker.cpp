@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "common/nullsink.h"
-#include "kit/speaker.h"
+#include "speech/speaker.h"
 
 namespace {
 

@@ -18,7 +18,6 @@
 #include "drill/drilldialog.h"
 #include "drill/limitdialog.h"
 #include "drill/wronganswerdlg.h"
-#include "kit/soundplayer.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewards/picturerewarddlg.h"
 #include "rewardseeds.h"

@@ -12,7 +12,6 @@
 #include "base/profile.h"
 #include "common/filecontents.h"
 #include "kit/bitmapbutton.h"
-#include "kit/soundplayer.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewardscene.h"
 #include "rewardseeds.h"

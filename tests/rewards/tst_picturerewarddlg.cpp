@@ -12,7 +12,6 @@
 #include "base/clock.h"
 #include "base/profile.h"
 #include "kit/bitmapbutton.h"
-#include "kit/soundplayer.h"
 #include "rewards/picturerewarddlg.h"
 #include "rewardscene.h"
 #include "rewardseeds.h"

@@ -16,8 +16,8 @@
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
 #include "shell/commandtable.h"
-#include "shell/helpbrowser.h"
-#include "shell/helpwindow.h"
+#include "helpviewer/helpbrowser.h"
+#include "helpviewer/helpwindow.h"
 #include "shell/mainframe.h"
 
 namespace {
@@ -57,7 +57,9 @@ private:
         dropHelpWindow();
         m_owner = std::make_unique<CMainFrame>(*m_profile, m_commands, helpFile);
     }
-    HelpWindow* current() const { return m_owner ? m_owner->helpDesk().current() : nullptr; }
+    HelpWindow* current() const {
+        return m_owner ? qobject_cast<HelpWindow*>(m_owner->helpWindow()) : nullptr;
+    }
     void dropHelpWindow() {
         if (HelpWindow* window = current())
             window->close();

@@ -36,6 +36,7 @@
 #include "record/learningrecord.h"
 #include "record/progressreport.h"
 #include "record/progresswindow.h"
+#include "record/recordplugin.h"
 #include "settings/optionssheet.h"
 #include "shell/bitmapokdlg.h"
 #include "shell/infodlg.h"
@@ -571,9 +572,10 @@ private Q_SLOTS:
                                                        " FROM drill) AND outcome = 1 ORDER BY text")),
                  tasks);
         // The progress window counts it with the others.
-        QCOMPARE(ProgressReport::Read(*app.record(), QDate(2024, 6, 3)).totals.drills, 8);
+        const CLearningRecord& record = static_cast<RecordLog*>(app.record())->record();
+        QCOMPARE(ProgressReport::Read(record, QDate(2024, 6, 3)).totals.drills, 8);
         QStringList boxes;
-        for (const HardFacts::Standing& standing : HardFacts::Sort(HardFacts::ReadHistory(*app.record())))
+        for (const HardFacts::Standing& standing : HardFacts::Sort(HardFacts::ReadHistory(record)))
             boxes << factText(standing.fact) + QStringLiteral(":%1").arg(standing.box);
         QTEST(boxes.join(u' '), "boxesAfter");
     }

@@ -28,7 +28,6 @@
 #include "drill/seriescatalogue.h"
 #include "drill/wronganswerdlg.h"
 #include "kit/commandids.h"
-#include "kit/soundplayer.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewards/picturerewarddlg.h"
 #include "rewards/praiselistdlg.h"

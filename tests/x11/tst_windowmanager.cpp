@@ -31,7 +31,7 @@
 #include "kit/commandids.h"
 #include "rewards/jokerewarddlg.h"
 #include "rewards/picturerewarddlg.h"
-#include "shell/helpwindow.h"
+#include "helpviewer/helpwindow.h"
 #include "shell/mainframe.h"
 #include "shell/statusline.h"
 #include "shell/trainerapp.h"

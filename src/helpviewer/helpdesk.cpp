@@ -1,4 +1,4 @@
-#include "shell/helpdesk.h"
+#include "helpviewer/helpdesk.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -6,8 +6,8 @@
 
 #include <utility>
 
-#include "shell/helpplacement.h"
-#include "shell/helpwindow.h"
+#include "helpviewer/helpplacement.h"
+#include "helpviewer/helpwindow.h"
 
 namespace {
 
@@ -45,6 +45,10 @@ HelpDesk::HelpDesk(QString helpFile, QWidget* owner)
 
 HelpWindow* HelpDesk::current() const {
     return m_current;
+}
+
+QWidget* HelpDesk::window() const {
+    return current();
 }
 
 bool HelpDesk::open(int data, HelpCommand command) {

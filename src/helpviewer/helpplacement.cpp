@@ -1,4 +1,4 @@
-#include "shell/helpplacement.h"
+#include "helpviewer/helpplacement.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "kit/speaker.h"
+#include "speech/speaker.h"
 
 #include <QDeadlineTimer>
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "kit/soundplayer.h"
+#include "sound/soundplayer.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -134,6 +134,12 @@ std::optional<WavSound> readSound(const QString& fileName) {
 }
 
 } // namespace
+
+void PrepareSound() {
+    // Asking for the device sets up the audio back end and its connection.
+    if (output() != nullptr)
+        quietDefaultOutput();
+}
 
 bool SoundPlaying() {
     const SoundOutput* const player = outputSlot();

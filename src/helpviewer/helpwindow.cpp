@@ -1,4 +1,4 @@
-#include "shell/helpwindow.h"
+#include "helpviewer/helpwindow.h"
 
 #include <QApplication>
 #include <QCollator>
@@ -21,7 +21,7 @@
 
 #include <algorithm>
 
-#include "shell/helpbrowser.h"
+#include "helpviewer/helpbrowser.h"
 
 HelpWindow::HelpWindow(const QString& helpFile, QWidget* parent)
     : QWidget(parent, Qt::Window)

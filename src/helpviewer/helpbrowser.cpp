@@ -1,4 +1,4 @@
-#include "shell/helpbrowser.h"
+#include "helpviewer/helpbrowser.h"
 
 #include <QDesktopServices>
 #include <QHelpEngineCore>

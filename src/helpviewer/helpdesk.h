@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "kit/showhelp.h"
+#include "kit/helpmodule.h"
 
 class QWidget;
 class HelpWindow;
@@ -14,13 +14,14 @@ class HelpWindow;
 // request from another owner closes the old window and opens a new one.
 // Opened for a dialog, the window goes beside it, clear of its buttons, and
 // stays open when the dialog closes (the main window owns it then).
-class HelpDesk {
+class HelpDesk : public HelpViewer {
 public:
     HelpDesk(QString helpFile, QWidget* owner);
 
     // False, with nothing changed, when the file or the topic is missing.
-    bool open(int data, HelpCommand command);
+    bool open(int data, HelpCommand command) override;
     HelpWindow* current() const;
+    QWidget* window() const override;
     const QString& helpFile() const { return m_helpFile; }
 
 private:
