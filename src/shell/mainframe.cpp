@@ -65,7 +65,8 @@ CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const
     m_backdrop = new Backdrop(m_profile);
     setCentralWidget(m_backdrop);
     // Qt decodes every size of the icon at once, and X11 takes them all: the
-    // icon waits until the backdrop has first been painted (see eventFilter).
+    // icon waits until the backdrop has first been painted on screen (see
+    // eventFilter).
     m_backdrop->installEventFilter(this);
     m_statusLine = new StatusLine;
     setStatusBar(m_statusLine);
@@ -317,7 +318,10 @@ void CMainFrame::leaveContextHelp() {
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_backdrop && event->type() == QEvent::Paint && !m_iconSet) {
+    // The paint that the start asks for itself comes before the window is
+    // mapped, and shows nothing yet.
+    if (watched == m_backdrop && event->type() == QEvent::Paint && !m_iconSet && windowHandle() != nullptr &&
+        windowHandle()->isExposed()) {
         m_iconSet = true;
         m_backdrop->removeEventFilter(this);
         QTimer::singleShot(0, this, [this] {
