@@ -1,16 +1,18 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
 #include <memory>
 
-class QLocalServer;
+class QSocketNotifier;
 
 // One running copy per settings file: two copies would overwrite each
 // other's changes. The first start listens on a local socket named after the
 // settings file; a later start for the same file asks it to bring its window
-// to the front and ends.
+// to the front and ends. Plain AF_UNIX sockets keep the program off Qt
+// Network and the libraries that one loads.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -28,9 +30,15 @@ Q_SIGNALS:
     void showRequested();
 
 private:
-    bool askRunningCopy();
+    bool askRunningCopy() const;
+    // 0 or the errno of the step that failed.
+    int listen();
     void onConnection();
 
-    QString m_name;
-    std::unique_ptr<QLocalServer> m_server;
+    QByteArray m_path; // in the file system's encoding
+    int m_listener = -1;
+    // The socket file this copy made, to leave one that replaced it alone.
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
+    std::unique_ptr<QSocketNotifier> m_notifier;
 };

@@ -21,6 +21,9 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <vector>
 
 #include "common/xsession.h"
@@ -67,6 +70,33 @@ QMap<QString, QByteArray> snapshot(const QString& folder) {
         files.insert(name, readAll(dir.filePath(name)));
     return files;
 }
+
+// A client of a running copy's socket that connects and then says nothing.
+class SilentClient {
+public:
+    explicit SilentClient(const QString& path)
+        : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        if (m_fd < 0 || std::size_t(name.size()) >= sizeof address.sun_path)
+            return;
+        std::copy(name.begin(), name.end(), address.sun_path);
+        m_connected = ::connect(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    }
+    ~SilentClient() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    SilentClient(const SilentClient&) = delete;
+    SilentClient& operator=(const SilentClient&) = delete;
+
+    bool connected() const { return m_connected; }
+
+private:
+    int m_fd;
+    bool m_connected = false;
+};
 
 // What a child works out from the task line: "8 X 7 = ??" → "56".
 QString answerFor(const QString& task) {
@@ -786,16 +816,27 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("secondArguments");
         QTest::addColumn<bool>("otherFolder");
         QTest::addColumn<bool>("sameSettings");
+        // "killed copy": one on the same settings was killed before the
+        // first start and left its socket; "silent client": something keeps
+        // a connection to the first copy open without a word.
+        QTest::addColumn<QString>("trouble");
         QTest::newRow("same settings: hands over")
-            << QByteArray() << QStringList() << QStringList() << false << true;
+            << QByteArray() << QStringList() << QStringList() << false << true << QString();
         QTest::newRow("other settings: runs as well")
-            << QByteArray() << QStringList() << QStringList() << true << false;
+            << QByteArray() << QStringList() << QStringList() << true << false << QString();
         // Which file a child works on is settled before a copy is asked.
         const QByteArray two("ollo-anna=Anna\nollo-joerg=J\xc3\xb6rg\n");
         QTest::newRow("same child: hands over")
-            << two << QStringList{"--kind", "Anna"} << QStringList{"--kind", "anna"} << false << true;
+            << two << QStringList{"--kind", "Anna"} << QStringList{"--kind", "anna"} << false << true
+            << QString();
         QTest::newRow("other child: runs as well")
-            << two << QStringList{"--kind", "Anna"} << QStringList{"--kind", "J\u00f6rg"} << false << false;
+            << two << QStringList{"--kind", "Anna"} << QStringList{"--kind", "J\u00f6rg"} << false << false
+            << QString();
+        QTest::newRow("a killed copy's socket is taken over")
+            << QByteArray() << QStringList() << QStringList() << false << true
+            << QStringLiteral("killed copy");
+        QTest::newRow("a silent client holds nothing up") << QByteArray() << QStringList() << QStringList()
+                                                          << false << true << QStringLiteral("silent client");
     }
     void secondStart() {
         QFETCH(QByteArray, children);
@@ -803,6 +844,7 @@ private Q_SLOTS:
         QFETCH(QStringList, secondArguments);
         QFETCH(bool, otherFolder);
         QFETCH(bool, sameSettings);
+        QFETCH(QString, trouble);
         XSession session;
         if (const QString why = session.start(); !why.isEmpty())
             QSKIP(qPrintable(why));
@@ -813,7 +855,20 @@ private Q_SLOTS:
         const QTemporaryDir otherConfig;
         QProcessEnvironment environment = session.environment(programEnvironment());
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        const auto sockets = [&runtime] {
+            return QDir(runtime.path()).entryList(QDir::System);
+        };
 
+        if (trouble == u"killed copy") {
+            QProcess killed;
+            killed.setProcessEnvironment(environment);
+            killed.start(QStringLiteral(OLLO_PROGRAM), firstArguments);
+            QVERIFY(killed.waitForStarted());
+            QVERIFY(!session.waitForWindow(killed.processId()).isEmpty());
+            killed.kill();
+            QVERIFY(killed.waitForFinished(20000));
+            QCOMPARE(sockets().size(), 1);
+        }
         QProcess first;
         first.setProcessEnvironment(environment);
         first.start(QStringLiteral(OLLO_PROGRAM), firstArguments);
@@ -822,6 +877,12 @@ private Q_SLOTS:
         QVERIFY(!window.isEmpty());
         session.xdotool({"windowminimize", window});
         QTRY_VERIFY_WITH_TIMEOUT(!session.visibleWindows(first.processId()).contains(window), 20000);
+        std::unique_ptr<SilentClient> silent;
+        if (trouble == u"silent client") {
+            QCOMPARE(sockets().size(), 1);
+            silent = std::make_unique<SilentClient>(QDir(runtime.path()).filePath(sockets().constFirst()));
+            QVERIFY(silent->connected());
+        }
 
         QProcess second;
         if (otherFolder)
@@ -848,6 +909,8 @@ private Q_SLOTS:
         QVERIFY(first.waitForFinished(20000));
         QCOMPARE(first.exitCode(), 0);
         QCOMPARE(readAll(settingsFile()), kShipped);
+        // A copy that ends takes its socket with it.
+        QCOMPARE(sockets(), QStringList());
     }
 
     void programRunsAndEndsCleanly_data() {
