@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -132,6 +133,11 @@ int main(int argc, char** argv) {
     app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0);
     if (!app.InitInstance())
         return 1;
+    // As for a family: the window is on screen, and the record it opens
+    // then is open, before anyone can choose a series.
+    QDeadlineTimer settle(10000);
+    while (app.record() == nullptr && !settle.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     QAction* command = app.mainWindow()->action(kSevenSeries);
     if (command == nullptr || !command->isEnabled()) {
         std::printf("the menu has no enabled 7-er Reihe\n");

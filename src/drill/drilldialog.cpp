@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTimer>
 #include <QPalette>
 #include <QShortcut>
 
@@ -123,9 +124,6 @@ CDrillDialog::CDrillDialog(CProfile& profile, int commandId, QWidget* parent)
     m_praiseCount = m_profile.GetInt(Section::Praise, Key::Count, 0);
     m_taskCount = m_profile.GetInt(Section::Parameter, Key::TaskCount, 0);
     m_soundOn = m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0;
-    // The answers bring sounds: the first should not wait for the player.
-    if (m_soundOn)
-        PrepareSoundFor(this);
     m_readAloud = m_profile.GetInt(Section::Parameter, Key::ReadAloud, 0) != 0;
     m_ui->answer->setAccessibleName(QStringLiteral("Antwort"));
     m_ui->answer->clear();
@@ -326,4 +324,11 @@ void CDrillDialog::paintEvent(QPaintEvent* event) {
         buttons += button->geometry();
     if (!(event->region() - buttons).isEmpty())
         m_ui->answer->setFocus();
+    // The answers bring sounds: the player gets ready while the child reads
+    // the first task, so the first sound does not wait for it; not before
+    // the first paint, which the child would wait for instead.
+    if (m_soundOn && !m_soundPrepared) {
+        m_soundPrepared = true;
+        QTimer::singleShot(0, this, [this] { PrepareSoundFor(this); });
+    }
 }

@@ -85,6 +85,7 @@ private:
     int m_praiseCount = 0;
     int m_taskCount = 0;
     bool m_soundOn = false;
+    bool m_soundPrepared = false;
     bool m_readAloud = false;
     DrillObserver* m_observer = nullptr;
     // Since the current task was shown, or its field emptied for another try.
