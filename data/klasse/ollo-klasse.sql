@@ -118,7 +118,10 @@ CREATE TABLE IF NOT EXISTS ollo.drills (
     FOREIGN KEY (class_id, child_id) REFERENCES ollo.children ON DELETE CASCADE
 ) WITH (fillfactor = 90);
 -- A child's drills by time: the day last practised, the drills of a week.
-CREATE INDEX IF NOT EXISTS drills_started ON ollo.drills (class_id, child_id, started);
+-- No index but the key begins with class and child: on a new server, before
+-- the first statistics, the planner would take any such index for the
+-- key's and scan a child's every row to find one.
+CREATE INDEX IF NOT EXISTS drills_started ON ollo.drills (child_id, started);
 
 CREATE TABLE IF NOT EXISTS ollo.tasks (
     class_id uuid NOT NULL,
@@ -140,12 +143,9 @@ CREATE TABLE IF NOT EXISTS ollo.tasks (
     PRIMARY KEY (class_id, child_id, id),
     FOREIGN KEY (class_id, child_id, drill_id) REFERENCES ollo.drills ON DELETE CASCADE
 ) WITH (fillfactor = 85); -- room on the page, so that the answer's update stays there
-CREATE INDEX IF NOT EXISTS tasks_drill ON ollo.tasks (class_id, child_id, drill_id);
+CREATE INDEX IF NOT EXISTS tasks_drill ON ollo.tasks (drill_id);
 -- A child's tasks by time: the days of the chart, the tasks of a week.
-CREATE INDEX IF NOT EXISTS tasks_posed ON ollo.tasks (class_id, child_id, posed);
--- A child's last tasks of one fact, newest first.
-CREATE INDEX IF NOT EXISTS tasks_fact
-    ON ollo.tasks (class_id, child_id, operation, series, factor, posed DESC, number DESC);
+CREATE INDEX IF NOT EXISTS tasks_posed ON ollo.tasks (child_id, posed);
 
 CREATE TABLE IF NOT EXISTS ollo.answers (
     class_id uuid NOT NULL,
@@ -161,11 +161,12 @@ CREATE TABLE IF NOT EXISTS ollo.answers (
     PRIMARY KEY (class_id, child_id, id),
     FOREIGN KEY (class_id, child_id, task_id) REFERENCES ollo.tasks ON DELETE CASCADE
 );
-CREATE INDEX IF NOT EXISTS answers_task ON ollo.answers (class_id, child_id, task_id);
+CREATE INDEX IF NOT EXISTS answers_task ON ollo.answers (task_id);
 
 -- Per child and fact, kept by trigger as answers arrive, so that the class's
--- grid and a child's standings need no scan of the answers: the counts, and
--- the last tasks (at most three, newest first) with the judgement a family's
+-- grid and a child's standings need no scan of tasks or answers: the counts,
+-- and the last answered tasks (at most three, newest first: by the time
+-- posed, then by their number in the drill) with the judgement a family's
 -- progress window makes of them.
 CREATE TABLE IF NOT EXISTS ollo.fact_standing (
     class_id uuid NOT NULL,
@@ -178,6 +179,9 @@ CREATE TABLE IF NOT EXISTS ollo.fact_standing (
     last_posed bigint NOT NULL,
     recent_outcomes smallint[] NOT NULL,
     recent_ms bigint[] NOT NULL,   -- the first answers' thinking times of those tasks
+    recent_tasks uuid[] NOT NULL,  -- the tasks themselves, and their place in time
+    recent_posed bigint[] NOT NULL,
+    recent_numbers integer[] NOT NULL,
     security smallint NOT NULL,    -- 1 secure, 2 right but slow, 3 shaky
     PRIMARY KEY (class_id, child_id, operation, series, factor),
     FOREIGN KEY (class_id, child_id) REFERENCES ollo.children ON DELETE CASCADE
@@ -200,69 +204,135 @@ $$;
 -- it: 0 never asked; 3 shaky when one of them was not right at the first
 -- try; 2 slow when the median of their thinking times is over 8 s; else 1.
 CREATE OR REPLACE FUNCTION ollo.judge(outcomes smallint[], thinking bigint[]) RETURNS smallint
-LANGUAGE sql IMMUTABLE PARALLEL SAFE SET search_path = pg_catalog, pg_temp AS $$
-    SELECT CASE
-        WHEN coalesce(cardinality(outcomes), 0) = 0 THEN 0
-        WHEN NOT (1 = ALL (outcomes)) THEN 3
-        WHEN (SELECT CASE WHEN n % 2 = 1 THEN s[n / 2 + 1] ELSE (s[n / 2] + s[n / 2 + 1]) / 2 END
-                FROM (SELECT array_agg(t ORDER BY t) AS s, count(*)::integer AS n
-                        FROM unnest(thinking) AS t) AS sorted) > 8000 THEN 2
-        ELSE 1
-    END::smallint
+LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE SET search_path = pg_catalog, pg_temp AS $$
+DECLARE
+    sorted bigint[] := thinking;
+    n integer := coalesce(cardinality(thinking), 0);
+    held bigint;
+    j integer;
+BEGIN
+    IF coalesce(cardinality(outcomes), 0) = 0 THEN
+        RETURN 0;
+    ELSIF NOT (1 = ALL (outcomes)) THEN
+        RETURN 3;
+    ELSIF n = 0 THEN
+        RETURN 1;
+    END IF;
+    -- A few values: sorted in place, without a query.
+    FOR i IN 2 .. n LOOP
+        held := sorted[i];
+        j := i - 1;
+        WHILE j >= 1 AND sorted[j] > held LOOP
+            sorted[j + 1] := sorted[j];
+            j := j - 1;
+        END LOOP;
+        sorted[j + 1] := held;
+    END LOOP;
+    IF n % 2 = 1 THEN
+        held := sorted[n / 2 + 1];
+    ELSE
+        held := (sorted[n / 2] + sorted[n / 2 + 1]) / 2;
+    END IF;
+    RETURN CASE WHEN held > 8000 THEN 2 ELSE 1 END;
+END
+$$;
+
+-- A fact's last tasks (newest first: by the time posed, then by the number
+-- in the drill) with one task more or changed, the three newest kept, and
+-- their judgement.
+CREATE OR REPLACE FUNCTION ollo.place_task(
+    tasks uuid[], posed bigint[], numbers integer[], outcomes smallint[], thinking bigint[],
+    task uuid, task_posed bigint, task_number integer, task_outcome smallint, task_ms bigint,
+    OUT new_tasks uuid[], OUT new_posed bigint[], OUT new_numbers integer[], OUT new_outcomes smallint[],
+    OUT new_thinking bigint[], OUT security smallint)
+LANGUAGE plpgsql IMMUTABLE PARALLEL SAFE SET search_path = pg_catalog, pg_temp AS $$
+DECLARE
+    placed boolean := false;
+BEGIN
+    new_tasks := '{}';
+    new_posed := '{}';
+    new_numbers := '{}';
+    new_outcomes := '{}';
+    new_thinking := '{}';
+    FOR i IN 1 .. coalesce(cardinality(tasks), 0) + 1 LOOP
+        IF NOT placed AND (i > cardinality(tasks) OR (task_posed, task_number) > (posed[i], numbers[i])) THEN
+            new_tasks := new_tasks || task;
+            new_posed := new_posed || task_posed;
+            new_numbers := new_numbers || task_number;
+            new_outcomes := new_outcomes || task_outcome;
+            new_thinking := new_thinking || task_ms;
+            placed := true;
+        END IF;
+        CONTINUE WHEN i > cardinality(tasks) OR tasks[i] = task;
+        new_tasks := new_tasks || tasks[i];
+        new_posed := new_posed || posed[i];
+        new_numbers := new_numbers || numbers[i];
+        new_outcomes := new_outcomes || outcomes[i];
+        new_thinking := new_thinking || thinking[i];
+    END LOOP;
+    new_tasks := new_tasks[1:3];
+    new_posed := new_posed[1:3];
+    new_numbers := new_numbers[1:3];
+    new_outcomes := new_outcomes[1:3];
+    new_thinking := new_thinking[1:3];
+    security := ollo.judge(new_outcomes, new_thinking);
+END
 $$;
 
 -- An answer arrives: its task's outcome follows the latest attempt, and the
--- fact's standing for the child is brought up to date. Runs as the owner, so
+-- fact's standing for the child is brought up to date from the standing
+-- itself, whatever order tasks and answers arrive in. Runs as the owner, so
 -- the class computer needs no right to change tasks or standings.
 CREATE OR REPLACE FUNCTION ollo.take_answer() RETURNS trigger
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
 DECLARE
-    task ollo.tasks;
-    new_outcome smallint;
-    new_first_ms bigint;
-    outcomes smallint[];
-    thinking bigint[];
+    task record;
 BEGIN
-    SELECT * INTO task FROM ollo.tasks t
-     WHERE t.class_id = NEW.class_id AND t.child_id = NEW.child_id AND t.id = NEW.task_id
-       FOR UPDATE;
     -- An earlier attempt arriving late changes only the first thinking time.
-    new_outcome := CASE
-        WHEN NEW.attempt < task.attempts THEN task.outcome
-        WHEN NEW.correct AND NEW.attempt = 1 THEN 1
-        WHEN NEW.correct THEN 2
-        WHEN NEW.choice = 2 THEN 3
-        ELSE 4
-    END;
-    new_first_ms := CASE WHEN NEW.attempt = 1 THEN NEW.thinking_ms ELSE task.first_ms END;
     UPDATE ollo.tasks t
-       SET outcome = new_outcome, first_ms = new_first_ms,
+       SET outcome = CASE
+               WHEN NEW.attempt < t.attempts THEN t.outcome
+               WHEN NEW.correct AND NEW.attempt = 1 THEN 1
+               WHEN NEW.correct THEN 2
+               WHEN NEW.choice = 2 THEN 3
+               ELSE 4
+           END,
+           first_ms = CASE WHEN NEW.attempt = 1 THEN NEW.thinking_ms ELSE t.first_ms END,
            attempts = greatest(t.attempts, NEW.attempt)
-     WHERE t.class_id = task.class_id AND t.child_id = task.child_id AND t.id = task.id;
+      FROM (SELECT o.outcome FROM ollo.tasks o
+             WHERE o.class_id = NEW.class_id AND o.child_id = NEW.child_id AND o.id = NEW.task_id
+               FOR UPDATE) AS prior
+     WHERE t.class_id = NEW.class_id AND t.child_id = NEW.child_id AND t.id = NEW.task_id
+    RETURNING t.id, t.operation, t.series, t.factor, t.posed, t.number, t.outcome,
+              coalesce(t.first_ms, 0) AS first_ms, prior.outcome AS old_outcome
+      INTO task;
 
-    SELECT array_agg(r.outcome ORDER BY r.posed DESC, r.number DESC),
-           array_agg(coalesce(r.first_ms, 0) ORDER BY r.posed DESC, r.number DESC)
-      INTO outcomes, thinking
-      FROM (SELECT t.outcome, t.first_ms, t.posed, t.number
-              FROM ollo.tasks t
-             WHERE t.class_id = task.class_id AND t.child_id = task.child_id
-               AND t.operation = task.operation AND t.series = task.series AND t.factor = task.factor
-               AND t.outcome > 0
-             ORDER BY t.posed DESC, t.number DESC
-             LIMIT 3) AS r;
-    INSERT INTO ollo.fact_standing AS s
-        (class_id, child_id, operation, series, factor, asked, right_first, last_posed,
-         recent_outcomes, recent_ms, security)
-    VALUES (task.class_id, task.child_id, task.operation, task.series, task.factor,
-            (task.outcome = 0)::integer, (new_outcome = 1)::integer - (task.outcome = 1)::integer,
-            task.posed, outcomes, thinking, ollo.judge(outcomes, thinking))
-    ON CONFLICT (class_id, child_id, operation, series, factor) DO UPDATE
-       SET asked = s.asked + EXCLUDED.asked,
-           right_first = s.right_first + EXCLUDED.right_first,
-           last_posed = greatest(s.last_posed, EXCLUDED.last_posed),
-           recent_outcomes = EXCLUDED.recent_outcomes,
-           recent_ms = EXCLUDED.recent_ms,
-           security = EXCLUDED.security;
+    FOR round IN 1 .. 2 LOOP
+        UPDATE ollo.fact_standing s
+           SET asked = s.asked + (task.old_outcome = 0)::integer,
+               right_first = s.right_first + (task.outcome = 1)::integer - (task.old_outcome = 1)::integer,
+               last_posed = greatest(s.last_posed, task.posed),
+               (recent_tasks, recent_posed, recent_numbers, recent_outcomes, recent_ms, security) =
+                   (SELECT * FROM ollo.place_task(s.recent_tasks, s.recent_posed, s.recent_numbers,
+                                                  s.recent_outcomes, s.recent_ms, task.id, task.posed,
+                                                  task.number, task.outcome, task.first_ms))
+         WHERE s.class_id = NEW.class_id AND s.child_id = NEW.child_id AND s.operation = task.operation
+           AND s.series = task.series AND s.factor = task.factor;
+        EXIT WHEN FOUND;
+        -- The fact's first answered task; should another session have
+        -- begun the row meanwhile, it is updated as above.
+        INSERT INTO ollo.fact_standing
+            (class_id, child_id, operation, series, factor, asked, right_first, last_posed,
+             recent_tasks, recent_posed, recent_numbers, recent_outcomes, recent_ms, security)
+        VALUES (NEW.class_id, NEW.child_id, task.operation, task.series, task.factor,
+                (task.old_outcome = 0)::integer,
+                (task.outcome = 1)::integer - (task.old_outcome = 1)::integer,
+                task.posed, ARRAY[task.id], ARRAY[task.posed],
+                ARRAY[task.number], ARRAY[task.outcome], ARRAY[task.first_ms],
+                ollo.judge(ARRAY[task.outcome], ARRAY[task.first_ms]))
+        ON CONFLICT DO NOTHING;
+        EXIT WHEN FOUND;
+    END LOOP;
     RETURN NULL;
 END
 $$;
