@@ -185,20 +185,10 @@ CREATE TABLE IF NOT EXISTS ollo.fact_standing (
     security smallint NOT NULL,    -- 1 secure, 2 right but slow, 3 shaky
     PRIMARY KEY (class_id, child_id, operation, series, factor),
     FOREIGN KEY (class_id, child_id) REFERENCES ollo.children ON DELETE CASCADE
-);
+) WITH (fillfactor = 60); -- every answer rewrites a row: room for it on its page
 
 ----------------------------------------------------------------------------
 -- What follows is replaced on every run.
-
--- The classes the current login belongs to, as a class computer, a teacher,
--- or either (NULL).
-CREATE OR REPLACE FUNCTION ollo.my_classes(wanted text DEFAULT NULL) RETURNS uuid[]
-LANGUAGE sql STABLE SET search_path = pg_catalog, pg_temp AS $$
-    SELECT coalesce(array_agg(m.class_id), '{}')
-      FROM ollo.members m
-     WHERE m.login::oid = (SELECT r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = current_user)
-       AND (wanted IS NULL OR m.kind = wanted)
-$$;
 
 -- How secure a fact is from its last tasks, as the progress window judges
 -- it: 0 never asked; 3 shaky when one of them was not right at the first
@@ -279,82 +269,60 @@ BEGIN
 END
 $$;
 
--- An answer arrives: its task's outcome follows the latest attempt, and the
+-- An answer arrives: its task's outcome follows the latest attempt, the
 -- fact's standing for the child is brought up to date from the standing
--- itself, whatever order tasks and answers arrive in. Runs as the owner, so
--- the class computer needs no right to change tasks or standings.
+-- itself, whatever order tasks and answers arrive in, and the answer is
+-- announced. Runs as the owner, so the class computer needs no right to
+-- change tasks or standings.
 CREATE OR REPLACE FUNCTION ollo.take_answer() RETURNS trigger
 LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
-DECLARE
-    task record;
 BEGIN
-    -- An earlier attempt arriving late changes only the first thinking time.
-    UPDATE ollo.tasks t
-       SET outcome = CASE
-               WHEN NEW.attempt < t.attempts THEN t.outcome
-               WHEN NEW.correct AND NEW.attempt = 1 THEN 1
-               WHEN NEW.correct THEN 2
-               WHEN NEW.choice = 2 THEN 3
-               ELSE 4
-           END,
-           first_ms = CASE WHEN NEW.attempt = 1 THEN NEW.thinking_ms ELSE t.first_ms END,
-           attempts = greatest(t.attempts, NEW.attempt)
-      FROM (SELECT o.outcome FROM ollo.tasks o
-             WHERE o.class_id = NEW.class_id AND o.child_id = NEW.child_id AND o.id = NEW.task_id
-               FOR UPDATE) AS prior
-     WHERE t.class_id = NEW.class_id AND t.child_id = NEW.child_id AND t.id = NEW.task_id
-    RETURNING t.id, t.operation, t.series, t.factor, t.posed, t.number, t.outcome,
-              coalesce(t.first_ms, 0) AS first_ms, prior.outcome AS old_outcome
-      INTO task;
-
-    FOR round IN 1 .. 2 LOOP
-        UPDATE ollo.fact_standing s
-           SET asked = s.asked + (task.old_outcome = 0)::integer,
-               right_first = s.right_first + (task.outcome = 1)::integer - (task.old_outcome = 1)::integer,
-               last_posed = greatest(s.last_posed, task.posed),
-               (recent_tasks, recent_posed, recent_numbers, recent_outcomes, recent_ms, security) =
-                   (SELECT * FROM ollo.place_task(s.recent_tasks, s.recent_posed, s.recent_numbers,
-                                                  s.recent_outcomes, s.recent_ms, task.id, task.posed,
-                                                  task.number, task.outcome, task.first_ms))
-         WHERE s.class_id = NEW.class_id AND s.child_id = NEW.child_id AND s.operation = task.operation
-           AND s.series = task.series AND s.factor = task.factor;
-        EXIT WHEN FOUND;
-        -- The fact's first answered task; should another session have
-        -- begun the row meanwhile, it is updated as above.
-        INSERT INTO ollo.fact_standing
-            (class_id, child_id, operation, series, factor, asked, right_first, last_posed,
-             recent_tasks, recent_posed, recent_numbers, recent_outcomes, recent_ms, security)
-        VALUES (NEW.class_id, NEW.child_id, task.operation, task.series, task.factor,
-                (task.old_outcome = 0)::integer,
-                (task.outcome = 1)::integer - (task.old_outcome = 1)::integer,
-                task.posed, ARRAY[task.id], ARRAY[task.posed],
-                ARRAY[task.number], ARRAY[task.outcome], ARRAY[task.first_ms],
-                ollo.judge(ARRAY[task.outcome], ARRAY[task.first_ms]))
-        ON CONFLICT DO NOTHING;
-        EXIT WHEN FOUND;
-    END LOOP;
-    RETURN NULL;
-END
-$$;
-
--- New answers are announced once per transaction and class on the channel
--- "ollo_answers", the class's id as the payload, for a teacher's view that
--- listens. Anyone may listen: the payload says no more than that the class
--- is practising.
-CREATE OR REPLACE FUNCTION ollo.announce_answers() RETURNS trigger
-LANGUAGE plpgsql SET search_path = pg_catalog, pg_temp AS $$
-BEGIN
-    PERFORM pg_notify('ollo_answers', c.class_id::text)
-       FROM (SELECT DISTINCT a.class_id FROM new_answers a) AS c;
+    -- One statement: an answer costs the server as little as it can.
+    WITH task AS (
+        -- An earlier attempt arriving late changes only the first thinking time.
+        UPDATE ollo.tasks t
+           SET outcome = CASE
+                   WHEN NEW.attempt < t.attempts THEN t.outcome
+                   WHEN NEW.correct AND NEW.attempt = 1 THEN 1
+                   WHEN NEW.correct THEN 2
+                   WHEN NEW.choice = 2 THEN 3
+                   ELSE 4
+               END,
+               first_ms = CASE WHEN NEW.attempt = 1 THEN NEW.thinking_ms ELSE t.first_ms END,
+               attempts = greatest(t.attempts, NEW.attempt)
+         WHERE t.class_id = NEW.class_id AND t.child_id = NEW.child_id AND t.id = NEW.task_id
+        RETURNING t.id, t.operation, t.series, t.factor, t.posed, t.number, t.outcome,
+                  coalesce(t.first_ms, 0) AS first_ms)
+    INSERT INTO ollo.fact_standing AS s
+        (class_id, child_id, operation, series, factor, asked, right_first, last_posed,
+         recent_tasks, recent_posed, recent_numbers, recent_outcomes, recent_ms, security)
+    SELECT NEW.class_id, NEW.child_id, task.operation, task.series, task.factor,
+           -- A task is answered, and right at the first try, with its first attempt.
+           (NEW.attempt = 1)::integer, (NEW.attempt = 1 AND NEW.correct)::integer,
+           task.posed, ARRAY[task.id], ARRAY[task.posed], ARRAY[task.number], ARRAY[task.outcome],
+           ARRAY[task.first_ms], ollo.judge(ARRAY[task.outcome], ARRAY[task.first_ms])
+      FROM task
+    -- The fact's standing so far: the task takes its place among its last tasks.
+    ON CONFLICT (class_id, child_id, operation, series, factor) DO UPDATE
+       SET asked = s.asked + EXCLUDED.asked,
+           right_first = s.right_first + EXCLUDED.right_first,
+           last_posed = greatest(s.last_posed, EXCLUDED.last_posed),
+           (recent_tasks, recent_posed, recent_numbers, recent_outcomes, recent_ms, security) =
+               (SELECT * FROM ollo.place_task(s.recent_tasks, s.recent_posed, s.recent_numbers,
+                                              s.recent_outcomes, s.recent_ms, EXCLUDED.recent_tasks[1],
+                                              EXCLUDED.recent_posed[1], EXCLUDED.recent_numbers[1],
+                                              EXCLUDED.recent_outcomes[1], EXCLUDED.recent_ms[1]));
+    -- Announced on the channel "ollo_answers" with the class's id, for a
+    -- teacher's view that listens; the same notice is sent once per
+    -- transaction. Anyone may listen: it says no more than that the class
+    -- is practising.
+    PERFORM pg_notify('ollo_answers', NEW.class_id::text);
     RETURN NULL;
 END
 $$;
 
 CREATE OR REPLACE TRIGGER answers_take AFTER INSERT ON ollo.answers
     FOR EACH ROW EXECUTE FUNCTION ollo.take_answer();
-CREATE OR REPLACE TRIGGER answers_announce AFTER INSERT ON ollo.answers
-    REFERENCING NEW TABLE AS new_answers
-    FOR EACH STATEMENT EXECUTE FUNCTION ollo.announce_answers();
 
 -- The owner's functions. The German messages are for the school's IT.
 CREATE OR REPLACE FUNCTION ollo.create_class(class_name text) RETURNS uuid
@@ -466,54 +434,58 @@ ALTER TABLE ollo.tasks ENABLE ROW LEVEL SECURITY;
 ALTER TABLE ollo.answers ENABLE ROW LEVEL SECURITY;
 ALTER TABLE ollo.fact_standing ENABLE ROW LEVEL SECURITY;
 
--- (SELECT ollo.my_classes(...)) is worked out once per query, not per row.
+-- The classes of the current login, as one or the other: a subquery the
+-- planner works out once per statement, not once per row.
+\set class_computer_classes '((SELECT array_agg(m.class_id) FROM ollo.members m WHERE m.login::oid = to_regrole(quote_ident(current_user))::oid AND m.kind = ''class_computer'')::uuid[])'
+\set teacher_classes '((SELECT array_agg(m.class_id) FROM ollo.members m WHERE m.login::oid = to_regrole(quote_ident(current_user))::oid AND m.kind = ''teacher'')::uuid[])'
+\set own_classes '((SELECT array_agg(m.class_id) FROM ollo.members m WHERE m.login::oid = to_regrole(quote_ident(current_user))::oid)::uuid[])'
 DROP POLICY IF EXISTS own_classes ON ollo.classes;
 CREATE POLICY own_classes ON ollo.classes FOR SELECT TO ollo_class_computer, ollo_teacher
-    USING (id = ANY ((SELECT ollo.my_classes())::uuid[]));
+    USING (id = ANY (:own_classes));
 DROP POLICY IF EXISTS own_memberships ON ollo.members;
 CREATE POLICY own_memberships ON ollo.members FOR SELECT TO ollo_class_computer, ollo_teacher
-    USING (login::oid = (SELECT r.oid FROM pg_catalog.pg_roles r WHERE r.rolname = current_user));
+    USING (login::oid = to_regrole(quote_ident(current_user))::oid);
 
 DROP POLICY IF EXISTS class_computer_reads ON ollo.children;
 CREATE POLICY class_computer_reads ON ollo.children FOR SELECT TO ollo_class_computer
-    USING (class_id = ANY ((SELECT ollo.my_classes('class_computer'))::uuid[]));
+    USING (class_id = ANY (:class_computer_classes));
 DROP POLICY IF EXISTS teacher_keeps ON ollo.children;
 CREATE POLICY teacher_keeps ON ollo.children FOR ALL TO ollo_teacher
-    USING (class_id = ANY ((SELECT ollo.my_classes('teacher'))::uuid[]))
-    WITH CHECK (class_id = ANY ((SELECT ollo.my_classes('teacher'))::uuid[]));
+    USING (class_id = ANY (:teacher_classes))
+    WITH CHECK (class_id = ANY (:teacher_classes));
 
 -- A class computer adds drills and ends them; what it may read of them is
 -- only what ending one needs.
 DROP POLICY IF EXISTS class_computer_adds ON ollo.drills;
 CREATE POLICY class_computer_adds ON ollo.drills FOR INSERT TO ollo_class_computer
-    WITH CHECK (class_id = ANY ((SELECT ollo.my_classes('class_computer'))::uuid[]));
+    WITH CHECK (class_id = ANY (:class_computer_classes));
 DROP POLICY IF EXISTS class_computer_finds ON ollo.drills;
 CREATE POLICY class_computer_finds ON ollo.drills FOR SELECT TO ollo_class_computer
-    USING (class_id = ANY ((SELECT ollo.my_classes('class_computer'))::uuid[]));
+    USING (class_id = ANY (:class_computer_classes));
 DROP POLICY IF EXISTS class_computer_ends ON ollo.drills;
 CREATE POLICY class_computer_ends ON ollo.drills FOR UPDATE TO ollo_class_computer
-    USING (class_id = ANY ((SELECT ollo.my_classes('class_computer'))::uuid[]) AND ended IS NULL)
-    WITH CHECK (class_id = ANY ((SELECT ollo.my_classes('class_computer'))::uuid[]));
+    USING (class_id = ANY (:class_computer_classes) AND ended IS NULL)
+    WITH CHECK (class_id = ANY (:class_computer_classes));
 
 DROP POLICY IF EXISTS class_computer_adds ON ollo.tasks;
 CREATE POLICY class_computer_adds ON ollo.tasks FOR INSERT TO ollo_class_computer
-    WITH CHECK (class_id = ANY ((SELECT ollo.my_classes('class_computer'))::uuid[]));
+    WITH CHECK (class_id = ANY (:class_computer_classes));
 DROP POLICY IF EXISTS class_computer_adds ON ollo.answers;
 CREATE POLICY class_computer_adds ON ollo.answers FOR INSERT TO ollo_class_computer
-    WITH CHECK (class_id = ANY ((SELECT ollo.my_classes('class_computer'))::uuid[]));
+    WITH CHECK (class_id = ANY (:class_computer_classes));
 
 DROP POLICY IF EXISTS teacher_reads ON ollo.drills;
 CREATE POLICY teacher_reads ON ollo.drills FOR SELECT TO ollo_teacher
-    USING (class_id = ANY ((SELECT ollo.my_classes('teacher'))::uuid[]));
+    USING (class_id = ANY (:teacher_classes));
 DROP POLICY IF EXISTS teacher_reads ON ollo.tasks;
 CREATE POLICY teacher_reads ON ollo.tasks FOR SELECT TO ollo_teacher
-    USING (class_id = ANY ((SELECT ollo.my_classes('teacher'))::uuid[]));
+    USING (class_id = ANY (:teacher_classes));
 DROP POLICY IF EXISTS teacher_reads ON ollo.answers;
 CREATE POLICY teacher_reads ON ollo.answers FOR SELECT TO ollo_teacher
-    USING (class_id = ANY ((SELECT ollo.my_classes('teacher'))::uuid[]));
+    USING (class_id = ANY (:teacher_classes));
 DROP POLICY IF EXISTS teacher_reads ON ollo.fact_standing;
 CREATE POLICY teacher_reads ON ollo.fact_standing FOR SELECT TO ollo_teacher
-    USING (class_id = ANY ((SELECT ollo.my_classes('teacher'))::uuid[]));
+    USING (class_id = ANY (:teacher_classes));
 
 -- The rights, exactly these: taken away first, so that a right an older
 -- version gave and this one does not is gone.
@@ -521,7 +493,6 @@ REVOKE ALL ON ALL TABLES IN SCHEMA ollo FROM PUBLIC, ollo_class_computer, ollo_t
 REVOKE ALL ON ALL FUNCTIONS IN SCHEMA ollo FROM PUBLIC, ollo_class_computer, ollo_teacher;
 REVOKE ALL ON SCHEMA ollo FROM PUBLIC;
 GRANT USAGE ON SCHEMA ollo TO ollo_class_computer, ollo_teacher;
-GRANT EXECUTE ON FUNCTION ollo.my_classes(text) TO ollo_class_computer, ollo_teacher;
 GRANT SELECT ON ollo.schema_version, ollo.classes, ollo.members TO ollo_class_computer, ollo_teacher;
 
 GRANT SELECT (class_id, id, name) ON ollo.children TO ollo_class_computer;
