@@ -22,7 +22,7 @@ server=$(mktemp -d)
 work=$(mktemp -d)
 cleanup() {
     [ -n "${LISTENER_PID:-}" ] && kill "$LISTENER_PID" 2>/dev/null
-    "$here/pgserver.sh" stop "$server"
+    "$here/pgserver.sh" stop "$server" >/dev/null
     rm -rf "$server" "$work"
 }
 trap cleanup EXIT
@@ -92,13 +92,12 @@ done
 
 # The cases, run in this order, each in a session of its own:
 #   tag | login | expected | statements
-# expected: the rows printed (psql -A -t, a blank between columns), joined by
-# ',', '-' for none; or
-# "ERROR: <part of the message>"; or "NOTIFY <listening login> <payload>":
-# that login, listening while the statements run, hears of new answers with
-# this payload. :name in a statement, and $name in expected, are the ids above.
-# Drills, tasks and answers are made as a class computer sends them; d…, c…
-# and a… are their UUIDs (drill, task, answer).
+# expected is what psql prints, rows joined by ',' and columns by a blank
+# ('-' for nothing); or "ERROR: <part of the message>"; or "NOTIFY <login>
+# <payload>": that login, listening while the statements run, hears of new
+# answers with this payload. In statements :name, in expected $name, stand
+# for the ids above. Drills, tasks and answers are made as a class computer
+# sends them; d…, c… and a… are their UUIDs (drill, task, answer).
 cases=$(cat <<'EOF'
 class computer reads its class       | rechner_3b   | 3b                                 | SELECT name FROM ollo.classes
 class computer reads its roster      | rechner_3b   | Anna,Cem                           | SELECT name FROM ollo.children ORDER BY name
@@ -152,6 +151,7 @@ median of two, just over 8 s         | owner        | {1,1} {8002,8000} 2       
 a class computer is no teacher       | owner        | ERROR: ist schon als Klassenrechner angemeldet | SELECT ollo.create_teacher('rechner_3b', '3b')
 a class computer has one class       | owner        | ERROR: ist schon der Klassenrechner einer anderen Klasse | SELECT ollo.create_class_computer('rechner_3b', '4a')
 an unknown class is named            | owner        | ERROR: Die Klasse „5c“ gibt es nicht | SELECT ollo.create_teacher('lehrer_3b', '5c')
+a removed login is gone              | owner        | removed,4,0                        | SELECT 'removed' FROM ollo.remove_login('rechner_4a'); SELECT count(*) FROM ollo.members; SELECT count(*) FROM pg_roles WHERE rolname = 'rechner_4a'
 the schema runs over its own rows    | owner        | -                                  | \i :schema
 the rows are all still there         | lehrer_3b    | 10 9                               | SELECT (SELECT count(*) FROM ollo.answers), (SELECT count(*) FROM ollo.drills)
 a newer schema is left alone         | owner        | ERROR: hat Version 2, dieses Skript kennt nur Version 1 | UPDATE ollo.schema_version SET version = 2; \i :schema
