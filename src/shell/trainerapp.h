@@ -11,7 +11,9 @@
 // first painted, and lets it listen to every drill. With children set up
 // (base/childlist.h) it runs for one child at a time: their settings file and
 // record instead of the family's <base>.INI and record, chosen at the start
-// and with "Kind wechseln".
+// and with "Kind wechseln". Choosing and switching the child, and opening
+// their record, are in childsession.cpp; the command table and its handlers
+// in trainercommands.cpp.
 
 #include <QObject>
 #include <QString>
@@ -22,10 +24,10 @@
 #include "base/profile.h"
 #include "shell/commandtable.h"
 
-class CDrillRecording;
 class LearningLog;
 class CMainFrame;
 class QSocketNotifier;
+class QTranslator;
 class SingleInstance;
 
 class CTrainerApp : public QObject {
@@ -110,11 +112,12 @@ private:
     // The base name of the running settings file and record: <base>, or the child's.
     QString m_recordBase;
     CommandTable m_commands;
-    // Before the main frame, so they outlive it and any drill still open in it.
+    // Before the main frame, so it outlives it and any drill still open in it.
     std::unique_ptr<LearningLog> m_record;
-    std::unique_ptr<CDrillRecording> m_recording;
     bool m_noRecordTold = false;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<QSocketNotifier> m_terminationNotifier;
     std::unique_ptr<SingleInstance> m_instance;
+    // Qt's German words, for as long as the program runs.
+    std::unique_ptr<QTranslator> m_qtWords;
 };

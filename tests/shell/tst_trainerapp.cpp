@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -30,6 +31,7 @@
 #include "base/clock.h"
 #include "base/childlist.h"
 #include "common/recordrows.h"
+#include "common/windowwait.h"
 #include "drill/drilldialog.h"
 #include "drill/wronganswerdlg.h"
 #include "kit/bitmapbutton.h"
@@ -37,9 +39,9 @@
 #include "kit/showhelp.h"
 #include "record/hardfacts.h"
 #include "record/learningrecord.h"
-#include "record/progressreport.h"
-#include "record/progresswindow.h"
-#include "record/recordplugin.h"
+#include "progress/progresswindow.h"
+#include "record/progressreading.h"
+#include "record/recordlog.h"
 #include "settings/optionssheet.h"
 #include "shell/bitmapokdlg.h"
 #include "shell/infodlg.h"
@@ -107,11 +109,13 @@ QString answerFor(const QString& task) {
 }
 
 // Presses the wrong-answer dialog's button once it is up.
-void pressInWrongAnswerDialog(const char* button) {
-    QTimer::singleShot(0, qApp, [button] {
+void pressInWrongAnswerDialog(const char* button,
+                              QDeadlineTimer deadline = QDeadlineTimer(kWindowOpensWithinMs)) {
+    QTimer::singleShot(0, qApp, [button, deadline] {
         auto* wrong = qobject_cast<CWrongAnswerDlg*>(QApplication::activeModalWidget());
         if (wrong == nullptr) {
-            pressInWrongAnswerDialog(button);
+            GiveUpAfter(deadline, "The wrong-answer dialog");
+            pressInWrongAnswerDialog(button, deadline);
             return;
         }
         QTest::mouseClick(wrong->findChild<CBitmapButton*>(QLatin1String(button)), Qt::LeftButton);
@@ -121,11 +125,12 @@ void pressInWrongAnswerDialog(const char* button) {
 // A drill of three tasks as a child plays it in the real dialogs: the first
 // right at once, the second wrong, "NOCHMALS", then right, the third wrong
 // and "LOESEN"; then "Weiter" ends it.
-void playThreeTasks() {
-    QTimer::singleShot(0, qApp, [] {
+void playThreeTasks(QDeadlineTimer deadline = QDeadlineTimer(kWindowOpensWithinMs)) {
+    QTimer::singleShot(0, qApp, [deadline] {
         auto* dialog = qobject_cast<CDrillDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr) {
-            playThreeTasks();
+            GiveUpAfter(deadline, "The drill dialog");
+            playThreeTasks(deadline);
             return;
         }
         auto* answer = dialog->findChild<QLineEdit*>(QStringLiteral("answer"));
@@ -256,11 +261,13 @@ void collectUnnamed(QAccessibleInterface* node, QStringList* unnamed) {
 
 // The class of the dialog that opens next and what in it has no name for a
 // screen reader; with askHelp F1 is pressed in it, then it is closed with Esc.
-void closeNextDialog(QString* className, bool askHelp = false, QStringList* unnamed = nullptr) {
-    QTimer::singleShot(0, qApp, [className, askHelp, unnamed] {
+void closeNextDialog(QString* className, bool askHelp = false, QStringList* unnamed = nullptr,
+                     QDeadlineTimer deadline = QDeadlineTimer(kWindowOpensWithinMs)) {
+    QTimer::singleShot(0, qApp, [className, askHelp, unnamed, deadline] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr) {
-            closeNextDialog(className, askHelp, unnamed);
+            GiveUpAfter(deadline, "The dialog of the command");
+            closeNextDialog(className, askHelp, unnamed, deadline);
             return;
         }
         *className = QString::fromLatin1(modal->metaObject()->className());
@@ -314,9 +321,14 @@ private:
         if (!program.waitForStarted())
             return {};
         if (closeWhenStarted) {
-            // Give it time to open its window; the termination signal then
+            // Its window is on screen once it has opened the learning record,
+            // which it does after the first paint; the termination signal then
             // closes it like the close box (and would also do so earlier).
-            QTest::qWait(1500);
+            const QString record = m_data->filePath(QStringLiteral("ollo/ollo.sqlite"));
+            if (!QTest::qWaitFor(
+                    [&] { return QFileInfo::exists(record) || program.state() != QProcess::Running; },
+                    kWindowOpensWithinMs))
+                qWarning("Ollo did not open its window within %d s", kWindowOpensWithinMs / 1000);
             program.terminate();
         }
         program.waitForFinished(20000);
@@ -603,7 +615,7 @@ private Q_SLOTS:
                  tasks);
         // The progress window counts it with the others.
         const CLearningRecord& record = static_cast<RecordLog*>(app.record())->record();
-        QCOMPARE(ProgressReport::Read(record, QDate(2024, 6, 3)).totals.drills, 8);
+        QCOMPARE(ProgressReading::Read(record, QDate(2024, 6, 3)).totals.drills, 8);
         QStringList boxes;
         for (const HardFacts::Standing& standing : HardFacts::Sort(HardFacts::ReadHistory(record)))
             boxes << factText(standing.fact) + QStringLiteral(":%1").arg(standing.box);
