@@ -4,8 +4,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
@@ -22,8 +22,8 @@
 #include "base/childlist.h"
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
-#include "kit/showhelp.h"
 #include "kit/progressmodule.h"
+#include "kit/showhelp.h"
 #include "progress/childrenbox.h"
 #include "progress/factgridmodel.h"
 #include "progress/progresstext.h"
