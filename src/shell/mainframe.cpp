@@ -44,9 +44,12 @@ public:
     }
 };
 
+// Up to 128 pixels, the largest a task bar or window switcher shows of a
+// window's own icon (the desktop's icons, dist/, go further): X11 keeps every
+// size given, and a 256-pixel one alone cost the program half a megabyte.
 QIcon programIcon() {
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    for (const int size : {16, 22, 24, 32, 48, 64, 128})
         icon.addFile(QStringLiteral(":/icons/ollo-%1.png").arg(size), QSize(size, size));
     return icon;
 }
