@@ -4,7 +4,7 @@
 // 1.3 in one process, at most 1.15 as a whole process, which is what a user
 // waits for), and the resident memory of both whole processes then and
 // once settled, a second later, when what follows the first paint (the
-// learning record) has loaded (target: at most 1.10 each).
+// window's icon) is done (target: at most 1.10 each).
 //
 //   bench_startup --in-process [runs]     no display needed (offscreen)
 //   bench_startup --whole-process [runs]  needs a display (Xvfb)
@@ -56,8 +56,8 @@ constexpr int kDefaultRuns = 21;
 constexpr double kInProcessTarget = 1.3;
 constexpr double kWholeProcessTarget = 1.15;
 constexpr double kMemoryTarget = 1.10;
-// After the first paint, until the memory is taken again: the learning
-// record loads in the background meanwhile.
+// After the first paint, until the memory is taken again: what follows the
+// first paint is done by then.
 constexpr int kSettleMs = 1000;
 constexpr int kChildTimeoutMs = 30000;
 const char* const kSpawnVariable = "OLLO_BENCH_SPAWN_NS";

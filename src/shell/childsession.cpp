@@ -1,6 +1,6 @@
 // The child a run is for: choosing them at the start or with "Kind
 // wechseln", switching to their settings, and opening their learning record
-// (the record module, loaded in the background after the first paint), with
+// (the record module, loaded in the background as a menu first opens), with
 // what the family is told when it cannot be kept.
 
 #include "shell/trainerapp.h"
@@ -86,6 +86,8 @@ void CTrainerApp::switchChild() {
 }
 
 void CTrainerApp::preloadRecord() {
+    if (m_record)
+        return;
     PreloadModule(QStringLiteral("ollo-record"), ProgramModuleFolders(), this, [this] { openRecord(); });
 }
 

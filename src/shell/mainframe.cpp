@@ -200,6 +200,7 @@ void CMainFrame::menuOpening(QMenu* menu) {
     m_actions.at(Cmd::StatusBar)->setChecked(m_statusLine->isVisible());
     m_statusLine->setMessage({});
     m_statusLine->setWidened(true);
+    Q_EMIT menuOpened();
 }
 
 void CMainFrame::menuClosing() {
@@ -258,10 +259,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         windowHandle()->isExposed()) {
         m_iconSet = true;
         m_backdrop->removeEventFilter(this);
-        QTimer::singleShot(0, this, [this] {
-            setWindowIcon(programIcon());
-            Q_EMIT firstPainted();
-        });
+        QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
     }
     if (!m_contextHelp)
         return QMainWindow::eventFilter(watched, event);

@@ -73,9 +73,8 @@ public:
 Q_SIGNALS:
     // The window has closed; the application ends.
     void closed();
-    // The backdrop's first paint has reached the screen: the start is over,
-    // and what can wait may begin. Sent once.
-    void firstPainted();
+    // A menu of the menu bar opens: a command may follow soon.
+    void menuOpened();
 
 protected:
     bool event(QEvent* event) override;

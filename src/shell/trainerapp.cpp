@@ -183,8 +183,10 @@ bool CTrainerApp::InitInstance() {
     m_mainFrame = std::make_unique<CMainFrame>(m_profile, m_commands, m_helpFilePath);
     m_mainFrame->setChildName(m_childName);
     connect(m_mainFrame.get(), &CMainFrame::closed, this, [] { QCoreApplication::quit(); });
-    // The record never holds up the start.
-    connect(m_mainFrame.get(), &CMainFrame::firstPainted, this, &CTrainerApp::preloadRecord);
+    // The record never holds up the start, nor costs memory before a drill
+    // is in sight: it is loaded in the background as a menu first opens, and
+    // opened by the first command that needs it, should that come first.
+    connect(m_mainFrame.get(), &CMainFrame::menuOpened, this, &CTrainerApp::preloadRecord);
 
     if (g_signalPipe[0] >= 0) {
         m_terminationNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);

@@ -7,8 +7,8 @@
 // itself: the series, the settings dialogs, the information and help items,
 // and "&Beenden". Created once, after the QApplication. Where no folder for
 // the settings can be had, it runs on the shipped defaults in memory and
-// says so once. It keeps the learning record, opened once the main window has
-// first painted, and lets it listen to every drill. With children set up
+// says so once. It keeps the learning record, loaded as a menu first opens
+// (or when a command first needs it), and lets it listen to every drill. With children set up
 // (base/childlist.h) it runs for one child at a time: their settings file and
 // record instead of the family's <base>.INI and record, chosen at the start
 // and with "Kind wechseln". Choosing and switching the child, and opening
@@ -63,7 +63,7 @@ public:
     CProfile& profile() { return m_profile; }
     // The owner of every dialog the program opens.
     CMainFrame* mainWindow() const { return m_mainFrame.get(); }
-    // Null until the main window has first painted.
+    // Null until a menu has first opened or a command first needed it.
     LearningLog* record() const { return m_record.get(); }
 
     // Where the program's pictures, jokes and sounds are: $OLLO_DATA if set,
@@ -84,7 +84,8 @@ private:
     // False, having said why on standard error, when the record module
     // cannot be loaded.
     bool openRecord();
-    // Loads the record module in the background, then opens the record.
+    // Loads the record module in the background, then opens the record;
+    // nothing when it is open.
     void preloadRecord();
     void startHardFacts();
     // The child's settings and record from now on; the main window shows
