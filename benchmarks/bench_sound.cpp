@@ -16,6 +16,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -111,7 +112,9 @@ int firstSoundChild(const QString& folder) {
     // As a drill does: the child reads the task while the player connects.
     QTest::qWait(500);
 
+    // A fresh capture: the last run's would be heard at once.
     const QString captureFile = QDir(folder).filePath(QStringLiteral("capture.wav"));
+    QFile::remove(captureFile);
     QProcess capture;
     capture.start(QStringLiteral("parec"),
                   {"-d", "probe.monitor", "--latency-msec=20", "--file-format=wav", captureFile});
