@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <map>
-#include <unordered_map>
 #include <utility>
 
 #include "base/cp1252.h"
@@ -69,20 +68,14 @@ QByteArray foldedCopy(QByteArrayView name) {
     return out;
 }
 
-struct FoldedHash {
-    std::size_t operator()(QByteArrayView name) const {
-        quint32 h = 2166136261u;
-        for (const char c : name) {
-            h ^= quint8(folded(c));
-            h *= 16777619u;
-        }
-        return h;
+quint32 nameHash(QByteArrayView name) {
+    quint32 h = 2166136261u;
+    for (const char c : name) {
+        h ^= quint8(folded(c));
+        h *= 16777619u;
     }
-};
-
-struct FoldedName {
-    bool operator()(QByteArrayView a, QByteArrayView b) const { return sameName(a, b); }
-};
+    return h;
+}
 
 // The name of a "[section]" line. A line without its closing bracket is an
 // ordinary line of the section before it.
@@ -136,18 +129,69 @@ bool isUtf8Text(QByteArrayView bytes, bool byteOrderMark) {
 
 } // namespace
 
-// Names to values, matched without regard to the case of ASCII letters. It
-// holds views into the parsed bytes, which stay as they are, so no copies of
-// names.
-class ProfileText::NameTable : public std::unordered_map<QByteArrayView, qsizetype, FoldedHash, FoldedName> {
+// Names to values in open addressing; a name is compared through nameOf(value),
+// so the table holds no copies of names.
+class ProfileText::NameTable {
 public:
-    explicit NameTable(qsizetype expected) { reserve(std::size_t(std::max<qsizetype>(expected, 0))); }
-
-    // The value stored under name; -1 when there is none.
-    qsizetype valueOf(QByteArrayView name) const {
-        const auto it = find(name);
-        return it == end() ? -1 : it->second;
+    explicit NameTable(qsizetype expected) {
+        std::size_t size = 16;
+        while (size < std::size_t(expected) * 2)
+            size *= 2;
+        m_slots.resize(size);
     }
+
+    template <typename NameOf> qsizetype find(QByteArrayView name, const NameOf& nameOf) const {
+        const quint32 h = nameHash(name);
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+            const Slot& slot = m_slots[i];
+            if (slot.value < 0)
+                return -1;
+            if (slot.hash == h && sameName(nameOf(slot.value), name))
+                return slot.value;
+        }
+    }
+
+    // Keeps the first value stored under a name.
+    template <typename NameOf> void addFirst(QByteArrayView name, qsizetype value, const NameOf& nameOf) {
+        if (std::size_t(m_used + 1) * 2 > m_slots.size())
+            grow();
+        const quint32 h = nameHash(name);
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = h & mask;; i = (i + 1) & mask) {
+            Slot& slot = m_slots[i];
+            if (slot.value < 0) {
+                slot = {h, value};
+                ++m_used;
+                return;
+            }
+            if (slot.hash == h && sameName(nameOf(slot.value), name))
+                return;
+        }
+    }
+
+private:
+    struct Slot {
+        quint32 hash = 0;
+        qsizetype value = -1;
+    };
+
+    void grow() {
+        std::vector<Slot> old(m_slots.size() * 2);
+        std::swap(old, m_slots);
+        const std::size_t mask = m_slots.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.value < 0)
+                continue;
+            std::size_t i = slot.hash & mask;
+            while (m_slots[i].value >= 0)
+                i = (i + 1) & mask;
+            m_slots[i] = slot;
+        }
+    }
+
+    std::vector<Slot> m_slots;
+    qsizetype m_used = 0;
 };
 
 struct ProfileText::Section {
@@ -167,6 +211,9 @@ ProfileText::ProfileText(QByteArray bytes)
     m_start = byteOrderMark ? 3 : 0;
     m_utf8 = isUtf8Text(QByteArrayView(m_bytes).sliced(m_start), byteOrderMark);
 
+    const auto nameOf = [this](qsizetype i) {
+        return m_sections[std::size_t(i)].name;
+    };
     // The first section of its name that the scan is in; let go at every
     // section line, before the vector can grow.
     Section* current = nullptr;
@@ -177,14 +224,14 @@ ProfileText::ProfileText(QByteArray bytes)
             if (current)
                 current->bodyEnd = line.begin;
             current = nullptr;
-            if (!m_sectionNames->contains(*name)) {
+            if (m_sectionNames->find(*name, nameOf) < 0) {
                 Section section;
                 section.name = *name;
                 section.bodyBegin = line.next;
                 section.bodyEnd = m_bytes.size();
                 section.last = line.begin;
                 m_sections.push_back(std::move(section));
-                m_sectionNames->try_emplace(*name, qsizetype(m_sections.size() - 1));
+                m_sectionNames->addFirst(*name, qsizetype(m_sections.size() - 1), nameOf);
                 current = &m_sections.back();
             }
         } else if (current) {
@@ -208,15 +255,18 @@ QString ProfileText::Decoded(QByteArrayView bytes) const {
 }
 
 int ProfileText::sectionIndex(QByteArrayView name) const {
-    return int(m_sectionNames->valueOf(name));
+    return int(m_sectionNames->find(name, [this](qsizetype i) { return m_sections[std::size_t(i)].name; }));
 }
 
 void ProfileText::indexKeys(const Section& section) const {
     section.keys = std::make_unique<NameTable>(section.keyLines);
+    const auto keyOf = [this](qsizetype begin) {
+        return keyValue(content(m_bytes, lineAt(m_bytes, begin)))->key;
+    };
     for (qsizetype pos = section.bodyBegin; pos < section.bodyEnd;) {
         const Line line = lineAt(m_bytes, pos);
         if (const auto kv = keyValue(content(m_bytes, line)))
-            section.keys->try_emplace(kv->key, line.begin);
+            section.keys->addFirst(kv->key, line.begin, keyOf);
         pos = line.next;
     }
 }
@@ -225,7 +275,8 @@ qsizetype ProfileText::keyLine(int section, QByteArrayView key) const {
     const Section& s = m_sections[std::size_t(section)];
     if (!s.keys)
         indexKeys(s);
-    return s.keys->valueOf(key);
+    return s.keys->find(
+        key, [this](qsizetype begin) { return keyValue(content(m_bytes, lineAt(m_bytes, begin)))->key; });
 }
 
 std::optional<QByteArrayView> ProfileText::Value(const QString& section, const QString& key) const {
