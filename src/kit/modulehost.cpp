@@ -1,3 +1,5 @@
+// The main window's host: help, sound and speech from their modules.
+
 #include "kit/modulehost.h"
 
 #include <utility>

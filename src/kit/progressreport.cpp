@@ -1,3 +1,5 @@
+// A report's fact by operation and factor, and a series' title.
+
 #include "kit/progressreport.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// The progress window's words and figures, as a parent reads them.
+
 #include "progress/progresstext.h"
 
 #include <QStringList>

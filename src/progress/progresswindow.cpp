@@ -1,3 +1,6 @@
+// The progress window's widgets: the grid, legend, tables and chart filled
+// from the report, and its buttons. Its words are in progresstext.cpp.
+
 #include "progress/progresswindow.h"
 
 #include <QApplication>

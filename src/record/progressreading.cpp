@@ -1,3 +1,5 @@
+// The progress window's figures, read from the learning record's tables.
+
 #include "record/progressreading.h"
 
 #include <QDateTime>

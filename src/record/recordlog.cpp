@@ -1,3 +1,5 @@
+// The learning record as the drills and the progress window meet it.
+
 #include "record/recordlog.h"
 
 #include <QFile>

@@ -1,3 +1,7 @@
+// The main window: its menus, keys, status line and backdrop, context help,
+// and its restore size. What it does for its dialogs is its host's
+// (kit/modulehost.cpp).
+
 #include "shell/mainframe.h"
 
 #include <QAction>

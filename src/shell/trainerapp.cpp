@@ -1,3 +1,8 @@
+// The application object's own part: the program's identity and content
+// folder, settings that can be kept somewhere, the one running copy, the
+// termination signals, and the start of the main window. The command table is
+// in trainercommands.cpp, the child and their record in childsession.cpp.
+
 #include "shell/trainerapp.h"
 
 #include <QApplication>
