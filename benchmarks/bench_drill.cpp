@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -133,11 +135,17 @@ int main(int argc, char** argv) {
     app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0);
     if (!app.InitInstance())
         return 1;
-    // As for a family: the window is on screen, and the record it opens
-    // then is open, before anyone can choose a series.
+    // As for a family: the window is on screen (it takes its icon once its
+    // backdrop has painted there), and the series is chosen from its menu,
+    // which has the record loaded and opened while the child reads it.
     QDeadlineTimer settle(10000);
+    while (app.mainWindow()->windowIcon().isNull() && !settle.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QMenu* menu = app.mainWindow()->menuBar()->actions().front()->menu();
+    menu->popup(QPoint(0, 0));
     while (app.record() == nullptr && !settle.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    menu->close();
     QAction* command = app.mainWindow()->action(kSevenSeries);
     if (command == nullptr || !command->isEnabled()) {
         std::printf("the menu has no enabled 7-er Reihe\n");

@@ -29,9 +29,10 @@
 
 #include "base/clock.h"
 #include "benchsupport.h"
+#include "progress/progresswindow.h"
 #include "record/learningrecord.h"
-#include "record/progressreport.h"
-#include "record/progresswindow.h"
+#include "record/progressreading.h"
+#include "record/recordlog.h"
 #include "yearofdrills.h"
 
 namespace {
@@ -113,7 +114,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < runs; ++run) {
         const qint64 startNs = bench::nowNs();
         const qint64 startCpu = cpuNs();
-        const ProgressReport report = ProgressReport::Read(record, lastDay);
+        const ProgressReport report = ProgressReading::Read(record, lastDay);
         reads.push_back(bench::msBetween(startNs, bench::nowNs()));
         readsCpu.push_back(bench::msBetween(startCpu, cpuNs()));
     }
@@ -126,7 +127,8 @@ int main(int argc, char** argv) {
         application.lastPaintNs = 0;
         const qint64 startNs = bench::nowNs();
         const qint64 startCpu = cpuNs();
-        CProgressWindow window(record);
+        RecordLog source(record);
+        CProgressWindow window(source, nullptr);
         window.show();
         // The first round of paints is over once the loop comes round idle.
         while (application.lastPaintNs == 0)

@@ -157,12 +157,16 @@ void CDrillDialog::setPlan(const QString& caption, std::vector<PlannedTask> plan
 }
 
 int CDrillDialog::exec() {
-    if (m_observer)
-        m_observer->drillStarted(m_commandId, windowTitle(), m_taskCount);
+    if (m_observer) {
+        const SeriesInfo* series = FindSeries(m_commandId);
+        m_observer->drillStarted(m_commandId, windowTitle(),
+                                 series ? series->operation : Record::Operation::Multiplication,
+                                 series ? series->number : -1, m_taskCount);
+    }
     if (!m_state.Begin(m_commandId, m_taskCount)) {
         // Ended before the first task: closes without ever showing.
         writeCompletionFlag();
-        reportEnd(DrillEnd::LimitRefused);
+        reportEnd(Record::DrillEnd::LimitRefused);
         setResult(Cmd::IdCancel);
         return Cmd::IdCancel;
     }
@@ -200,7 +204,7 @@ void CDrillDialog::done(int result) {
 }
 
 void CDrillDialog::reject() {
-    reportEnd(DrillEnd::EndButton);
+    reportEnd(Record::DrillEnd::EndButton);
     done(Cmd::IdCancel);
 }
 
@@ -208,12 +212,12 @@ void CDrillDialog::closeEvent(QCloseEvent* event) {
     // Only a running drill is closed; a stray close after a cancel writes nothing.
     if (isVisible()) {
         writeCompletionFlag();
-        reportEnd(m_allDone ? DrillEnd::AllDone : DrillEnd::CloseBox);
+        reportEnd(m_allDone ? Record::DrillEnd::AllDone : Record::DrillEnd::CloseBox);
     }
     QDialog::closeEvent(event);
 }
 
-void CDrillDialog::reportEnd(DrillEnd how) {
+void CDrillDialog::reportEnd(Record::DrillEnd how) {
     if (m_endReported)
         return;
     m_endReported = true;
@@ -232,7 +236,7 @@ void CDrillDialog::onOk() {
     }
     m_typedText = m_ui->answer->text();
     const qint64 thinkingMs = m_thinking.elapsed();
-    const auto report = [this, thinkingMs](AnswerOutcome outcome) {
+    const auto report = [this, thinkingMs](Record::Answer outcome) {
         if (m_observer)
             m_observer->answerGiven(m_typedText, outcome, thinkingMs);
     };
@@ -242,7 +246,7 @@ void CDrillDialog::onOk() {
         setMessage(praise);
         // Without phrases the line stays empty; a listener still hears it.
         tell(praise.isEmpty() ? QStringLiteral("Richtig!") : praise);
-        report(AnswerOutcome::Right);
+        report(Record::Answer::Right);
         return;
     }
     if (m_readAloud)
@@ -253,7 +257,7 @@ void CDrillDialog::onOk() {
         if (m_soundOn)
             PlaySoundFor(this, QStringLiteral("gemein.wav"));
         tell(m_state.spokenTask());
-        report(AnswerOutcome::WrongThenAgain);
+        report(Record::Answer::WrongThenAgain);
         m_thinking.start();
     } else {
         m_state.Solve();
@@ -262,7 +266,7 @@ void CDrillDialog::onOk() {
             PlaySoundFor(this, QStringLiteral("drum.wav"));
         showNextFaces(true);
         tell(m_state.spokenSolution());
-        report(AnswerOutcome::WrongThenSolved);
+        report(Record::Answer::WrongThenSolved);
     }
 }
 

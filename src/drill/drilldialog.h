@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "drill/drillobserver.h"
+#include "kit/drillobserver.h"
 #include "drill/drillstate.h"
 #include "pictures/shownpicture.h"
 
@@ -72,7 +72,7 @@ private:
     void setMessage(const QString& text);
     void tell(const QString& news);
     void writeCompletionFlag();
-    void reportEnd(DrillEnd how);
+    void reportEnd(Record::DrillEnd how);
 
     std::unique_ptr<Ui::CDrillDialog> m_ui;
     CProfile& m_profile;

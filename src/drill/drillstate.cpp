@@ -62,10 +62,10 @@ bool CDrillState::NextTask() {
     return true;
 }
 
-void CDrillState::generate(Operation op, int number) {
+void CDrillState::generate(Record::Operation op, int number) {
     m_seriesNumber = number;
     m_operation = op;
-    if (op == Operation::Multiplication)
+    if (op == Record::Operation::Multiplication)
         m_generator.Multiplication(number);
     else
         m_generator.Division(number);

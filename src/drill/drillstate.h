@@ -10,7 +10,7 @@
 
 // One task of a drill that is given its tasks instead of drawing them from a series.
 struct PlannedTask {
-    Operation operation = Operation::Multiplication;
+    Record::Operation operation = Record::Operation::Multiplication;
     int factor = 0;
     int series = 0;
 };
@@ -55,7 +55,7 @@ public:
     // The current task's random factor and series number; 0 before the first task.
     int factor() const { return m_generator.factor(); }
     int seriesNumber() const { return m_seriesNumber; }
-    Operation operation() const { return m_operation; }
+    Record::Operation operation() const { return m_operation; }
     bool isAnswered() const { return m_answered; }
     bool hasEnded() const { return m_ended; }
     const QString& taskText() const { return m_generator.taskText(); }
@@ -64,14 +64,14 @@ public:
     const QString& spokenSolution() const { return m_generator.spokenSolution(); }
 
 private:
-    void generate(Operation op, int number);
+    void generate(Record::Operation op, int number);
 
     LimitPrompt m_prompt;
     CTaskGenerator m_generator;
     std::vector<PlannedTask> m_plan;
     // The plan's tasks not yet posed in this drill.
     std::vector<PlannedTask> m_unposed;
-    Operation m_operation = Operation::Multiplication;
+    Record::Operation m_operation = Record::Operation::Multiplication;
     int m_commandId = 0;
     int m_taskCount = 0;
     int m_tasksPosed = 0;

@@ -5,6 +5,8 @@
 
 namespace {
 
+using Record::Operation;
+
 constexpr std::array<SeriesInfo, 36> kCatalogue = {{
     {32771, "&Kleines 1X1", "1-er Reihe", Operation::Multiplication, 1},
     {32772, "&Kleines 1X1", "2-er Reihe", Operation::Multiplication, 2},

@@ -9,13 +9,13 @@
 #include <cstdint>
 #include <span>
 
-enum class Operation { Multiplication, Division };
+#include "kit/recordtypes.h"
 
 struct SeriesInfo {
     std::uint16_t commandId = 0;
     const char* menu = "";     // top-level menu holding the item (UTF-8)
     const char* menuText = ""; // the item's text, also the drill dialog's caption (UTF-8)
-    Operation operation = Operation::Multiplication;
+    Record::Operation operation = Record::Operation::Multiplication;
     int number = 0; // factor or divisor; 0 = asked from the child when the drill opens
 
     bool isAsked() const { return number == 0; }

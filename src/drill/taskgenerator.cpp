@@ -19,18 +19,18 @@ CTaskGenerator::CTaskGenerator() {
 }
 
 void CTaskGenerator::Multiplication(int a) {
-    make(Operation::Multiplication, a);
+    make(Record::Operation::Multiplication, a);
 }
 
 void CTaskGenerator::Division(int a) {
-    make(Operation::Division, a);
+    make(Record::Operation::Division, a);
 }
 
-void CTaskGenerator::make(Operation op, int a) {
+void CTaskGenerator::make(Record::Operation op, int a) {
     Set(op, DrawOneTo(10), a);
 }
 
-void CTaskGenerator::Set(Operation op, int factor, int a) {
+void CTaskGenerator::Set(Record::Operation op, int factor, int a) {
     m_factor = factor;
     m_taskText = TaskText(op, m_factor, a);
     m_answerText = AnswerText(op, m_factor, a);
@@ -38,12 +38,12 @@ void CTaskGenerator::Set(Operation op, int factor, int a) {
     m_spokenSolution = SpokenSolution(op, m_factor, a);
 }
 
-QString CTaskGenerator::AnswerText(Operation op, int factor, int a) {
-    return QString::number(op == Operation::Multiplication ? wrappingProduct(factor, a) : factor);
+QString CTaskGenerator::AnswerText(Record::Operation op, int factor, int a) {
+    return QString::number(op == Record::Operation::Multiplication ? wrappingProduct(factor, a) : factor);
 }
 
-QString CTaskGenerator::TaskText(Operation op, int factor, int a) {
-    QString text = op == Operation::Multiplication
+QString CTaskGenerator::TaskText(Record::Operation op, int factor, int a) {
+    QString text = op == Record::Operation::Multiplication
                        ? QString::asprintf("%d X %d = ", factor, a)
                        : QString::asprintf("%d : %d = ", wrappingProduct(a, factor), a);
     const qsizetype digits = AnswerText(op, factor, a).size();
@@ -52,14 +52,14 @@ QString CTaskGenerator::TaskText(Operation op, int factor, int a) {
     return text;
 }
 
-QString CTaskGenerator::SpokenTask(Operation op, int factor, int a) {
-    if (op == Operation::Multiplication)
+QString CTaskGenerator::SpokenTask(Record::Operation op, int factor, int a) {
+    if (op == Record::Operation::Multiplication)
         return GermanNumberWords(factor) + QStringLiteral(" mal ") + GermanNumberWords(a);
     return GermanNumberWords(wrappingProduct(a, factor)) + QStringLiteral(" geteilt durch ") +
            GermanNumberWords(a);
 }
 
-QString CTaskGenerator::SpokenSolution(Operation op, int factor, int a) {
-    const int answer = op == Operation::Multiplication ? wrappingProduct(factor, a) : factor;
+QString CTaskGenerator::SpokenSolution(Record::Operation op, int factor, int a) {
+    const int answer = op == Record::Operation::Multiplication ? wrappingProduct(factor, a) : factor;
     return SpokenTask(op, factor, a) + QStringLiteral(" ist ") + GermanNumberWords(answer);
 }

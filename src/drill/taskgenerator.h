@@ -18,7 +18,7 @@ public:
     // "a×f : a = ?", answer f.
     void Division(int a);
     // A task chosen by the caller: no draw.
-    void Set(Operation op, int factor, int a);
+    void Set(Record::Operation op, int factor, int a);
 
     const QString& taskText() const { return m_taskText; }
     const QString& answerText() const { return m_answerText; }
@@ -29,13 +29,13 @@ public:
     int factor() const { return m_factor; }
 
     // Task text for a given factor, for callers that already know it.
-    static QString TaskText(Operation op, int factor, int a);
-    static QString AnswerText(Operation op, int factor, int a);
-    static QString SpokenTask(Operation op, int factor, int a);
-    static QString SpokenSolution(Operation op, int factor, int a);
+    static QString TaskText(Record::Operation op, int factor, int a);
+    static QString AnswerText(Record::Operation op, int factor, int a);
+    static QString SpokenTask(Record::Operation op, int factor, int a);
+    static QString SpokenSolution(Record::Operation op, int factor, int a);
 
 private:
-    void make(Operation op, int a);
+    void make(Record::Operation op, int a);
 
     QString m_answerText;
     QString m_taskText;

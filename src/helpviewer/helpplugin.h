@@ -8,7 +8,7 @@
 
 class HelpPlugin : public QObject, public HelpModule {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID "org.example.ollo.HelpModule/1")
+    Q_PLUGIN_METADATA(IID "org.example.ollo.HelpModule/1" FILE "ollo-buildid.json")
     Q_INTERFACES(HelpModule)
 
 public:

@@ -3,12 +3,20 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QLibrary>
 #include <QPointer>
 #include <QSet>
 #include <QThreadPool>
 
+#include "kit/buildid.h"
+
 namespace {
+
+// Every symbol of a module is bound as it loads, so one that misses a symbol
+// is refused then, not ended in the middle of a drill at its first call; and
+// it stays loaded, as its plugin object is kept.
+constexpr QLibrary::LoadHints kLoadHints = QLibrary::ResolveAllSymbolsHint | QLibrary::PreventUnloadHint;
 
 QString moduleFile(const QString& name, const QStringList& folders) {
     for (const QString& folder : folders) {
@@ -19,13 +27,25 @@ QString moduleFile(const QString& name, const QStringList& folders) {
     return {};
 }
 
+// Why the module file must not be loaded; empty when it may. Read from its
+// metadata, before any code of it runs.
+QString strangerReason(const QString& file) {
+    const QString id = QPluginLoader(file)
+                           .metaData()
+                           .value(QLatin1String("MetaData"))
+                           .toObject()
+                           .value(QLatin1String("build"))
+                           .toString();
+    if (id == QLatin1String(kBuildId))
+        return {};
+    return QStringLiteral("%1 belongs to another build of Ollo (build %2, this program is build %3)")
+        .arg(file, id.isEmpty() ? QStringLiteral("unknown") : id, QLatin1String(kBuildId));
+}
+
 } // namespace
 
 QStringList ModuleFolders(const QString& programFile) {
-    const QString programFolder = QFileInfo(programFile).absolutePath();
-    return {programFolder,
-            QDir::cleanPath(programFolder + QLatin1Char('/') + QStringLiteral(OLLO_MODULE_DIR_FROM_PROGRAM)),
-            QStringLiteral(OLLO_INSTALL_MODULE_DIR)};
+    return {QFileInfo(programFile).absolutePath(), QStringLiteral(OLLO_INSTALL_MODULE_DIR)};
 }
 
 QStringList ProgramModuleFolders() {
@@ -35,14 +55,16 @@ QStringList ProgramModuleFolders() {
 void PreloadModule(const QString& name, const QStringList& folders, QObject* context,
                    std::function<void()> loaded) {
     const QString file = moduleFile(name, folders);
-    if (file.isEmpty() || QLibrary(file).isLoaded()) {
+    if (file.isEmpty() || QLibrary(file).isLoaded() || !strangerReason(file).isEmpty()) {
         loaded();
         return;
     }
     // Loading only: the plugin object is made on the thread that asks for
     // it. A LoadModule meanwhile waits for this load instead of loading again.
     QThreadPool::globalInstance()->start([file, context = QPointer<QObject>(context), loaded] {
-        QLibrary(file).load();
+        QLibrary library(file);
+        library.setLoadHints(kLoadHints);
+        library.load();
         // The application outlives the pool's work; the context may not.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
@@ -57,12 +79,16 @@ void PreloadModule(const QString& name, const QStringList& folders, QObject* con
 QObject* LoadModuleFile(const QString& name, const QStringList& folders, const char* iid) {
     QString why = QStringLiteral("not in %1").arg(folders.join(QStringLiteral(", ")));
     if (const QString file = moduleFile(name, folders); !file.isEmpty()) {
-        QPluginLoader loader(file);
-        QObject* plugin = loader.instance();
-        if (plugin != nullptr && plugin->qt_metacast(iid) != nullptr)
-            return plugin;
-        why = plugin == nullptr ? loader.errorString()
-                                : QStringLiteral("%1 is no %2").arg(file, QLatin1String(iid));
+        why = strangerReason(file);
+        if (why.isEmpty()) {
+            QPluginLoader loader(file);
+            loader.setLoadHints(kLoadHints);
+            QObject* plugin = loader.instance();
+            if (plugin != nullptr && plugin->qt_metacast(iid) != nullptr)
+                return plugin;
+            why = plugin == nullptr ? loader.errorString()
+                                    : QStringLiteral("%1 is no %2").arg(file, QLatin1String(iid));
+        }
     }
     static QSet<QString> said;
     if (!said.contains(name)) {

@@ -5,7 +5,11 @@
 // needed, so that the program starts with Qt Core, Gui and Widgets alone and
 // its window is on screen before any of them is read. A module is first looked for
 // among the plugins linked into the program (tests link a module's code
-// that way), then as the file <name>.so in each folder in turn.
+// that way), then as the file <name>.so in each folder in turn. A file is
+// loaded only when its metadata carries this program's build id
+// (cmake/BuildId.cmake), and only with every symbol it calls found: a module
+// of another build, or one that misses a symbol, is refused with a line on
+// standard error, and its feature is off.
 
 #include <QObject>
 #include <QPluginLoader>
@@ -15,16 +19,17 @@
 #include <functional>
 
 // Where the modules of the program at programFile are: beside it (a build
-// tree), in the library folder an installed program finds relative to its
-// own, and where this build installs them.
+// tree), and where this build installs them. Nowhere else: a folder worked
+// out from the program's (a build in /tmp would look in /tmp/lib/ollo) may
+// be one that another user made.
 QStringList ModuleFolders(const QString& programFile);
 
 // ModuleFolders of the running program.
 QStringList ProgramModuleFolders();
 
 // The plugin object of <name>.so in the first folder that has it; null when
-// none loads or none offers the interface iid. Says why on standard error,
-// once for each name.
+// there is none, it is refused or it offers no interface iid. Says why on
+// standard error, once for each name.
 QObject* LoadModuleFile(const QString& name, const QStringList& folders, const char* iid);
 
 // Loads the libraries of <name>.so in the background, so that LoadModule

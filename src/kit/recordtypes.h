@@ -2,13 +2,15 @@
 
 #include <compare>
 
-// The words of the learning record, as its database stores them: the numbers
-// are the values in its columns and must not change.
+// The words of a drill and of the learning record, as its database stores
+// them: the numbers are the values in its columns and must not change. The
+// drill speaks them too (drillobserver.h), so a recorded field passes from the
+// drill to the record without translation.
 namespace Record {
 
 enum class Operation { Multiplication = 0, Division = 1 };
 
-// What became of one press of OK (see drillobserver.h, told by the shell).
+// What became of one press of OK (see drillobserver.h).
 enum class Answer { Right, WrongThenAgain, WrongThenSolved };
 
 // A task's result as far as it went.

@@ -3,11 +3,16 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QVariant>
 #include <QWidget>
 
 #include <utility>
 
 namespace {
+
+// The window's host, as a plain pointer: read the same by every copy of this
+// code, whatever module it is in.
+constexpr char kHostProperty[] = "olloDialogHost";
 
 // The owner of the failure message: the dialog that asked, else the main window.
 QWidget* messageOwner() {
@@ -26,17 +31,25 @@ void endMenuMode() {
 
 } // namespace
 
+void SetDialogHost(QWidget* window, DialogHost* host) {
+    window->setProperty(kHostProperty, host ? QVariant::fromValue(static_cast<void*>(host)) : QVariant());
+}
+
 DialogHost* HostOf(const QWidget* widget) {
     for (const QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
-        if (auto* host = dynamic_cast<DialogHost*>(const_cast<QWidget*>(w)))
-            return host;
+        if (void* host = w->property(kHostProperty).value<void*>())
+            return static_cast<DialogHost*>(host);
     }
     return nullptr;
 }
 
 bool ShowHelp(const QWidget* from, int data, HelpCommand command) {
+    return ShowHelp(HostOf(from), data, command);
+}
+
+bool ShowHelp(DialogHost* host, int data, HelpCommand command) {
     endMenuMode();
-    if (DialogHost* host = HostOf(from))
+    if (host != nullptr)
         return host->showHelp(data, command);
     ReportHelpFailure();
     return false;
@@ -54,6 +67,11 @@ void PlaySoundFor(const QWidget* from, const QString& fileName) {
 void PrepareSoundFor(const QWidget* from) {
     if (DialogHost* host = HostOf(from))
         host->prepareSound();
+}
+
+QString SoundUnavailableFor(const QWidget* from) {
+    DialogHost* host = HostOf(from);
+    return host ? host->soundUnavailable() : QString();
 }
 
 void SpeakFor(const QWidget* from, const QString& text) {

@@ -9,8 +9,11 @@ class QWidget;
 
 // What the program around a dialog does for it: open help topics, play
 // sounds, read texts aloud and tell the user that changes could not be
-// stored. The main window is the host; a dialog finds it through its chain of
-// owners (HostOf), so a test gives the dialog an owner of its own. Help is
+// stored. The main window names its host (SetDialogHost); a dialog finds it
+// through its chain of owners (HostOf), so a test gives the dialog an owner
+// of its own. The host is found by that name, never by the type of a window:
+// a module carries its own copy of these types, and is handed the host
+// explicitly where it needs one. Help is
 // asked for by context number (Help::forCommand, Help::forTemplate), Finder
 // opens contents and index. When the help cannot be opened the user sees
 // "Die Hilfe konnte nicht aufgerufen werden." and nothing else changes.
@@ -34,6 +37,9 @@ public:
     // Sounds will follow soon: get the player ready, so that the first one
     // starts without delay.
     virtual void prepareSound() {}
+    // Why sounds cannot be played at all, in German; empty when they can, as
+    // far as is known. May load the sound module to find out.
+    virtual QString soundUnavailable() { return {}; }
     // Shows the message over the dialog whose changes were refused.
     virtual void reportNotStored(QWidget* dialog, const QString& message);
     // Reads German text aloud, replacing whatever is being read, and returns
@@ -45,12 +51,19 @@ public:
     virtual SpeechStatus findSpeech(QObject* context, std::function<void(const SpeechStatus&)> changed) = 0;
 };
 
-// The nearest of widget and its owners that is a host; null when none is.
+// Makes host serve window and every dialog it owns; null: none any more.
+void SetDialogHost(QWidget* window, DialogHost* host);
+
+// The host of the nearest of widget and its owners that has one; null when
+// none has.
 DialogHost* HostOf(const QWidget* widget);
 
 // The help request of a window: closes open menus, then asks the host. With
 // no host the help cannot be opened.
 bool ShowHelp(const QWidget* from, int data, HelpCommand command = HelpCommand::Context);
+
+// The same, for a window given its host explicitly (as a module's window is).
+bool ShowHelp(DialogHost* host, int data, HelpCommand command = HelpCommand::Context);
 
 // F1 in the window (a dialog, while it is the active window) opens the topic.
 void AddHelpKey(QWidget* window, int data);
@@ -60,6 +73,10 @@ void PlaySoundFor(const QWidget* from, const QString& fileName);
 
 // Asked for by a window that will soon play sounds, as it opens.
 void PrepareSoundFor(const QWidget* from);
+
+// Why the host cannot play sounds, in German; empty when it can, or without
+// a host.
+QString SoundUnavailableFor(const QWidget* from);
 
 // Text read aloud for a window, and silence; both do nothing without a host.
 void SpeakFor(const QWidget* from, const QString& text);

@@ -11,7 +11,7 @@
 
 #include "kit/commandids.h"
 #include "record/learningrecord.h"
-#include "record/progressreport.h"
+#include "kit/progressreport.h"
 
 namespace {
 

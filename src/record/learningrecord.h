@@ -7,13 +7,17 @@
 //    a transaction of its own, so a kill loses at most the task under way.
 //    A file it cannot write turns it quiet: the drill runs on, and the record
 //    says once, in German, why nothing is kept.
-//  - ProgressReport reads the figures of the progress window, AnswersCsv
-//    writes one line per answer; CProgressWindow shows both to a parent.
-// The record only listens: nothing in it changes what a drill does.
+//  - ProgressReading reads the figures of the progress window, AnswersCsv
+//    writes one line per answer; RecordLog (recordplugin.h) hands both, and
+//    the drills' steps, between the record and the rest of the program.
+// The record only listens: nothing in it changes what a drill does. Its
+// writing is in learningrecord.cpp; opening, checking and setting aside its
+// file, and the words for its faults, in recordfile.cpp.
 
 #include <QSqlDatabase>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 #include "kit/recordtypes.h"
@@ -74,7 +78,7 @@ public:
     // nothing of them remains in it. False (with the fault set) when it failed.
     bool clearHistory();
 
-    // The connection for readers (ProgressReport, AnswersCsv); valid while canRead().
+    // The connection for readers (ProgressReading, AnswersCsv); valid while canRead().
     QSqlDatabase database() const;
     const QString& filePath() const { return m_filePath; }
 
@@ -91,7 +95,7 @@ private:
     bool setFileAside();
     // Runs statements in one immediate transaction; on failure rolls back and
     // turns the record quiet with the fault the error shows.
-    template <typename Work> bool inTransaction(Work work);
+    bool inTransaction(const std::function<bool(QSqlQuery&)>& work);
     void fail(const QSqlError& error);
     void fail(Record::Fault fault, const QString& detail = {});
     bool writePending(QSqlQuery& query, qint64* drillId, qint64* taskId);

@@ -1,6 +1,7 @@
 #include "settings/sounddlg.h"
 
 #include <QCheckBox>
+#include <QLabel>
 
 #include "base/profile.h"
 #include "base/settingskeys.h"
@@ -15,6 +16,7 @@ CSoundDlg::CSoundDlg(CProfile& profile, QWidget* parent)
     , m_profile(profile)
     , m_ui(std::make_unique<Ui::CSoundDlg>()) {
     m_ui->setupUi(this);
+    showSoundUnavailable(SoundUnavailableFor(this));
     setFixedSize(size());
     m_ui->button1->AttachByCaption();
     m_ui->button2->AttachByCaption();
@@ -28,6 +30,21 @@ CSoundDlg::CSoundDlg(CProfile& profile, QWidget* parent)
 }
 
 CSoundDlg::~CSoundDlg() = default;
+
+// Below the buttons, the dialog grown to hold it; the switch keeps its value.
+void CSoundDlg::showSoundUnavailable(const QString& reason) {
+    if (reason.isEmpty())
+        return;
+    constexpr int margin = 10;
+    auto* note = new QLabel(QString::fromUtf8("Ton ist nicht verfügbar. %1").arg(reason), this);
+    note->setObjectName(QStringLiteral("soundUnavailable"));
+    note->setWordWrap(true);
+    const int top = m_ui->button1->geometry().bottom() + margin;
+    const int width = this->width() - 2 * margin;
+    note->setGeometry(margin, top, width, note->heightForWidth(width));
+    resize(this->width(), note->geometry().bottom() + margin);
+    m_ui->soundCheck->setToolTip(note->text());
+}
 
 void CSoundDlg::showSpeech(const SpeechStatus& status) {
     const bool ready = status.state == SpeechStatus::State::Ready;

@@ -17,7 +17,9 @@ class CSoundDlg;
 // the key keeps its bytes; when the file refuses, the dialog says so and
 // stays open. Leaving any other way stores nothing. The second switch can be
 // used only once the host's speech service is found; until then, or without
-// one, it is greyed with the reason as its tooltip.
+// one, it is greyed with the reason as its tooltip. When the host cannot play
+// sounds at all (its sound module cannot be loaded), a line under the buttons
+// says so.
 class CSoundDlg : public QDialog {
     Q_OBJECT
 
@@ -28,6 +30,7 @@ public:
     void accept() override;
 
 private:
+    void showSoundUnavailable(const QString& reason);
     void showSpeech(const SpeechStatus& status);
 
     CProfile& m_profile;

@@ -1,3 +1,7 @@
+// The main window: its menus, keys, status line and backdrop, context help,
+// and its restore size. What it does for its dialogs is its host's
+// (kit/modulehost.cpp).
+
 #include "shell/mainframe.h"
 
 #include <QAction>
@@ -14,15 +18,15 @@
 #include <QWindow>
 #include <QWindowStateChangeEvent>
 
+#include <utility>
+
 #include "base/profile.h"
 #include "base/version.h"
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
-#include "kit/showhelp.h"
-#include "kit/helpmodule.h"
+#include "kit/modulehost.h"
 #include "kit/moduleloader.h"
-#include "kit/soundmodule.h"
-#include "kit/speechmodule.h"
+#include "kit/showhelp.h"
 #include "shell/backdrop.h"
 #include "shell/menutable.h"
 #include "shell/statusline.h"
@@ -44,9 +48,12 @@ public:
     }
 };
 
+// Up to 128 pixels, the largest a task bar or window switcher shows of a
+// window's own icon (the desktop's icons, dist/, go further): X11 keeps every
+// size given, and a 256-pixel one alone cost the program half a megabyte.
 QIcon programIcon() {
     QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    for (const int size : {16, 22, 24, 32, 48, 64, 128})
         icon.addFile(QStringLiteral(":/icons/ollo-%1.png").arg(size), QSize(size, size));
     return icon;
 }
@@ -58,7 +65,8 @@ CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const
     : QMainWindow(parent)
     , m_profile(profile)
     , m_appCommands(appCommands)
-    , m_helpFile(helpFile) {
+    , m_host(std::make_unique<ModuleHost>(this, helpFile, ProgramModuleFolders())) {
+    SetDialogHost(this, m_host.get());
     setObjectName(QStringLiteral("mainFrame"));
     setWindowTitle(QString::fromUtf8("Ollo für Windows 95 V" OLLO_VERSION));
 
@@ -81,98 +89,28 @@ CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const
 
 CMainFrame::~CMainFrame() {
     leaveContextHelp();
+    // Dialogs still open close with the frame, after its host.
+    SetDialogHost(this, nullptr);
 }
 
-bool CMainFrame::showHelp(int data, HelpCommand command) {
-    if (m_helpHandler)
-        return m_helpHandler(data, command);
-    if (!m_helpViewer) {
-        if (HelpModule* help =
-                LoadModule<HelpModule>(QStringLiteral("ollo-helpviewer"), ProgramModuleFolders()))
-            m_helpViewer = help->makeViewer(m_helpFile, this);
-    }
-    if (m_helpViewer && m_helpViewer->open(data, command))
-        return true;
-    ReportHelpFailure();
-    return false;
-}
-
-void CMainFrame::playSound(const QString& fileName) {
-    if (m_soundPlayer)
-        m_soundPlayer(fileName);
-    else if (SoundModule* sound =
-                 LoadModule<SoundModule>(QStringLiteral("ollo-sound"), ProgramModuleFolders()))
-        sound->playSound(fileName);
-}
-
-void CMainFrame::prepareSound() {
-    if (m_soundPlayer || m_soundPrepared)
-        return;
-    m_soundPrepared = true;
-    // Loading the module takes longer than connecting to the sound server,
-    // so it goes to the background; the connection is made here once it is
-    // loaded, while the child reads the first task.
-    PreloadModule(QStringLiteral("ollo-sound"), ProgramModuleFolders(), this, [] {
-        if (SoundModule* sound =
-                LoadModule<SoundModule>(QStringLiteral("ollo-sound"), ProgramModuleFolders()))
-            sound->prepare();
-    });
+SpeechVoice* CMainFrame::speaker() const {
+    return m_host->speaker();
 }
 
 QWidget* CMainFrame::helpWindow() const {
-    return m_helpViewer ? m_helpViewer->window() : nullptr;
-}
-
-bool CMainFrame::makeSpeaker() {
-    if (m_speaker)
-        return true;
-    SpeechModule* speech = LoadModule<SpeechModule>(QStringLiteral("ollo-speech"), ProgramModuleFolders());
-    if (speech == nullptr)
-        return false;
-    m_speaker = speech->makeVoice();
-    m_speaker->setStatusObserver([this] { Q_EMIT speechChanged(); });
-    return true;
-}
-
-void CMainFrame::speak(const QString& text) {
-    if (m_speechOutput) {
-        m_speechOutput(text);
-        return;
-    }
-    if (makeSpeaker())
-        m_speaker->speak(text);
-}
-
-void CMainFrame::stopSpeaking() {
-    if (m_speechOutput)
-        m_speechOutput({});
-    else if (m_speaker)
-        m_speaker->stop();
-}
-
-SpeechStatus CMainFrame::findSpeech(QObject* context, std::function<void(const SpeechStatus&)> changed) {
-    if (m_speechOutput)
-        return m_speechOutputStatus;
-    if (!makeSpeaker())
-        return {SpeechStatus::State::Unavailable,
-                QString::fromUtf8("Ein Teil des Programms (ollo-speech) fehlt oder lässt sich nicht laden.")};
-    m_speaker->find();
-    connect(this, &CMainFrame::speechChanged, context,
-            [speaker = m_speaker.get(), changed] { changed(speaker->status()); });
-    return m_speaker->status();
+    return m_host->helpWindow();
 }
 
 void CMainFrame::setHelpHandler(std::function<bool(int data, HelpCommand command)> handler) {
-    m_helpHandler = std::move(handler);
+    m_host->setHelpHandler(std::move(handler));
 }
 
 void CMainFrame::setSoundPlayer(std::function<void(const QString& fileName)> player) {
-    m_soundPlayer = std::move(player);
+    m_host->setSoundPlayer(std::move(player));
 }
 
 void CMainFrame::setSpeechOutput(std::function<void(const QString& text)> speak, SpeechStatus status) {
-    m_speechOutput = std::move(speak);
-    m_speechOutputStatus = std::move(status);
+    m_host->setSpeechOutput(std::move(speak), std::move(status));
 }
 
 void CMainFrame::buildCommandTable() {
@@ -266,6 +204,7 @@ void CMainFrame::menuOpening(QMenu* menu) {
     m_actions.at(Cmd::StatusBar)->setChecked(m_statusLine->isVisible());
     m_statusLine->setMessage({});
     m_statusLine->setWidened(true);
+    Q_EMIT menuOpened();
 }
 
 void CMainFrame::menuClosing() {
@@ -324,10 +263,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         windowHandle()->isExposed()) {
         m_iconSet = true;
         m_backdrop->removeEventFilter(this);
-        QTimer::singleShot(0, this, [this] {
-            setWindowIcon(programIcon());
-            Q_EMIT firstPainted();
-        });
+        QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
     }
     if (!m_contextHelp)
         return QMainWindow::eventFilter(watched, event);

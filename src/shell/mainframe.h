@@ -15,7 +15,7 @@ class QMenu;
 class CProfile;
 class Backdrop;
 class StatusLine;
-class HelpViewer;
+class ModuleHost;
 class SpeechVoice;
 
 // The program's one top-level window: the menu bar of the series and options,
@@ -24,12 +24,9 @@ class SpeechVoice;
 // into the menu bar. Its own table handles the status bar, help
 // contents and context help; every other command goes to the application's
 // table. A menu item is enabled when either table has its command, decided
-// each time the menu opens. It is the host of every dialog it owns: their
-// help requests, sounds and texts to read aloud come here. Help, sound and
-// speech are modules, each loaded when first asked for (sound already when a
-// dialog says sounds will follow); the speech service is first looked for
-// when a dialog asks for it.
-class CMainFrame : public QMainWindow, public DialogHost {
+// each time the menu opens. Its host (kit/modulehost.h) serves every dialog
+// it owns: their help requests, sounds and texts to read aloud go there.
+class CMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -61,14 +58,10 @@ public:
     // The help window open now; null when none is.
     QWidget* helpWindow() const;
 
-    bool showHelp(int data, HelpCommand command) override;
-    void playSound(const QString& fileName) override;
-    void prepareSound() override;
-    void speak(const QString& text) override;
-    void stopSpeaking() override;
-    SpeechStatus findSpeech(QObject* context, std::function<void(const SpeechStatus&)> changed) override;
+    // The host of its dialogs, handed to the modules that open windows.
+    ModuleHost& host() const { return *m_host; }
     // Null until a dialog first asked for speech.
-    SpeechVoice* speaker() const { return m_speaker.get(); }
+    SpeechVoice* speaker() const;
     // Where its own and its dialogs' help requests and sounds go: the help
     // desk and the sound device unless replaced (tests watch them here).
     void setHelpHandler(std::function<bool(int data, HelpCommand command)> handler);
@@ -80,11 +73,8 @@ public:
 Q_SIGNALS:
     // The window has closed; the application ends.
     void closed();
-    // The backdrop's first paint has reached the screen: the start is over,
-    // and what can wait may begin. Sent once.
-    void firstPainted();
-    // The speech service's status changed.
-    void speechChanged();
+    // A menu of the menu bar opens: a command may follow soon.
+    void menuOpened();
 
 protected:
     bool event(QEvent* event) override;
@@ -93,8 +83,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // False when the speech module cannot be loaded.
-    bool makeSpeaker();
     void buildMenus();
     void buildMenuKeys();
     void buildAccelerators();
@@ -115,14 +103,7 @@ private:
     std::map<int, QAction*> m_actions;
     Backdrop* m_backdrop = nullptr;
     StatusLine* m_statusLine = nullptr;
-    QString m_helpFile;
-    std::unique_ptr<HelpViewer> m_helpViewer;
-    std::function<bool(int, HelpCommand)> m_helpHandler;
-    std::function<void(const QString&)> m_soundPlayer;
-    bool m_soundPrepared = false;
-    std::unique_ptr<SpeechVoice> m_speaker;
-    std::function<void(const QString&)> m_speechOutput;
-    SpeechStatus m_speechOutputStatus;
+    std::unique_ptr<ModuleHost> m_host;
     QString m_childName;
     bool m_contextHelp = false;
     // The icon is set once the backdrop has first been painted.

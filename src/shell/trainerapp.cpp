@@ -1,38 +1,26 @@
+// The application object's own part: the program's identity and content
+// folder, settings that can be kept somewhere, the one running copy, the
+// termination signals, and the start of the main window. The command table is
+// in trainercommands.cpp, the child and their record in childsession.cpp.
+
 #include "shell/trainerapp.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPalette>
 #include <QSocketNotifier>
+#include <QTranslator>
 
-#include <algorithm>
 #include <csignal>
-#include <utility>
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "base/clock.h"
-#include "base/settingskeys.h"
-#include "base/textstyle.h"
-#include "drill/drilllauncher.h"
-#include "drill/seriescatalogue.h"
-#include "kit/commandids.h"
-#include "kit/helpcontexts.h"
-#include "kit/moduleloader.h"
 #include "kit/recordmodule.h"
-#include "kit/showhelp.h"
-#include "rewards/praiselistdlg.h"
-#include "rewards/showreward.h"
-#include "settings/fontchooser.h"
-#include "settings/optionssheet.h"
-#include "settings/sounddlg.h"
-#include "shell/bitmapokdlg.h"
-#include "shell/childchooser.h"
-#include "shell/drillrecording.h"
-#include "shell/infodlg.h"
 #include "shell/mainframe.h"
 #include "shell/singleinstance.h"
 
@@ -87,7 +75,8 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     , m_helpFilePath(helpFileFor(programFile, m_contentFolder))
     , m_profile(CProfile::PathFor(m_baseName))
     , m_children(m_baseName, QDir(m_contentFolder).filePath(QStringLiteral("default.INI")))
-    , m_recordBase(m_baseName) {
+    , m_recordBase(m_baseName)
+    , m_qtWords(std::make_unique<QTranslator>()) {
     copyDefaultSettings();
     keepSettingsSomewhere();
     // The program ends when its main window closes, whatever else is open.
@@ -96,6 +85,12 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     QPalette palette = QApplication::palette();
     palette.setColor(QPalette::Window, QColor(240, 240, 240));
     QApplication::setPalette(palette);
+    // Qt's own dialogs and buttons (the file dialog, a message box's "Abbrechen")
+    // speak German, in Qt's translations as Debian ships them; without those,
+    // English.
+    if (m_qtWords->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(m_qtWords.get());
     buildCommandTable();
 }
 
@@ -186,18 +181,6 @@ void CTrainerApp::CatchTerminationSignals() {
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-bool CTrainerApp::ChooseChild(const QString& child) {
-    m_childChosen = true;
-    m_children.load();
-    if (!child.isEmpty()) {
-        const CChildList::Child* named = m_children.find(child);
-        return named != nullptr && runFor(*named);
-    }
-    if (m_children.children().size() == 1)
-        return runFor(m_children.children().front());
-    return m_children.children().size() < 2 || chooseChild(nullptr);
-}
-
 bool CTrainerApp::InitInstance() {
     if (!m_childChosen && !ChooseChild())
         return false;
@@ -205,8 +188,10 @@ bool CTrainerApp::InitInstance() {
     m_mainFrame = std::make_unique<CMainFrame>(m_profile, m_commands, m_helpFilePath);
     m_mainFrame->setChildName(m_childName);
     connect(m_mainFrame.get(), &CMainFrame::closed, this, [] { QCoreApplication::quit(); });
-    // The record never holds up the start.
-    connect(m_mainFrame.get(), &CMainFrame::firstPainted, this, &CTrainerApp::preloadRecord);
+    // The record never holds up the start, nor costs memory before a drill
+    // is in sight: it is loaded in the background as a menu first opens, and
+    // opened by the first command that needs it, should that come first.
+    connect(m_mainFrame.get(), &CMainFrame::menuOpened, this, &CTrainerApp::preloadRecord);
 
     if (g_signalPipe[0] >= 0) {
         m_terminationNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
@@ -238,210 +223,4 @@ bool CTrainerApp::InitInstance() {
 
 int CTrainerApp::Run() {
     return QApplication::exec();
-}
-
-bool CTrainerApp::runFor(const CChildList::Child& child) {
-    if (m_instance && m_recordBase != child.baseName) {
-        // One running copy per settings file, whichever child it is for.
-        auto instance = std::make_unique<SingleInstance>(CProfile::PathFor(child.baseName));
-        if (instance->HandOver()) {
-            QMessageBox::information(m_mainFrame.get(), QStringLiteral("Kind wechseln"),
-                                     QString::fromUtf8("Für %1 ist Ollo schon in einem anderen Fenster "
-                                                       "offen. Es kommt jetzt nach vorn.")
-                                         .arg(child.name));
-            return false;
-        }
-        connect(instance.get(), &SingleInstance::showRequested, this, &CTrainerApp::bringToFront);
-        m_instance = std::move(instance);
-    }
-    m_childName = child.name;
-    if (m_recordBase != child.baseName) {
-        m_recordBase = child.baseName;
-        m_profile = CProfile(CProfile::PathFor(child.baseName));
-        // The next record is opened when it is first needed.
-        m_recording.reset();
-        m_record.reset();
-    }
-    copyDefaultSettings();
-    if (m_mainFrame) {
-        m_mainFrame->setChildName(m_childName);
-        m_mainFrame->repaintBackdrop();
-        openRecord();
-    }
-    return true;
-}
-
-bool CTrainerApp::chooseChild(QWidget* owner) {
-    QStringList names;
-    for (const CChildList::Child& child : m_children.children())
-        names << child.name;
-    CChildChooser chooser(names, owner);
-    chooser.exec();
-    if (chooser.chosen() < 0)
-        return false;
-    // Copied: runFor may read the list again.
-    const CChildList::Child chosen = m_children.children()[size_t(chooser.chosen())];
-    return runFor(chosen);
-}
-
-void CTrainerApp::switchChild() {
-    m_children.load();
-    if (m_children.children().empty()) {
-        QMessageBox::information(
-            m_mainFrame.get(), QStringLiteral("Kind wechseln"),
-            QStringLiteral(
-                "Es ist noch kein Kind eingerichtet. Im Fenster „Lernfortschritt“ (Menü Optionen) "
-                "richten Sie mit „Kind hinzufügen...“ für jedes Kind eigene Einstellungen und einen "
-                "eigenen Lernverlauf ein."));
-        return;
-    }
-    chooseChild(m_mainFrame.get());
-}
-
-void CTrainerApp::preloadRecord() {
-    PreloadModule(QStringLiteral("ollo-record"), ProgramModuleFolders(), this, [this] { openRecord(); });
-}
-
-bool CTrainerApp::openRecord() {
-    if (m_record)
-        return true;
-    RecordModule* module = LoadModule<RecordModule>(QStringLiteral("ollo-record"), ProgramModuleFolders());
-    if (module == nullptr)
-        return false;
-    m_record = module->openLog(m_recordBase);
-    m_recording = std::make_unique<CDrillRecording>(*m_record);
-    return true;
-}
-
-QString CTrainerApp::noRecordText() {
-    return QString::fromUtf8("Ollo kann den Lernverlauf nicht führen: Ein Teil des Programms (ollo-record) "
-                             "fehlt oder lässt sich nicht laden. Üben geht trotzdem, es wird nur nichts "
-                             "aufgezeichnet. Installieren Sie Ollo bitte neu.");
-}
-
-void CTrainerApp::reportNoRecord(const QString& title) {
-    QMessageBox::information(m_mainFrame.get(), title, noRecordText());
-}
-
-void CTrainerApp::reportRecordNotice(QWidget* owner) {
-    if (!m_record && !m_noRecordTold) {
-        m_noRecordTold = true;
-        QMessageBox::warning(owner, QStringLiteral("Ollo"), noRecordText());
-        return;
-    }
-    const QString notice = m_record ? m_record->takeNotice() : QString();
-    if (!notice.isEmpty())
-        QMessageBox::warning(owner, QStringLiteral("Ollo"), notice);
-}
-
-// "Schwierige Aufgaben": as many of the hardest facts as a drill has tasks,
-// in the drill dialog of every series, with its reward step.
-void CTrainerApp::startHardFacts() {
-    if (!openRecord()) {
-        reportNoRecord(QStringLiteral("Schwierige Aufgaben"));
-        return;
-    }
-    const int count = std::max(1, m_profile.GetInt(Section::Parameter, Key::TaskCount, 0));
-    const std::vector<Record::Fact> facts = m_record->hardFacts(Clock::NowSeconds(), count);
-    if (facts.empty()) {
-        const QString why =
-            m_record->canRead()
-                ? QStringLiteral("Du hast noch keine Aufgaben geübt, aus denen Ollo die schwierigen "
-                                 "heraussuchen könnte. Übe zuerst ein paar Reihen – dann weiß Ollo, "
-                                 "welche Aufgaben du noch üben solltest.")
-                : QStringLiteral("Ollo kann den Lernverlauf gerade nicht lesen: %1")
-                      .arg(m_record->faultReason());
-        QMessageBox::information(m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"), why);
-        return;
-    }
-    std::vector<PlannedTask> plan;
-    for (const Record::Fact& fact : facts)
-        plan.push_back(
-            {fact.operation == Record::Operation::Division ? Operation::Division : Operation::Multiplication,
-             fact.factor, fact.series});
-    StartDrill(
-        Cmd::HardFacts, QStringLiteral("Schwierige Aufgaben"), std::move(plan), m_profile, m_mainFrame.get(),
-        [this](CProfile& profile, QWidget* owner) {
-            ShowReward(profile, owner);
-            reportRecordNotice(owner);
-        },
-        m_recording.get());
-}
-
-// The application's commands. Each subsystem adds its handlers here; a menu
-// item lights up as soon as its command has one.
-void CTrainerApp::buildCommandTable() {
-    // The 36 series of the four drill menus: each runs one drill.
-    for (const SeriesInfo& series : SeriesCatalogue())
-        m_commands.add(series.commandId, [this, id = int(series.commandId)] {
-            // The record may still be loading; the drill waits for it.
-            openRecord();
-            // However the drill ended: the dialog's Lobe flag decides the reward.
-            StartDrill(
-                id, m_profile, m_mainFrame.get(),
-                [this](CProfile& profile, QWidget* owner) {
-                    ShowReward(profile, owner);
-                    reportRecordNotice(owner);
-                },
-                m_recording.get());
-        });
-
-    m_commands.add(Cmd::HardFacts, [this] { startHardFacts(); });
-
-    // "Optionen": the settings dialogs, owned by the main window.
-    m_commands.add(Cmd::Options, [this] {
-        COptionsSheet::Run(m_profile, m_mainFrame.get(), [this] {
-            if (m_mainFrame)
-                m_mainFrame->repaintBackdrop();
-        });
-    });
-    for (const auto& [command, style] :
-         {std::pair{Cmd::BigFont, BigFontSection()}, {Cmd::SmallFont, SmallFontSection()}})
-        m_commands.add(command, [this, section = style] {
-            ChooseTextStyle(m_profile, section.section, section.defaultHeight, section.largestSize,
-                            m_mainFrame.get());
-        });
-    m_commands.add(Cmd::PraiseList, [this] {
-        CPraiseListDlg dialog(m_profile, m_mainFrame.get());
-        dialog.exec();
-    });
-    m_commands.add(Cmd::Sound, [this] {
-        CSoundDlg dialog(m_profile, m_mainFrame.get());
-        dialog.exec();
-    });
-    m_commands.add(Cmd::Progress, [this] {
-        if (!openRecord()) {
-            reportNoRecord(QStringLiteral("Lernfortschritt"));
-            return;
-        }
-        m_record->showProgress(m_mainFrame.get(), &m_children);
-        // The running child may have a new name.
-        m_children.load();
-        for (const CChildList::Child& child : m_children.children())
-            if (child.baseName == m_recordBase && m_mainFrame) {
-                m_childName = child.name;
-                m_mainFrame->setChildName(m_childName);
-            }
-    });
-    m_commands.add(Cmd::SwitchChild, [this] { switchChild(); });
-
-    // Information and help (the help items open their topics, nothing else).
-    m_commands.add(Cmd::About, [this] {
-        CInfoDlg dialog(m_mainFrame.get());
-        dialog.exec();
-    });
-    m_commands.add(Cmd::Contact, [this] {
-        CBitmapOkDlg dialog(CBitmapOkDlg::ContactTemplate, m_mainFrame.get());
-        dialog.exec();
-    });
-    m_commands.add(Cmd::Internet, [this] { ShowHelp(m_mainFrame.get(), Help::forCommand(Cmd::Internet)); });
-    m_commands.add(Cmd::OwnExercises,
-                   [this] { ShowHelp(m_mainFrame.get(), Help::forCommand(Cmd::OwnExercises)); });
-    m_commands.add(Cmd::Publisher, [this] { ShowHelp(m_mainFrame.get(), Help::forCommand(Cmd::Publisher)); });
-
-    // Shut-down: the same road as the close box.
-    m_commands.add(Cmd::Exit, [this] {
-        if (m_mainFrame)
-            m_mainFrame->close();
-    });
 }

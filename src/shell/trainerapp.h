@@ -7,11 +7,13 @@
 // itself: the series, the settings dialogs, the information and help items,
 // and "&Beenden". Created once, after the QApplication. Where no folder for
 // the settings can be had, it runs on the shipped defaults in memory and
-// says so once. It keeps the learning record, opened once the main window has
-// first painted, and lets it listen to every drill. With children set up
+// says so once. It keeps the learning record, loaded as a menu first opens
+// (or when a command first needs it), and lets it listen to every drill. With children set up
 // (base/childlist.h) it runs for one child at a time: their settings file and
 // record instead of the family's <base>.INI and record, chosen at the start
-// and with "Kind wechseln".
+// and with "Kind wechseln". Choosing and switching the child, and opening
+// their record, are in childsession.cpp; the command table and its handlers
+// in trainercommands.cpp.
 
 #include <QObject>
 #include <QString>
@@ -22,10 +24,10 @@
 #include "base/profile.h"
 #include "shell/commandtable.h"
 
-class CDrillRecording;
 class LearningLog;
 class CMainFrame;
 class QSocketNotifier;
+class QTranslator;
 class SingleInstance;
 
 class CTrainerApp : public QObject {
@@ -61,7 +63,7 @@ public:
     CProfile& profile() { return m_profile; }
     // The owner of every dialog the program opens.
     CMainFrame* mainWindow() const { return m_mainFrame.get(); }
-    // Null until the main window has first painted.
+    // Null until a menu has first opened or a command first needed it.
     LearningLog* record() const { return m_record.get(); }
 
     // Where the program's pictures, jokes and sounds are: $OLLO_DATA if set,
@@ -82,7 +84,8 @@ private:
     // False, having said why on standard error, when the record module
     // cannot be loaded.
     bool openRecord();
-    // Loads the record module in the background, then opens the record.
+    // Loads the record module in the background, then opens the record;
+    // nothing when it is open.
     void preloadRecord();
     void startHardFacts();
     // The child's settings and record from now on; the main window shows
@@ -110,11 +113,12 @@ private:
     // The base name of the running settings file and record: <base>, or the child's.
     QString m_recordBase;
     CommandTable m_commands;
-    // Before the main frame, so they outlive it and any drill still open in it.
+    // Before the main frame, so it outlives it and any drill still open in it.
     std::unique_ptr<LearningLog> m_record;
-    std::unique_ptr<CDrillRecording> m_recording;
     bool m_noRecordTold = false;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<QSocketNotifier> m_terminationNotifier;
     std::unique_ptr<SingleInstance> m_instance;
+    // Qt's German words, for as long as the program runs.
+    std::unique_ptr<QTranslator> m_qtWords;
 };

@@ -8,7 +8,7 @@
 
 class SoundPlugin : public QObject, public SoundModule {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID "org.example.ollo.SoundModule/1")
+    Q_PLUGIN_METADATA(IID "org.example.ollo.SoundModule/1" FILE "ollo-buildid.json")
     Q_INTERFACES(SoundModule)
 
 public:

@@ -8,7 +8,7 @@
 
 class SpeechPlugin : public QObject, public SpeechModule {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID "org.example.ollo.SpeechModule/1")
+    Q_PLUGIN_METADATA(IID "org.example.ollo.SpeechModule/1" FILE "ollo-buildid.json")
     Q_INTERFACES(SpeechModule)
 
 public:

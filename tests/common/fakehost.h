@@ -17,6 +17,8 @@
 // is `speech`; announceSpeech tells the windows that asked of a change.
 class FakeHost : public QWidget, public DialogHost {
 public:
+    FakeHost() { SetDialogHost(this, this); }
+
     QStringList sounds;
     QList<int> helps;
     QStringList notStored;

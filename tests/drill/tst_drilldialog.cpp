@@ -17,10 +17,10 @@
 #include "common/fakehost.h"
 #include "drill/digitedit.h"
 #include "drill/drilldialog.h"
-#include "drill/drillobserver.h"
 #include "drill/limitdialog.h"
 #include "drill/wronganswerdlg.h"
 #include "kit/bitmapbutton.h"
+#include "kit/drillobserver.h"
 #include "kit/showhelp.h"
 
 namespace {
@@ -71,12 +71,12 @@ public:
     QStringList trace;
     QList<qint64> thinking;
 
-    void drillStarted(int, const QString& caption, int taskCount) override {
+    void drillStarted(int, const QString& caption, Record::Operation, int, int taskCount) override {
         trace << QStringLiteral("start %1 %2").arg(caption).arg(taskCount);
     }
     void taskPosed(const PosedTask& task) override {
         // The parts must make the text the child saw.
-        const bool times = task.operation == Operation::Multiplication;
+        const bool times = task.operation == Record::Operation::Multiplication;
         const QString made =
             times ? QStringLiteral("%1 X %2 = ").arg(task.factor).arg(task.series)
                   : QStringLiteral("%1 : %2 = ").arg(task.factor * task.series).arg(task.series);
@@ -86,14 +86,14 @@ public:
         if (answerFor(task.text) != task.answer)
             trace << QStringLiteral("wrong expected answer");
     }
-    void answerGiven(const QString&, AnswerOutcome outcome, qint64 thinkingMs) override {
+    void answerGiven(const QString&, Record::Answer outcome, qint64 thinkingMs) override {
         static const char* const words[] = {"right", "again", "solved"};
         trace << QLatin1String(words[int(outcome)]);
         thinking << thinkingMs;
     }
-    void drillEnded(DrillEnd how) override {
+    void drillEnded(Record::DrillEnd how) override {
         static const char* const words[] = {"done", "ende", "closed", "refused"};
-        trace << QStringLiteral("end ") + QLatin1String(words[int(how)]);
+        trace << QStringLiteral("end ") + QLatin1String(words[int(how) - int(Record::DrillEnd::AllDone)]);
     }
 };
 

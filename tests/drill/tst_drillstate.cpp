@@ -6,6 +6,8 @@
 #include "drill/drillstate.h"
 #include "drill/seriescatalogue.h"
 
+using Record::Operation;
+
 namespace {
 
 // Runs the answers through the state: "=" answers correctly, "?" answers

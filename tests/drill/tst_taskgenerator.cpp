@@ -5,6 +5,8 @@
 #include "drill/seriescatalogue.h"
 #include "drill/taskgenerator.h"
 
+using Record::Operation;
+
 class TestTaskGenerator : public QObject {
     Q_OBJECT
 

@@ -24,7 +24,7 @@
 #include "record/answerscsv.h"
 #include "record/hardfacts.h"
 #include "record/learningrecord.h"
-#include "record/progressreport.h"
+#include "record/progressreading.h"
 
 using Record::Answer;
 using Record::DrillEnd;
@@ -264,8 +264,9 @@ private Q_SLOTS:
         std::vector<TaskOutcome> outcomes;
         for (const int outcome : recent)
             outcomes.push_back(TaskOutcome(outcome));
-        QTEST(int(ProgressReport::Judge(outcomes, std::vector<qint64>(thinkingMs.begin(), thinkingMs.end()))),
-              "security");
+        QTEST(
+            int(ProgressReading::Judge(outcomes, std::vector<qint64>(thinkingMs.begin(), thinkingMs.end()))),
+            "security");
     }
 
     // The boxes over a history of tasks: "8x7" is 8 X 7, "8d7" is 56 : 7;
@@ -382,7 +383,7 @@ private Q_SLOTS:
         record.beginDrill(32804, QStringLiteral("Beliebige Reihe"), Operation::Division, 0, 5);
         record.endDrill(DrillEnd::LimitRefused);
 
-        const ProgressReport report = ProgressReport::Read(record, QDate(2024, 6, 3));
+        const ProgressReport report = ProgressReading::Read(record, QDate(2024, 6, 3));
         const FactStanding& eightSevens = report.standing(Operation::Multiplication, 8, 7);
         QCOMPARE(eightSevens.asked, 3);
         QCOMPARE(eightSevens.rightFirst, 2);

@@ -38,22 +38,21 @@ private Q_SLOTS:
             QSKIP(qPrintable(why));
     }
 
-    // Keys as typed, and the child whose record the program then opens.
+    // Keys as typed, and the child whose settings the program then makes
+    // from the shipped ones.
     void keysPickAChild_data() {
         QTest::addColumn<QStringList>("keys");
-        QTest::addColumn<QString>("record");
-        QTest::newRow("Enter on the first") << QStringList{"Return"} << "ollo-anna.sqlite";
-        QTest::newRow("arrow down twice")
-            << QStringList{"Down", "Down", "Return"} << "ollo-mia-sophie.sqlite";
-        QTest::newRow("Tab, then space") << QStringList{"Tab", "space"} << "ollo-joerg.sqlite";
-        QTest::newRow("down and up again") << QStringList{"Down", "Up", "Return"} << "ollo-anna.sqlite";
+        QTest::addColumn<QString>("settings");
+        QTest::newRow("Enter on the first") << QStringList{"Return"} << "ollo-anna.INI";
+        QTest::newRow("arrow down twice") << QStringList{"Down", "Down", "Return"} << "ollo-mia-sophie.INI";
+        QTest::newRow("Tab, then space") << QStringList{"Tab", "space"} << "ollo-joerg.INI";
+        QTest::newRow("down and up again") << QStringList{"Down", "Up", "Return"} << "ollo-anna.INI";
     }
     void keysPickAChild() {
         QFETCH(QStringList, keys);
-        QFETCH(QString, record);
+        QFETCH(QString, settings);
         const QString config = m_home.filePath(QStringLiteral("config"));
-        const QString data = m_home.filePath(QStringLiteral("data/ollo"));
-        QDir(data).removeRecursively();
+        QDir(config).removeRecursively();
         QVERIFY(QDir().mkpath(config));
         QFile list(config + QStringLiteral("/ollo-Kinder.txt"));
         QVERIFY(list.open(QIODevice::WriteOnly));
@@ -71,11 +70,11 @@ private Q_SLOTS:
             xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")}), 20000);
         QVERIFY(xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50")} +
                         keys));
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data + u'/' + record), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(config + u'/' + settings), 20000);
         program.terminate();
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitCode(), 0);
-        QCOMPARE(QDir(data).entryList({QStringLiteral("*.sqlite")}), QStringList{record});
+        QCOMPARE(QDir(config).entryList({QStringLiteral("ollo-*.INI")}), QStringList{settings});
     }
 };
 

@@ -5,8 +5,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -30,6 +33,7 @@
 #include "base/clock.h"
 #include "base/childlist.h"
 #include "common/recordrows.h"
+#include "common/windowwait.h"
 #include "drill/drilldialog.h"
 #include "drill/wronganswerdlg.h"
 #include "kit/bitmapbutton.h"
@@ -37,9 +41,9 @@
 #include "kit/showhelp.h"
 #include "record/hardfacts.h"
 #include "record/learningrecord.h"
-#include "record/progressreport.h"
-#include "record/progresswindow.h"
-#include "record/recordplugin.h"
+#include "progress/progresswindow.h"
+#include "record/progressreading.h"
+#include "record/recordlog.h"
 #include "settings/optionssheet.h"
 #include "shell/bitmapokdlg.h"
 #include "shell/infodlg.h"
@@ -107,11 +111,13 @@ QString answerFor(const QString& task) {
 }
 
 // Presses the wrong-answer dialog's button once it is up.
-void pressInWrongAnswerDialog(const char* button) {
-    QTimer::singleShot(0, qApp, [button] {
+void pressInWrongAnswerDialog(const char* button,
+                              QDeadlineTimer deadline = QDeadlineTimer(kWindowOpensWithinMs)) {
+    QTimer::singleShot(0, qApp, [button, deadline] {
         auto* wrong = qobject_cast<CWrongAnswerDlg*>(QApplication::activeModalWidget());
         if (wrong == nullptr) {
-            pressInWrongAnswerDialog(button);
+            GiveUpAfter(deadline, "The wrong-answer dialog");
+            pressInWrongAnswerDialog(button, deadline);
             return;
         }
         QTest::mouseClick(wrong->findChild<CBitmapButton*>(QLatin1String(button)), Qt::LeftButton);
@@ -121,11 +127,12 @@ void pressInWrongAnswerDialog(const char* button) {
 // A drill of three tasks as a child plays it in the real dialogs: the first
 // right at once, the second wrong, "NOCHMALS", then right, the third wrong
 // and "LOESEN"; then "Weiter" ends it.
-void playThreeTasks() {
-    QTimer::singleShot(0, qApp, [] {
+void playThreeTasks(QDeadlineTimer deadline = QDeadlineTimer(kWindowOpensWithinMs)) {
+    QTimer::singleShot(0, qApp, [deadline] {
         auto* dialog = qobject_cast<CDrillDialog*>(QApplication::activeModalWidget());
         if (dialog == nullptr) {
-            playThreeTasks();
+            GiveUpAfter(deadline, "The drill dialog");
+            playThreeTasks(deadline);
             return;
         }
         auto* answer = dialog->findChild<QLineEdit*>(QStringLiteral("answer"));
@@ -256,11 +263,13 @@ void collectUnnamed(QAccessibleInterface* node, QStringList* unnamed) {
 
 // The class of the dialog that opens next and what in it has no name for a
 // screen reader; with askHelp F1 is pressed in it, then it is closed with Esc.
-void closeNextDialog(QString* className, bool askHelp = false, QStringList* unnamed = nullptr) {
-    QTimer::singleShot(0, qApp, [className, askHelp, unnamed] {
+void closeNextDialog(QString* className, bool askHelp = false, QStringList* unnamed = nullptr,
+                     QDeadlineTimer deadline = QDeadlineTimer(kWindowOpensWithinMs)) {
+    QTimer::singleShot(0, qApp, [className, askHelp, unnamed, deadline] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal == nullptr) {
-            closeNextDialog(className, askHelp, unnamed);
+            GiveUpAfter(deadline, "The dialog of the command");
+            closeNextDialog(className, askHelp, unnamed, deadline);
             return;
         }
         *className = QString::fromLatin1(modal->metaObject()->className());
@@ -308,15 +317,29 @@ private:
 
     Outcome runProgram(const QStringList& arguments, bool closeWhenStarted) {
         QProcess program;
-        program.setProcessEnvironment(programEnvironment());
+        QProcessEnvironment environment = programEnvironment();
+        if (closeWhenStarted) {
+            // The start-up probe says when the window is on screen, and then
+            // leaves the program running.
+            environment.insert(QStringLiteral("OLLO_BENCH_FIRST_PAINT"), QStringLiteral("1"));
+            environment.insert(QStringLiteral("OLLO_BENCH_SETTLE_MS"),
+                               QString::number(kWindowOpensWithinMs * 10));
+        }
+        program.setProcessEnvironment(environment);
         program.setWorkingDirectory(QDir::tempPath());
         program.start(QStringLiteral(OLLO_PROGRAM), arguments);
         if (!program.waitForStarted())
             return {};
         if (closeWhenStarted) {
-            // Give it time to open its window; the termination signal then
-            // closes it like the close box (and would also do so earlier).
-            QTest::qWait(1500);
+            // The termination signal closes it like the close box (and would
+            // also do so earlier).
+            if (!QTest::qWaitFor(
+                    [&] {
+                        return program.state() != QProcess::Running ||
+                               program.peek(program.bytesAvailable()).contains("first-paint ");
+                    },
+                    kWindowOpensWithinMs))
+                qWarning("Ollo did not open its window within %d s", kWindowOpensWithinMs / 1000);
             program.terminate();
         }
         program.waitForFinished(20000);
@@ -415,9 +438,13 @@ private Q_SLOTS:
         QVERIFY(app.InitInstance());
         CMainFrame* frame = app.mainWindow();
         QVERIFY(frame != nullptr);
-        // The learning record waits until the window has painted.
+        // The learning record waits until a menu opens: a drill is then in sight.
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
         QVERIFY(app.record() == nullptr);
+        QMenu* menu = frame->menuBar()->actions().front()->menu();
+        menu->popup(frame->mapToGlobal(QPoint(0, 0)));
         QTRY_VERIFY(app.record() != nullptr);
+        menu->close();
         QTRY_VERIFY(frame->isMaximized());
         QVERIFY(frame->isVisible());
         frame->showNormal();
@@ -489,7 +516,6 @@ private Q_SLOTS:
         CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
         app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Aufgaben"), 3);
         QVERIFY(app.InitInstance());
-        QTRY_VERIFY(app.record() != nullptr);
         QStringList notices;
         QTimer boxes;
         connect(&boxes, &QTimer::timeout, &boxes, [&notices] {
@@ -603,7 +629,7 @@ private Q_SLOTS:
                  tasks);
         // The progress window counts it with the others.
         const CLearningRecord& record = static_cast<RecordLog*>(app.record())->record();
-        QCOMPARE(ProgressReport::Read(record, QDate(2024, 6, 3)).totals.drills, 8);
+        QCOMPARE(ProgressReading::Read(record, QDate(2024, 6, 3)).totals.drills, 8);
         QStringList boxes;
         for (const HardFacts::Standing& standing : HardFacts::Sort(HardFacts::ReadHistory(record)))
             boxes << factText(standing.fact) + QStringLiteral(":%1").arg(standing.box);
@@ -621,7 +647,6 @@ private Q_SLOTS:
         {
             CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
             QVERIFY(app.InitInstance());
-            QTRY_VERIFY(app.record() != nullptr);
             QVERIFY(app.childName().isEmpty());
             Family steps({{QStringLiteral("CProgressWindow"),
                            [](QWidget* w) {
@@ -674,7 +699,6 @@ private Q_SLOTS:
         QVERIFY(app.InitInstance());
         QVERIFY(chooser.done());
         QCOMPARE(app.childName(), QString::fromUtf8("Jörg"));
-        QTRY_VERIFY(app.record() != nullptr);
         QStringList messages;
         QTimer player;
         answerEverythingRight(player, &messages);
@@ -697,30 +721,31 @@ private Q_SLOTS:
     // "--kind NAME" starts for that child: their record is the one opened.
     void childFromCommandLine_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("settings");
         QTest::newRow("as set up") << "Anna"
-                                   << "ollo-anna.sqlite";
-        QTest::newRow("other case, umlaut") << QString::fromUtf8("JÖRG") << "ollo-joerg.sqlite";
+                                   << "ollo-anna.INI";
+        QTest::newRow("other case, umlaut") << QString::fromUtf8("JÖRG") << "ollo-joerg.INI";
     }
     void childFromCommandLine() {
         QFETCH(QString, name);
-        QFETCH(QString, record);
+        QFETCH(QString, settings);
         QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
         CChildList children(QStringLiteral("ollo"), m_content->filePath(QStringLiteral("default.INI")));
         QCOMPARE(children.add(QStringLiteral("Anna")), CChildList::Result::Done);
         QCOMPARE(children.add(QString::fromUtf8("Jörg")), CChildList::Result::Done);
+        // The run for a child gives them the shipped settings again.
+        for (const char* child : {"ollo-anna.INI", "ollo-joerg.INI"})
+            QVERIFY(QFile::remove(m_config->filePath(QLatin1String(child))));
         QProcess program;
         program.setProcessEnvironment(programEnvironment());
         program.start(QStringLiteral(OLLO_PROGRAM), {QStringLiteral("--kind"), name});
         QVERIFY(program.waitForStarted());
-        const QString recordFile = m_data->filePath(QStringLiteral("ollo/") + record);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(recordFile), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_config->filePath(settings)), 20000);
         program.terminate();
         QVERIFY(program.waitForFinished(20000));
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
-        QCOMPARE(QDir(m_data->filePath(QStringLiteral("ollo"))).entryList({QStringLiteral("*.sqlite")}),
-                 QStringList{record});
+        QCOMPARE(QDir(m_config->path()).entryList({QStringLiteral("ollo-*.INI")}), QStringList{settings});
     }
 
     // "&Beenden" ends the loop with 0 and writes nothing.

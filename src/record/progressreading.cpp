@@ -1,4 +1,6 @@
-#include "record/progressreport.h"
+// The progress window's figures, read from the learning record's tables.
+
+#include "record/progressreading.h"
 
 #include <QDateTime>
 #include <QSqlQuery>
@@ -24,14 +26,6 @@ qint64 median(std::vector<qint64> values) {
     std::sort(values.begin(), values.end());
     const size_t middle = values.size() / 2;
     return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-size_t indexOf(int factor, int series) {
-    return size_t(std::clamp(factor, 1, 10) - 1) * 10 + size_t(std::clamp(series, 1, 10) - 1);
-}
-
-FactStanding& standingAt(ProgressReport& report, Operation operation, int factor, int series) {
-    return (operation == Operation::Division ? report.divide : report.times)[indexOf(factor, series)];
 }
 
 qint64 startOfDay(QDate day) {
@@ -60,7 +54,7 @@ void readStandings(const QSqlDatabase& db, ProgressReport& report) {
         const int factor = query.value(2).toInt();
         if (operation != int(Operation::Multiplication) && operation != int(Operation::Division))
             continue;
-        FactStanding& standing = standingAt(report, Operation(operation), factor, series);
+        FactStanding& standing = report.standing(Operation(operation), factor, series);
         standing.asked = query.value(3).toInt();
         standing.rightFirst = query.value(4).toInt();
         standing.lastAsked = query.value(5).toLongLong();
@@ -71,12 +65,12 @@ void readStandings(const QSqlDatabase& db, ProgressReport& report) {
     }
     for (auto* table : {&report.times, &report.divide})
         for (FactStanding& standing : *table)
-            standing.security = ProgressReport::Judge(standing.recent, {});
+            standing.security = ProgressReading::Judge(standing.recent, {});
     for (const auto& [key, ms] : thinking) {
         const auto& [operation, series, factor] = key;
-        FactStanding& standing = standingAt(report, Operation(operation), factor, series);
+        FactStanding& standing = report.standing(Operation(operation), factor, series);
         standing.typicalMs = median(ms);
-        standing.security = ProgressReport::Judge(standing.recent, ms);
+        standing.security = ProgressReading::Judge(standing.recent, ms);
     }
 }
 
@@ -182,22 +176,22 @@ void readTotals(const QSqlDatabase& db, Totals& totals) {
 
 } // namespace
 
-Security ProgressReport::Judge(const std::vector<TaskOutcome>& recent, std::vector<qint64> thinkingMs) {
+Security ProgressReading::Judge(const std::vector<TaskOutcome>& recent, std::vector<qint64> thinkingMs) {
     if (recent.empty())
         return Security::NeverAsked;
     if (std::any_of(recent.begin(), recent.end(),
                     [](TaskOutcome o) { return o != TaskOutcome::RightFirstTry; }))
         return Security::Shaky;
-    if (!thinkingMs.empty() && median(std::move(thinkingMs)) > SlowMs)
+    if (!thinkingMs.empty() && median(std::move(thinkingMs)) > ProgressReport::SlowMs)
         return Security::Slow;
     return Security::Secure;
 }
 
-ProgressReport ProgressReport::Read(const CLearningRecord& record, QDate today) {
+ProgressReport ProgressReading::Read(const CLearningRecord& record, QDate today) {
     ProgressReport report;
     const QSqlDatabase db = record.canRead() ? record.database() : QSqlDatabase();
     if (!db.isOpen()) {
-        for (QDate day = today.addDays(1 - ChartDays); day <= today; day = day.addDays(1))
+        for (QDate day = today.addDays(1 - ProgressReport::ChartDays); day <= today; day = day.addDays(1))
             report.days.push_back({day, 0, 0});
         return report;
     }
@@ -207,14 +201,4 @@ ProgressReport ProgressReport::Read(const CLearningRecord& record, QDate today) 
     readLastDrills(db, report);
     readTotals(db, report.totals);
     return report;
-}
-
-const FactStanding& ProgressReport::standing(Record::Operation operation, int factor, int series) const {
-    return (operation == Operation::Division ? divide : times)[indexOf(factor, series)];
-}
-
-QString ProgressReport::SeriesTitle(Record::Operation operation, int series, bool chosen) {
-    const QString kind = operation == Operation::Division ? QStringLiteral("geteilt") : QStringLiteral("mal");
-    return chosen ? QStringLiteral("Beliebige Reihe: %1 (%2)").arg(series).arg(kind)
-                  : QStringLiteral("%1-er Reihe (%2)").arg(series).arg(kind);
 }

@@ -1,4 +1,4 @@
-#include "record/factgridmodel.h"
+#include "progress/factgridmodel.h"
 
 #include <QDateTime>
 #include <QLocale>

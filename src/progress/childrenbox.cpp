@@ -1,8 +1,7 @@
-#include "record/childrenbox.h"
+#include "progress/childrenbox.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +14,6 @@
 #include <utility>
 
 #include "base/childlist.h"
-#include "record/learningrecord.h"
 
 namespace {
 
@@ -73,10 +71,12 @@ bool accepted(QWidget* owner, CChildList::Result result, const QString& name) {
 
 } // namespace
 
-CChildrenBox::CChildrenBox(CChildList& children, QString activeBaseName, QWidget* parent)
+CChildrenBox::CChildrenBox(CChildList& children, QString activeBaseName, RecordRemover removeRecord,
+                           QWidget* parent)
     : QGroupBox(QStringLiteral("Kinder"), parent)
     , m_children(children)
-    , m_activeBaseName(std::move(activeBaseName)) {
+    , m_activeBaseName(std::move(activeBaseName))
+    , m_removeRecord(std::move(removeRecord)) {
     setObjectName(QStringLiteral("childrenBox"));
     auto* layout = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
@@ -194,9 +194,6 @@ void CChildrenBox::onRemove() {
     m_children.load();
     if (!accepted(this, m_children.remove(baseName), name))
         return;
-    const QString record = CLearningRecord::PathFor(baseName);
-    for (const QString& suffix :
-         {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
-        QFile::remove(record + suffix);
+    m_removeRecord(baseName);
     fill(m_activeBaseName);
 }

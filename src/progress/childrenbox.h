@@ -2,6 +2,8 @@
 
 #include <QGroupBox>
 
+#include <functional>
+
 class CChildList;
 class QLabel;
 class QListWidget;
@@ -15,9 +17,13 @@ class CChildrenBox : public QGroupBox {
     Q_OBJECT
 
 public:
+    // Deletes the learning record of the settings <baseName>.INI.
+    using RecordRemover = std::function<void(const QString& baseName)>;
+
     // activeBaseName: the base name of the running child's files; empty when
     // the program runs on the family's settings.
-    CChildrenBox(CChildList& children, QString activeBaseName, QWidget* parent = nullptr);
+    CChildrenBox(CChildList& children, QString activeBaseName, RecordRemover removeRecord,
+                 QWidget* parent = nullptr);
 
 private:
     void fill(const QString& selectBaseName = {});
@@ -29,6 +35,7 @@ private:
 
     CChildList& m_children;
     QString m_activeBaseName;
+    RecordRemover m_removeRecord;
     QListWidget* m_list = nullptr;
     QPushButton* m_rename = nullptr;
     QPushButton* m_remove = nullptr;

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "record/progressreport.h"
+#include "kit/progressreport.h"
 
 // The small tables as a 10 × 10 grid for one operation: row r is the factor
 // r + 1, column c the series c + 1 ("7er"), and every cell shows the product,

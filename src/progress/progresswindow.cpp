@@ -1,14 +1,14 @@
-#include "record/progresswindow.h"
+// The progress window's widgets: the grid, legend, tables and chart filled
+// from the report, and its buttons. Its words are in progresstext.cpp.
+
+#include "progress/progresswindow.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QLocale>
 #include <QGridLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
@@ -19,70 +19,22 @@
 #include <QShortcut>
 #include <QStandardPaths>
 #include <QTableWidget>
-#include <QTranslator>
 
-#include <array>
 #include <utility>
 
 #include "base/childlist.h"
-#include "base/clock.h"
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
+#include "kit/progressmodule.h"
 #include "kit/showhelp.h"
-#include "record/answerscsv.h"
-#include "record/childrenbox.h"
-#include "record/factgridmodel.h"
-#include "record/learningrecord.h"
+#include "progress/childrenbox.h"
+#include "progress/factgridmodel.h"
+#include "progress/progresstext.h"
 #include "ui_progresswindow.h"
 
 namespace {
 
-const QLocale& german() {
-    static const QLocale locale(QLocale::German, QLocale::Germany);
-    return locale;
-}
-
-QDateTime local(qint64 seconds) {
-    return QDateTime::fromSecsSinceEpoch(seconds);
-}
-
-QDate today() {
-    return local(Clock::NowSeconds()).date();
-}
-
-QString percent(int part, int whole) {
-    return whole > 0 ? QStringLiteral("%1 %").arg(qRound(100.0 * part / whole)) : QStringLiteral("–");
-}
-
-// "heute 17:05", "gestern 16:40", "Mo 03.06. 17:05", "03.06.2023".
-QString whenText(qint64 seconds) {
-    const QDateTime at = local(seconds);
-    const qint64 daysAgo = at.date().daysTo(today());
-    const QString time = at.toString(QStringLiteral("HH:mm"));
-    if (daysAgo == 0)
-        return QStringLiteral("heute ") + time;
-    if (daysAgo == 1)
-        return QStringLiteral("gestern ") + time;
-    if (daysAgo > 0 && daysAgo < 300)
-        return german().toString(at, QStringLiteral("ddd dd.MM. HH:mm"));
-    return at.toString(QStringLiteral("dd.MM.yyyy"));
-}
-
-QString endText(const std::optional<Record::DrillEnd>& end) {
-    if (!end)
-        return QStringLiteral("unterbrochen");
-    switch (*end) {
-    case Record::DrillEnd::AllDone:
-        return QStringLiteral("fertig");
-    case Record::DrillEnd::EndButton:
-        return QStringLiteral("mit ENDE beendet");
-    case Record::DrillEnd::CloseBox:
-        return QStringLiteral("Fenster geschlossen");
-    case Record::DrillEnd::LimitRefused:
-        break;
-    }
-    return QStringLiteral("keine Reihe gewählt");
-}
+using namespace ProgressText;
 
 QTableWidgetItem* cell(const QString& text, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter) {
     auto* item = new QTableWidgetItem(text);
@@ -115,58 +67,12 @@ void finishTable(QTableWidget* table, int visibleRows) {
     table->setMinimumWidth(width);
 }
 
-// The save dialog's words in German, for as long as it is open: Ollo loads
-// no translations of its own, and the family reads German.
-class SaveDialogWords : public QTranslator {
-public:
-    bool isEmpty() const override { return false; }
-    QString translate(const char* context, const char* sourceText, const char*, int) const override {
-        static const std::array<std::pair<const char*, const char*>, 22> words = {{
-            {"Look in:", "Suchen in:"},
-            {"File &name:", "Datei&name:"},
-            {"Files of type:", "Dateityp:"},
-            {"&Save", "&Speichern"},
-            {"Cancel", "Abbrechen"},
-            {"Back", "Zurück"},
-            {"Forward", "Vor"},
-            {"Parent Directory", "Übergeordneter Ordner"},
-            {"Create New Folder", "Neuen Ordner anlegen"},
-            {"List View", "Liste"},
-            {"Detail View", "Details"},
-            {"New Folder", "Neuer Ordner"},
-            {"&New Folder", "&Neuer Ordner"},
-            {"&Rename", "&Umbenennen"},
-            {"&Delete", "&Löschen"},
-            {"Show &hidden files", "&Versteckte Dateien zeigen"},
-            {"Recent Places", "Zuletzt besucht"},
-            {"Name", "Name"},
-            {"Size", "Größe"},
-            {"Type", "Typ"},
-            {"Date Modified", "Geändert"},
-            {"%1 already exists.\nDo you want to replace it?",
-             "„%1“ gibt es schon.\nSoll die Datei ersetzt werden?"},
-        }};
-        const QLatin1String where(context);
-        if (where != QLatin1String("QFileDialog") && where != QLatin1String("QFileSystemModel") &&
-            where != QLatin1String("QPlatformTheme"))
-            return {};
-        for (const auto& [english, germanWord] : words)
-            if (qstrcmp(sourceText, english) == 0)
-                return QString::fromUtf8(germanWord);
-        return {};
-    }
-};
-
 QString chooseSaveFile(QWidget* owner, const QString& suggested) {
-    SaveDialogWords words;
-    QCoreApplication::installTranslator(&words);
     QFileDialog dialog(owner, QStringLiteral("Lernverlauf als CSV speichern"), suggested,
                        QStringLiteral("CSV-Dateien (*.csv)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("csv"));
-    const QString chosen = dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
-    QCoreApplication::removeTranslator(&words);
-    return chosen;
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 // A swatch of each colour with its name, two by two.
@@ -199,10 +105,12 @@ void fillLegend(QWidget* legend) {
 
 } // namespace
 
-CProgressWindow::CProgressWindow(CLearningRecord& record, QWidget* parent, CChildList* children)
+CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidget* parent,
+                                 CChildList* children)
     : QDialog(parent)
     , m_ui(std::make_unique<Ui::CProgressWindow>())
-    , m_record(record)
+    , m_source(source)
+    , m_host(host)
     , m_chooseFile(&chooseSaveFile) {
     m_ui->setupUi(this);
     // Sizes below are worked out from fonts and styles as they will be shown.
@@ -254,9 +162,10 @@ CProgressWindow::CProgressWindow(CLearningRecord& record, QWidget* parent, CChil
     connect(help, &QShortcut::activated, this, &CProgressWindow::onHelp);
 
     if (children != nullptr) {
-        // The record's file is named like the settings it belongs to.
-        const QString activeBaseName = QFileInfo(m_record.filePath()).completeBaseName();
-        m_ui->pageLayout->addWidget(new CChildrenBox(*children, activeBaseName));
+        const QString activeBaseName = m_source.baseName();
+        m_ui->pageLayout->addWidget(
+            new CChildrenBox(*children, activeBaseName,
+                             [this](const QString& baseName) { m_source.removeRecordOf(baseName); }));
         for (const CChildList::Child& child : children->children())
             if (child.baseName == activeBaseName)
                 setWindowTitle(QStringLiteral("Lernfortschritt – %1").arg(child.name));
@@ -264,7 +173,7 @@ CProgressWindow::CProgressWindow(CLearningRecord& record, QWidget* parent, CChil
 
     refresh();
     // Said here, so the main window need not say it again.
-    m_record.takeNotice();
+    m_source.takeNotice();
 
     // As large as the content wants, within the screen; the page scrolls
     // beyond. The filled tables changed what the layouts had worked out.
@@ -303,9 +212,9 @@ void CProgressWindow::fitGrid() {
 }
 
 void CProgressWindow::refresh() {
-    m_report = ProgressReport::Read(m_record, today());
+    m_report = m_source.report(today());
 
-    const QString state = m_record.stateText();
+    const QString state = m_source.stateText();
     m_ui->faultBanner->setText(state);
     m_ui->faultBanner->setVisible(!state.isEmpty());
 
@@ -316,58 +225,18 @@ void CProgressWindow::refresh() {
     fillSeries();
     fillDrills();
 
-    m_ui->csvButton->setEnabled(m_record.canRead() && m_report.totals.tasks > 0);
-    m_ui->clearButton->setEnabled(m_record.canWrite() && !m_report.lastDrills.empty());
+    m_ui->csvButton->setEnabled(m_source.canRead() && m_report.totals.tasks > 0);
+    m_ui->clearButton->setEnabled(m_source.canWrite() && !m_report.lastDrills.empty());
 }
 
 void CProgressWindow::fillSummary() {
-    const Totals& totals = m_report.totals;
-    if (totals.tasks == 0) {
-        m_ui->summary->setText(
-            m_record.canRead()
-                ? QStringLiteral("Noch keine Übungen aufgezeichnet. Sobald Ihr Kind übt, zeigt "
-                                 "Ollo hier, welche Aufgaben schon sicher sitzen.")
-                : QStringLiteral("Der Lernverlauf lässt sich zur Zeit nicht zeigen."));
-        return;
-    }
-    const QString since =
-        german().toString(local(totals.firstPractised).date(), QStringLiteral("d. MMMM yyyy"));
-    m_ui->summary->setText(
-        QStringLiteral("Seit dem %1 an %2 %3 geübt: %4 %5 mit %6 Aufgaben, davon %7 auf Anhieb richtig. "
-                       "Zuletzt geübt: %8.")
-            .arg(since)
-            .arg(german().toString(totals.daysPractised))
-            .arg(totals.daysPractised == 1 ? QStringLiteral("Tag") : QStringLiteral("Tagen"))
-            .arg(german().toString(totals.drills))
-            .arg(totals.drills == 1 ? QStringLiteral("Übung") : QStringLiteral("Übungen"))
-            .arg(german().toString(totals.tasks))
-            .arg(percent(totals.rightFirst, totals.tasks))
-            .arg(whenText(totals.lastPractised)));
+    m_ui->summary->setText(summaryText(m_report.totals, m_source.canRead()));
 }
 
 void CProgressWindow::showFact(const QModelIndex& index) {
-    if (index.isValid()) {
-        m_ui->factDetails->setText(m_grid->describe(index));
-        return;
-    }
     // Without a cell chosen: the facts that still need practice, by name.
-    const bool division = m_grid->operation() == Record::Operation::Division;
-    QStringList shaky;
-    for (int factor = 1; factor <= 10; ++factor)
-        for (int series = 1; series <= 10; ++series)
-            if (m_report.standing(m_grid->operation(), factor, series).security == Security::Shaky)
-                shaky << (division ? QStringLiteral("%1 : %2").arg(factor * series).arg(series)
-                                   : QStringLiteral("%1 × %2").arg(factor).arg(series));
-    QString text;
-    if (!shaky.isEmpty()) {
-        constexpr int shown = 12;
-        text =
-            QStringLiteral("Noch unsicher: ") + QStringList(shaky.mid(0, shown)).join(QStringLiteral(", "));
-        text += shaky.size() > shown ? QStringLiteral(" und %1 weitere. ").arg(shaky.size() - shown)
-                                     : QStringLiteral(". ");
-    }
-    m_ui->factDetails->setText(text + QStringLiteral("Zeigen Sie auf ein Feld, oder wählen Sie es mit den "
-                                                     "Pfeiltasten, um mehr darüber zu erfahren."));
+    m_ui->factDetails->setText(index.isValid() ? m_grid->describe(index)
+                                               : shakyText(m_report, m_grid->operation()));
 }
 
 void CProgressWindow::fillSeries() {
@@ -427,7 +296,7 @@ void CProgressWindow::onSaveCsv() {
     if (path.isEmpty())
         return;
     QString error;
-    if (!SaveAnswersCsv(m_record, path, &error))
+    if (!m_source.saveAnswersCsv(path, &error))
         QMessageBox::warning(this, QStringLiteral("Ollo"), error);
 }
 
@@ -444,13 +313,13 @@ void CProgressWindow::onClear() {
     question.exec();
     if (question.clickedButton() != erase)
         return;
-    if (!m_record.clearHistory())
+    if (!m_source.clearHistory())
         QMessageBox::warning(this, QStringLiteral("Ollo"),
                              QStringLiteral("Der Lernverlauf konnte nicht gelöscht werden.\n\n") +
-                                 m_record.faultReason());
+                                 m_source.faultReason());
     refresh();
 }
 
 void CProgressWindow::onHelp() {
-    ShowHelp(this, Help::forCommand(Cmd::Progress));
+    ShowHelp(m_host, Help::forCommand(Cmd::Progress));
 }

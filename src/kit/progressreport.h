@@ -9,7 +9,9 @@
 
 #include "kit/recordtypes.h"
 
-class CLearningRecord;
+// What the progress window shows of a child's record, as plain figures: read
+// from the learning record (record/progressreading.h) and shown by the
+// progress window (progress/progresswindow.h), which is a module of its own.
 
 // How secure a fact is, judged from its most recent tasks.
 enum class Security { NeverAsked, Secure, Slow, Shaky };
@@ -72,16 +74,9 @@ struct ProgressReport {
     static constexpr int ChartDays = 28;
     static constexpr int LastDrills = 20;
 
-    // NeverAsked without tasks; Shaky when one of them was not right at the
-    // first try; Slow when the median of the thinking times exceeds SlowMs.
-    static Security Judge(const std::vector<Record::TaskOutcome>& recent, std::vector<qint64> thinkingMs);
-
-    // Days are local calendar days; the chart's last day is today. An
-    // unreadable record gives an empty report.
-    static ProgressReport Read(const CLearningRecord& record, QDate today);
-
-    // factor and series 1 to 10.
+    // factor and series 1 to 10; others are taken as the nearest of them.
     const FactStanding& standing(Record::Operation operation, int factor, int series) const;
+    FactStanding& standing(Record::Operation operation, int factor, int series);
 
     // "7-er Reihe (mal)", "Beliebige Reihe: 13 (geteilt)".
     static QString SeriesTitle(Record::Operation operation, int series, bool chosen);

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "record/progressreport.h"
+#include "kit/progressreport.h"
 
 class QBarSet;
 class QCategoryAxis;

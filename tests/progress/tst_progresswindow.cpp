@@ -24,11 +24,13 @@
 #include "common/fakehost.h"
 #include "common/filecontents.h"
 #include "common/recordrows.h"
-#include "record/factgridmodel.h"
+#include "common/windowwait.h"
+#include "progress/factgridmodel.h"
 #include "base/childlist.h"
 #include "base/profile.h"
 #include "record/learningrecord.h"
-#include "record/progresswindow.h"
+#include "progress/progresswindow.h"
+#include "record/recordlog.h"
 
 using Record::Answer;
 using Record::DrillEnd;
@@ -42,11 +44,13 @@ template <typename T> T* child(QWidget& parent, const char* name) {
 
 // Clicks the button with this text in the message box that opens next, and
 // notes the box's text.
-void answerNextMessageBox(const QString& button, QString* text) {
-    QTimer::singleShot(0, qApp, [button, text] {
+void answerNextMessageBox(const QString& button, QString* text,
+                          QDeadlineTimer deadline = QDeadlineTimer(kWindowOpensWithinMs)) {
+    QTimer::singleShot(0, qApp, [button, text, deadline] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box == nullptr) {
-            answerNextMessageBox(button, text);
+            GiveUpAfter(deadline, "The message box");
+            answerNextMessageBox(button, text, deadline);
             return;
         }
         *text = box->text() + u'\n' + box->informativeText();
@@ -139,7 +143,8 @@ private Q_SLOTS:
         QFETCH(QString, spoken);
         QFETCH(int, security);
         writeHistory();
-        CProgressWindow window(*m_record, m_host.get());
+        RecordLog source(*m_record);
+        CProgressWindow window(source, m_host.get(), m_host.get());
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto* times = child<QAbstractButton>(window, "timesMode");
@@ -199,7 +204,8 @@ private Q_SLOTS:
         QFETCH(QString, answer);
         QFETCH(QString, answers);
         writeHistory();
-        CProgressWindow window(*m_record, m_host.get());
+        RecordLog source(*m_record);
+        CProgressWindow window(source, m_host.get(), m_host.get());
         window.show();
         QString asked;
         answerNextMessageBox(answer, &asked);
@@ -248,7 +254,8 @@ private Q_SLOTS:
         const QString benRecord = CLearningRecord::PathFor(QStringLiteral("ollo-ben"));
         QVERIFY(QFile::exists(benRecord));
 
-        CProgressWindow window(record, m_host.get(), &children);
+        RecordLog source(record);
+        CProgressWindow window(source, m_host.get(), m_host.get(), &children);
         window.show();
         auto* list = child<QListWidget>(window, "childList");
         QVERIFY(list != nullptr);
@@ -279,7 +286,8 @@ private Q_SLOTS:
         QFETCH(QString, chosen);
         QFETCH(bool, written);
         writeHistory();
-        CProgressWindow window(*m_record, m_host.get());
+        RecordLog source(*m_record);
+        CProgressWindow window(source, m_host.get(), m_host.get());
         const QString target = chosen == u"-" ? QString() : m_dir->filePath(chosen);
         QString suggested;
         window.setSaveFileChooser([&](QWidget* owner, const QString& offered) {
@@ -319,7 +327,8 @@ private Q_SLOTS:
         QSqlDatabase::removeDatabase(QStringLiteral("newer"));
         m_record = std::make_unique<CLearningRecord>(path());
         QVERIFY(!m_record->open());
-        CProgressWindow window(*m_record, m_host.get());
+        RecordLog source(*m_record);
+        CProgressWindow window(source, m_host.get(), m_host.get());
         auto* banner = child<QLabel>(window, "faultBanner");
         QVERIFY(!banner->isHidden());
         QVERIFY(banner->text().contains(QStringLiteral("neueren Ollo-Version")));

@@ -136,7 +136,6 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(frame));
         PaintCounter counter;
         frame->backdrop()->installEventFilter(&counter);
-        QTest::qWait(50);
 
         QTimer::singleShot(0, frame, [&] {
             QWidget* sheet = QApplication::activeModalWidget();
@@ -147,7 +146,8 @@ private Q_SLOTS:
             QTest::mouseClick(sheet->findChild<QPushButton*>("ok"), Qt::LeftButton);
         });
         frame->action(Cmd::Options)->trigger();
-        QTest::qWait(50);
+        // A repaint asked for is done once the events posted until now are.
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(counter.paints > 0, repainted);
         QCOMPARE(app.profile().GetInt("Parameter", "Changed", -1), visitBackground ? 0 : -1);
     }

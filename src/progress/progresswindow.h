@@ -5,11 +5,12 @@
 #include <functional>
 #include <memory>
 
-#include "record/progressreport.h"
+#include "kit/progressreport.h"
 
 class CChildList;
-class CLearningRecord;
+class DialogHost;
 class FactGridModel;
+class ProgressSource;
 class QModelIndex;
 namespace Ui {
 class CProgressWindow;
@@ -20,7 +21,8 @@ class CProgressWindow;
 // weeks as a chart, the other series summed up, the last drills as a list,
 // and the whole record as a CSV file or deleted (after a question). When the
 // record cannot be kept, a line at the top says why. Read when the window
-// opens, and again after deleting.
+// opens, and again after deleting. The record comes from a ProgressSource
+// (kit/progressmodule.h), so the window shows any keeper's records.
 class CProgressWindow : public QDialog {
     Q_OBJECT
 
@@ -29,10 +31,11 @@ public:
     // chosen path, empty when the user declined.
     using SaveFileChooser = std::function<QString(QWidget* owner, const QString& suggested)>;
 
-    // children: the family's list, managed in the window's "Kinder"; null:
-    // the window has no such part.
-    explicit CProgressWindow(CLearningRecord& record, QWidget* parent = nullptr,
-                             CChildList* children = nullptr);
+    // host: where help is asked for; null: help cannot be opened. children:
+    // the family's list, managed in the window's "Kinder"; null: the window
+    // has no such part.
+    CProgressWindow(ProgressSource& source, DialogHost* host, QWidget* parent = nullptr,
+                    CChildList* children = nullptr);
     ~CProgressWindow() override;
 
     // The real save dialog unless replaced (tests name a file here).
@@ -52,7 +55,8 @@ private:
     void fitGrid();
 
     std::unique_ptr<Ui::CProgressWindow> m_ui;
-    CLearningRecord& m_record;
+    ProgressSource& m_source;
+    DialogHost* m_host = nullptr;
     FactGridModel* m_grid = nullptr;
     SaveFileChooser m_chooseFile;
     ProgressReport m_report;

@@ -256,7 +256,8 @@ void TestSoundPlayer::cleanup() {
 
 // As the program plays its first sound: a drill that opens with sound on
 // has the module loaded in the background and the player connected, and the
-// first answer's sound then starts within 50 ms, whole.
+// first answer's sound then starts, whole. How soon it starts is measured by
+// scripts/bench.sh (bench_sound), against its target.
 void TestSoundPlayer::firstSoundStartsAtOnce() {
     if (!m_skipReason.isEmpty())
         QSKIP(qPrintable(m_skipReason));
@@ -282,10 +283,6 @@ void TestSoundPlayer::firstSoundStartsAtOnce() {
     const Heard heard = stopCapture();
     qInfo("first sound started %.0f ms after it was asked for; heard %.3f s of 0.3 s", startMs, heard.span);
     QVERIFY2(heard.span > 0.29 && heard.span < 0.4, qPrintable(QString::number(heard.span)));
-#if !defined(__SANITIZE_ADDRESS__)
-    // Under the sanitizers everything runs several times slower.
-    QVERIFY2(startMs <= 50, qPrintable(QString::number(startMs)));
-#endif
 }
 
 void TestSoundPlayer::parsesPlayableFiles_data() {
@@ -448,12 +445,9 @@ void TestSoundPlayer::hostHearsEveryRequest() {
 void TestSoundPlayer::playsWithoutServer() {
     if (qEnvironmentVariableIsSet(childVariable)) {
         QVERIFY(writeFile("lang.wav", toneWav(2.0, 8000, 1, 16, false)));
-        QElapsedTimer timer;
-        timer.start();
         PlaySound("lang.wav");
         PlaySound("fehlt.wav");
         PlaySound("lang.wav");
-        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
         QTRY_VERIFY_WITH_TIMEOUT(!SoundPlaying(), 10000);
         return;
     }
@@ -461,8 +455,6 @@ void TestSoundPlayer::playsWithoutServer() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(childVariable, "1");
     child.setProcessEnvironment(environment);
-    QElapsedTimer timer;
-    timer.start();
     child.start(QCoreApplication::applicationFilePath(), {"playsWithoutServer"});
     QVERIFY(child.waitForFinished(60000));
     const QByteArray output = child.readAllStandardOutput() + child.readAllStandardError();
@@ -637,10 +629,7 @@ void TestSoundPlayer::serverGoneWhilePlaying() {
     stopServer();
     QTRY_VERIFY_WITH_TIMEOUT(!SoundPlaying(), 10000);
     for (int i = 0; i < 2; ++i) {
-        QElapsedTimer timer;
-        timer.start();
         PlaySound("lang.wav");
-        QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
         QTRY_VERIFY_WITH_TIMEOUT(!SoundPlaying(), 10000);
     }
 }

@@ -1,4 +1,4 @@
-#include "record/progresschart.h"
+#include "progress/progresschart.h"
 
 #include <QBarSeries>
 #include <QBarSet>

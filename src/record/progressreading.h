@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QDate>
+
+#include <vector>
+
+#include "kit/progressreport.h"
+
+class CLearningRecord;
+
+// The progress window's figures (kit/progressreport.h), read from the
+// learning record.
+namespace ProgressReading {
+
+// NeverAsked without tasks; Shaky when one of them was not right at the
+// first try; Slow when the median of the thinking times exceeds
+// ProgressReport::SlowMs.
+Security Judge(const std::vector<Record::TaskOutcome>& recent, std::vector<qint64> thinkingMs);
+
+// Days are local calendar days; the chart's last day is today. An
+// unreadable record gives an empty report.
+ProgressReport Read(const CLearningRecord& record, QDate today);
+
+} // namespace ProgressReading

@@ -1,0 +1,85 @@
+// The learning record as the drills and the progress window meet it.
+
+#include "record/recordlog.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "record/answerscsv.h"
+#include "record/hardfacts.h"
+#include "record/progressreading.h"
+
+RecordLog::RecordLog(const QString& baseName)
+    : m_owned(std::make_unique<CLearningRecord>(CLearningRecord::PathFor(baseName)))
+    , m_record(*m_owned) {
+    m_record.open();
+}
+
+RecordLog::RecordLog(CLearningRecord& record)
+    : m_record(record) {
+}
+
+void RecordLog::drillStarted(int commandId, const QString& caption, Record::Operation operation, int series,
+                             int taskCount) {
+    m_record.beginDrill(commandId, caption, operation, series, taskCount);
+}
+
+void RecordLog::taskPosed(const PosedTask& task) {
+    m_record.addTask(task.number, {task.operation, task.factor, task.series}, task.text, task.answer);
+}
+
+void RecordLog::answerGiven(const QString& typed, Record::Answer answer, qint64 thinkingMs) {
+    m_record.addAnswer(typed, answer, thinkingMs);
+}
+
+void RecordLog::drillEnded(Record::DrillEnd how) {
+    m_record.endDrill(how);
+}
+
+ProgressReport RecordLog::report(QDate today) const {
+    return ProgressReading::Read(m_record, today);
+}
+
+bool RecordLog::canRead() const {
+    return m_record.canRead();
+}
+
+bool RecordLog::canWrite() const {
+    return m_record.canWrite();
+}
+
+QString RecordLog::faultReason() const {
+    return m_record.faultReason();
+}
+
+QString RecordLog::stateText() const {
+    return m_record.stateText();
+}
+
+QString RecordLog::takeNotice() {
+    return m_record.takeNotice();
+}
+
+QString RecordLog::baseName() const {
+    // The record's file is named like the settings it belongs to.
+    return QFileInfo(m_record.filePath()).completeBaseName();
+}
+
+bool RecordLog::saveAnswersCsv(const QString& path, QString* error) const {
+    return SaveAnswersCsv(m_record, path, error);
+}
+
+bool RecordLog::clearHistory() {
+    return m_record.clearHistory();
+}
+
+void RecordLog::removeRecordOf(const QString& baseName) {
+    const QString record = CLearningRecord::PathFor(baseName);
+    for (const QString& suffix :
+         {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
+        QFile::remove(record + suffix);
+}
+
+std::vector<Record::Fact> RecordLog::hardFacts(qint64 now, int count) const {
+    return HardFacts::Choose(HardFacts::ReadHistory(m_record), now, count);
+}

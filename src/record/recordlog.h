@@ -1,0 +1,43 @@
+#pragma once
+
+// The learning record as the rest of the program meets it (LearningLog,
+// kit/recordmodule.h): what the drills tell, handed to CLearningRecord, and
+// what the progress window shows and does, read from it.
+
+#include <memory>
+
+#include "kit/recordmodule.h"
+#include "record/learningrecord.h"
+
+class RecordLog : public LearningLog {
+public:
+    // The record of the settings <baseName>.INI, opened and kept here.
+    explicit RecordLog(const QString& baseName);
+    // A record opened by someone else, who keeps it longer than this.
+    explicit RecordLog(CLearningRecord& record);
+
+    void drillStarted(int commandId, const QString& caption, Record::Operation operation, int series,
+                      int taskCount) override;
+    void taskPosed(const PosedTask& task) override;
+    void answerGiven(const QString& typed, Record::Answer answer, qint64 thinkingMs) override;
+    void drillEnded(Record::DrillEnd how) override;
+
+    ProgressReport report(QDate today) const override;
+    bool canRead() const override;
+    bool canWrite() const override;
+    QString faultReason() const override;
+    QString stateText() const override;
+    QString takeNotice() override;
+    QString baseName() const override;
+    bool saveAnswersCsv(const QString& path, QString* error) const override;
+    bool clearHistory() override;
+    void removeRecordOf(const QString& baseName) override;
+
+    std::vector<Record::Fact> hardFacts(qint64 now, int count) const override;
+
+    CLearningRecord& record() { return m_record; }
+
+private:
+    std::unique_ptr<CLearningRecord> m_owned;
+    CLearningRecord& m_record;
+};

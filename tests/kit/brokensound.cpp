@@ -1,0 +1,1 @@
+#include "brokensound.h"
