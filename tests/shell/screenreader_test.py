@@ -37,6 +37,22 @@ NUMBER_WORDS = ["eins", "zwei", "drei", "vier", "fünf", "sechs", "sieben", "ach
 PRAISE = "Hurra, wieder ein Treffer!"
 QUESTION = "Das ist leider nicht ganz richtig! Willst es nochmals versuchen oder soll ich lösen?"
 MAIN_TITLE = "Ollo für Windows 95 V1.1"
+# The menu bar by keyboard, from F10 on: each key and what Orca then says
+# last, every word of it. A menu reached from the one beside it is named first;
+# the items of "Division" and "Sonderreihen" do not sound like their twins.
+MENU_WALK = [
+    ("F10", ["Kleines 1X1"]),
+    ("Down", ["1-er Reihe"]),
+    ("Right", ["Großes 1X1", "11-er Reihe"]),
+    ("Right", ["Division", "1-er Reihe, teilen"]),
+    ("Up", ["Beliebige Reihe, teilen"]),
+    ("Right", ["Sonderreihen", "100-er Reihe, Multiplikation"]),
+    ("Down", ["1000-er Reihe, Multiplikation"]),
+    ("Down", ["100-er Reihe, Division"]),
+    ("Down", ["1000-er Reihe, Division"]),
+    ("Down", ["Schwierige Aufgaben"]),
+    ("Left", ["Division", "1-er Reihe, teilen"]),
+]
 # Roles a screen reader announces by name; an empty name leaves the child guessing.
 MUST_BE_NAMED = {"push button", "image", "list", "text", "check box", "radio button", "menu item",
                  "page tab", "combo box", "dialog", "frame", "spin button"}
@@ -610,6 +626,17 @@ def inner(program, content):
         wait_for(lambda: listener.dispatched(PRAISE), "Speech Dispatcher to get the praise in German")
         check(results, "Speech Dispatcher got what Orca said, in German", True)
         print("Orca said:\n    " + "\n    ".join(listener.lines()))
+
+        # The menu bar by keyboard, each step once Orca said the one before.
+        for key, words in MENU_WALK:
+            mark = listener.mark()
+            keys(key)
+            transcript.wait(mark, f"{key} in the menus", words[-1])
+            said = [line.rstrip(".") for line in listener.lines()[mark:] if line.strip() not in (key, "")]
+            # The window itself may come first, as the keyboard enters the bar.
+            check(results, f"menus: {key} is heard as {said}", said[-len(words):] == words)
+        keys("Escape", "Escape")
+        reader.wait(lambda: not menu_open(reader), "the menus to close")
 
         # "Optionen" → "Sound": two menus left of "Kleines 1X1", wrapping round.
         sound = from_menu(reader, listener, [(["Left", "Left"], "Statusleiste"), (["Down", "Down", "Down"], "Sound"),
