@@ -1,11 +1,13 @@
 #include "settings/sounddlg.h"
 
 #include <QCheckBox>
+#include <QLabel>
 
 #include "base/profile.h"
 #include "base/settingskeys.h"
 #include "kit/bitmapbutton.h"
 #include "kit/commandids.h"
+#include "kit/focusmark.h"
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
 #include "ui_sounddlg.h"
@@ -21,9 +23,12 @@ CSoundDlg::CSoundDlg(CProfile& profile, QWidget* parent)
     connect(m_ui->button1, &QPushButton::clicked, this, &CSoundDlg::accept);
     connect(m_ui->button2, &QPushButton::clicked, this, &CSoundDlg::reject);
     AddHelpKey(this, Help::forCommand(Cmd::Sound));
+    FocusMark::ShowFromTheStart(this);
     m_ui->soundCheck->setChecked(m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0);
     m_readAloudAtOpening = m_profile.GetInt(Section::Parameter, Key::ReadAloud, 0) != 0;
-    m_ui->readAloudCheck->setChecked(m_readAloudAtOpening);
+    m_readAloud = m_readAloudAtOpening;
+    // Only a click or the space bar changes the wish; greying does not.
+    connect(m_ui->readAloudCheck, &QCheckBox::clicked, this, [this](bool ticked) { m_readAloud = ticked; });
     showSpeech(FindSpeechFor(this, [this](const SpeechStatus& status) { showSpeech(status); }));
 }
 
@@ -32,8 +37,14 @@ CSoundDlg::~CSoundDlg() = default;
 void CSoundDlg::showSpeech(const SpeechStatus& status) {
     const bool ready = status.state == SpeechStatus::State::Ready;
     m_ui->readAloudCheck->setEnabled(ready);
-    m_ui->readAloudCheck->setToolTip(
-        ready ? QString::fromUtf8("Liest jede Aufgabe vor, dazu das Lob und die Lösung.") : status.reason);
+    // Greyed, the switch shows no tick: nothing would be read.
+    m_ui->readAloudCheck->setChecked(ready && m_readAloud);
+    const QString why =
+        ready ? QString::fromUtf8("Liest jede Aufgabe vor, dazu das Lob und die Lösung.") : status.reason;
+    m_ui->readAloudCheck->setToolTip(why);
+    // Said in a line too: a greyed switch takes no focus, shows no tooltip
+    // to the keyboard, and a screen reader reads the line with the window.
+    m_ui->readAloudReason->setText(why);
 }
 
 void CSoundDlg::accept() {
@@ -41,9 +52,8 @@ void CSoundDlg::accept() {
         ReportNotStored(this, m_profile.WriteError());
         return;
     }
-    const bool readAloud = m_ui->readAloudCheck->isChecked();
-    if (readAloud != m_readAloudAtOpening &&
-        !m_profile.WriteInt(Section::Parameter, Key::ReadAloud, readAloud ? 1 : 0)) {
+    if (m_readAloud != m_readAloudAtOpening &&
+        !m_profile.WriteInt(Section::Parameter, Key::ReadAloud, m_readAloud ? 1 : 0)) {
         ReportNotStored(this, m_profile.WriteError());
         return;
     }

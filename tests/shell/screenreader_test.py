@@ -638,6 +638,40 @@ def inner(program, content):
         keys("Escape", "Escape")
         reader.wait(lambda: not menu_open(reader), "the menus to close")
 
+        # "Optionen" → "Einstellungen": the reward by keyboard alone. Tab lands
+        # on the ticked "Witze", Up ticks "Bilder", Enter is OK.
+        sheet = from_menu(reader, listener, [(["Left", "Left"], "Statusleiste"), (["Down"], "Einstellungen"),
+                                             (["Return"], None)], "Einstellungen")
+        check(results, "Einstellungen: every control named", all_named(sheet) == [])
+        for key, words in (("Tab", "Witze"), ("Up", "Bilder")):
+            mark = listener.mark()
+            keys(key)
+            transcript.wait(mark, f"{key} among the rewards", words)
+            transcript.wait(mark, f"{key} among the rewards", "ausgewählt")
+            check(results, f"Einstellungen: {key} reaches the ticked \"{words}\"",
+                  reader.wait(lambda: focused(reader, sheet), "focus").name == words and
+                  focused(reader, sheet).getState().contains(pyatspi.STATE_CHECKED))
+        keys("Return")
+        reader.window(MAIN_TITLE)
+        with open(ini_file, "rb") as ini:
+            check(results, "Einstellungen: OK stored the pictures", b"Belohnungsart=0\r\n" in ini.read())
+
+        # A drill without a mistake: the picture reward says what it shows.
+        pictured = Drill(reader, transcript)
+        pictured.open("1-er Reihe")
+        pictured.right()
+        pictured.next_task()
+        pictured.right()
+        mark, picture = pictured.last("Und jetzt ein hübsches Bild ")
+        words = reader.wait(lambda: picture.description, "the picture's description")
+        check(results, f"picture: described as \"{words}\"", words != "Ein Bild zur Belohnung.")
+        transcript.expect(mark, "the picture", words)
+        transcript.wait(mark, "its button", "OK")
+        keys("Return")
+        reader.window(MAIN_TITLE)
+        check(results, f"Orca said each piece once, in order: {transcript.mismatch() or 'yes'}",
+              transcript.mismatch() is None)
+
         # "Optionen" → "Sound": two menus left of "Kleines 1X1", wrapping round.
         sound = from_menu(reader, listener, [(["Left", "Left"], "Statusleiste"), (["Down", "Down", "Down"], "Sound"),
                                    (["Return"], None)], "Sound")
@@ -647,6 +681,10 @@ def inner(program, content):
                              else None, "the reason why nothing is read", timeout=120)
         check(results, f"sound: without a speech service the switch is greyed: \"{reason}\"",
               not read_aloud.getState().contains(pyatspi.STATE_ENABLED))
+        # A greyed switch takes no focus: the reason is a line of its own.
+        check(results, "sound: the reason is a line in the window, read without a mouse",
+              reader.wait(lambda: any(node.getRoleName() == "label" and node.name == reason
+                                      for node in walk(sound)), "the reason's line"))
         keys("Escape")
         reader.window(MAIN_TITLE)
 

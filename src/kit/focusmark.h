@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QObject>
+
+class QWidget;
+
+// The focus mark of a dialog's first stop, shown as the dialog opens. Qt
+// styles draw a focused control's mark only after the keyboard has moved the
+// focus once, so a keyboard user would not see where the dialog starts.
+class FocusMark : public QObject {
+    Q_OBJECT
+
+public:
+    // Owned by window.
+    static void ShowFromTheStart(QWidget* window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    using QObject::QObject;
+};
