@@ -672,6 +672,35 @@ def inner(program, content):
         check(results, f"Orca said each piece once, in order: {transcript.mismatch() or 'yes'}",
               transcript.mismatch() is None)
 
+        # "Optionen" → "Lernfortschritt...": opened without stray words of the
+        # legend, and the grid read a cell at a time.
+        mark = listener.mark()
+        progress = from_menu(reader, listener, [(["Left", "Left"], "Statusleiste"), (["Up"], "Kind wechseln..."),
+                                                (["Up"], "Lernfortschritt..."), (["Return"], None)],
+                             "Lernfortschritt")
+        transcript.wait(mark, "the progress window", "Lernfortschritt Dialog")
+        check(results, "Lernfortschritt: every control named", all_named(progress) == [])
+        grid = child(progress, "table", "Kleines Einmaleins")
+        for _ in range(3):
+            if focused(reader, progress) == grid:
+                break
+            keys("Tab")
+            reader.wait(lambda: focused(reader, progress) is not None, "the focus in the progress window")
+        check(results, "Lernfortschritt: Tab reaches the grid", reader.wait(
+            lambda: focused(reader, progress) == grid, "the grid's focus"))
+        for key, cell, neighbour in (("Down", "2 mal 1 gleich 2", "2 mal 2 gleich 4"),
+                                     ("Down", "3 mal 1 gleich 3", "3 mal 2 gleich 6"),
+                                     ("Right", "3 mal 2 gleich 6", "4 mal 2 gleich 8")):
+            step = listener.mark()
+            keys(key)
+            said = transcript.wait(step, f"{key} in the grid", cell)
+            check(results, f"Lernfortschritt: {key} reads the cell alone: \"{said}\"", neighbour not in said)
+        opening = " ".join(listener.lines()[mark:])
+        check(results, "Lernfortschritt: no stray legend words as it opens",
+              "richtig, aber langsam" not in opening.split("Kleines Einmaleins")[0])
+        keys("Escape")
+        reader.window(MAIN_TITLE)
+
         # "Optionen" → "Sound": two menus left of "Kleines 1X1", wrapping round.
         sound = from_menu(reader, listener, [(["Left", "Left"], "Statusleiste"), (["Down", "Down", "Down"], "Sound"),
                                    (["Return"], None)], "Sound")
