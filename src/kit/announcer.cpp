@@ -67,8 +67,4 @@ void Announcer::announce(const QString& text) {
         m_item->show();
 }
 
-QString Announcer::text() const {
-    return m_item->accessibleName();
-}
-
 #include "announcer.moc"

@@ -23,8 +23,6 @@ public:
     // Reads text at once; the same text again is read again. Empty, or while
     // the window is not on screen: nothing is read.
     void announce(const QString& text);
-    // The text read last.
-    QString text() const;
 
 private:
     QWidget* m_item = nullptr;
