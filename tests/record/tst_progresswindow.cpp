@@ -159,8 +159,14 @@ private Q_SLOTS:
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         auto* scroll = child<QScrollArea>(window, "scrollArea");
-        if (children)
+        if (children) {
             window.resize(window.width(), 300);
+            // The list reads the note under it to a screen reader.
+            const QString description =
+                QAccessible::queryAccessibleInterface(child<QListWidget>(window, "childList"))
+                    ->text(QAccessible::Description);
+            QVERIFY2(description.contains(QString::fromUtf8("„Kind wechseln...“")), qPrintable(description));
+        }
         auto* times = child<QAbstractButton>(window, "timesMode");
         for (int i = 0; i < 10 && QApplication::focusWidget() != times; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
