@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots under Xvfb: the main window, a drill of the
-# "7-er Reihe" with a praised answer, and the progress window over a year of
-# generated drills at 100 % and 200 % scaling. Uses fresh settings and data
+# "7-er Reihe" with a praised answer, "Einstellungen" and "Sound" by keyboard,
+# and the progress window over a year of generated drills, these at 100 % and
+# 200 % scaling. Uses fresh settings and data
 # folders, so the shipped default settings are what shows.
 #   scripts/screenshots.sh [build folder]   (default: build; benchmarks built,
 #                                            for bench_progress writes the year)
@@ -55,7 +56,50 @@ import -window "$drill" "$out/uebung.png"
 kill $ollo $xvfb
 wait $ollo $xvfb 2>/dev/null || true
 
-# "Optionen" → "&Lernfortschritt..." (the menu's last item) over a year of
+# "Optionen" → "Einstellungen" as it opens (the tabs' focus mark, OK the
+# default button) and with the keyboard on "Abbruch"; "Optionen" → "Sound"
+# without a speech service (its reason in the line under the buttons); at
+# 100 % and 200 %.
+for scale in 1 2; do
+    suffix=""
+    [ "$scale" = 2 ] && suffix=-200
+    Xvfb $display -screen 0 $((1024 * scale))x$((768 * scale))x24 >/dev/null 2>&1 &
+    xvfb=$!
+    sleep 1
+    rm -rf "$config"/*
+    QT_SCALE_FACTOR=$scale SPEECHD_ADDRESS="unix_socket:$config/no-speech" "$build/ollo" >/dev/null 2>&1 &
+    ollo=$!
+    main=$(xdotool search --sync --name "Ollo für" | head -1)
+    sleep 1
+    xdotool windowfocus --sync "$main"
+    xdotool key F10
+    sleep 0.3
+    xdotool key Left Left
+    sleep 0.3
+    xdotool key Down Return
+    sheet=$(xdotool search --sync --name "^Einstellungen$" | head -1)
+    sleep 1
+    import -window "$sheet" "$out/einstellungen$suffix.png"
+    xdotool key Tab Tab Tab
+    sleep 0.5
+    import -window "$sheet" "$out/einstellungen-abbruch$suffix.png"
+    xdotool key Escape
+    sleep 1
+    xdotool windowfocus --sync "$main"
+    xdotool key F10
+    sleep 0.3
+    xdotool key Left Left
+    sleep 0.3
+    xdotool key Down Down Down Return
+    sound=$(xdotool search --sync --name "^Sound$" | head -1)
+    # The search for the speech service gives up after a few seconds.
+    sleep 8
+    import -window "$sound" "$out/sound$suffix.png"
+    kill $ollo $xvfb
+    wait $ollo $xvfb 2>/dev/null || true
+done
+
+# "Optionen" → "&Lernfortschritt..." (above the last item) over a year of
 # drills, on a screen big enough for the window at each scale.
 mkdir -p "$data/ollo"
 "$build/benchmarks/bench_progress" --write "$data/ollo/ollo.sqlite" >/dev/null
@@ -72,7 +116,7 @@ for scale in 1 2; do
     sleep 0.3
     xdotool key Right Right Right Right
     sleep 0.3
-    xdotool key Up Return
+    xdotool key Up Up Return
     progress=$(xdotool search --sync --name "^Lernfortschritt$" | head -1)
     sleep 1
     name=lernfortschritt.png

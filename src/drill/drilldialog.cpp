@@ -21,6 +21,7 @@
 #include "drill/praisepick.h"
 #include "drill/seriescatalogue.h"
 #include "drill/wronganswerdlg.h"
+#include "kit/announcer.h"
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
@@ -126,6 +127,7 @@ CDrillDialog::CDrillDialog(CProfile& profile, int commandId, QWidget* parent)
     m_soundOn = m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0;
     m_readAloud = m_profile.GetInt(Section::Parameter, Key::ReadAloud, 0) != 0;
     m_ui->answer->setAccessibleName(QStringLiteral("Antwort"));
+    m_announcer = new Announcer(this);
     m_ui->answer->clear();
     m_ui->task->clear();
     m_ui->message->clear();
@@ -170,15 +172,18 @@ int CDrillDialog::exec() {
         setResult(Cmd::IdCancel);
         return Cmd::IdCancel;
     }
-    showTask();
+    showTask(News::WithWindow);
     return QDialog::exec();
 }
 
-void CDrillDialog::showTask() {
+void CDrillDialog::showTask(News how) {
     m_ui->task->setText(m_state.taskText());
     m_ui->task->setAccessibleName(m_state.spokenTask());
     setMessage(m_messageText);
-    tell(m_state.spokenTask());
+    // The task's label is read with the window; the field says nothing more.
+    if (!m_ui->answer->accessibleDescription().isEmpty())
+        m_ui->answer->setAccessibleDescription(QString());
+    tell(m_state.spokenTask(), how);
     if (m_observer)
         m_observer->taskPosed({m_state.tasksPosed(), m_state.operation(), m_state.factor(),
                                m_state.seriesNumber(), m_state.taskText(), m_state.answerText()});
@@ -191,8 +196,9 @@ void CDrillDialog::setMessage(const QString& text) {
     m_ui->message->setAccessibleName(text);
 }
 
-void CDrillDialog::tell(const QString& news) {
-    m_ui->answer->setAccessibleDescription(news);
+void CDrillDialog::tell(const QString& news, News how) {
+    if (how == News::InPlace)
+        m_announcer->announce(news);
     if (m_readAloud)
         SpeakFor(this, news);
 }
@@ -245,7 +251,7 @@ void CDrillDialog::onOk() {
         const QString praise = PickPraise(m_praiseCount, m_profile);
         setMessage(praise);
         // Without phrases the line stays empty; a listener still hears it.
-        tell(praise.isEmpty() ? QStringLiteral("Richtig!") : praise);
+        tell(praise.isEmpty() ? QStringLiteral("Richtig!") : praise, News::InPlace);
         report(Record::Answer::Right);
         return;
     }
@@ -256,7 +262,7 @@ void CDrillDialog::onOk() {
         m_ui->answer->setFocus();
         if (m_soundOn)
             PlaySoundFor(this, QStringLiteral("gemein.wav"));
-        tell(m_state.spokenTask());
+        tell(m_state.spokenTask(), News::WithWindow);
         report(Record::Answer::WrongThenAgain);
         m_thinking.start();
     } else {
@@ -265,7 +271,9 @@ void CDrillDialog::onOk() {
         if (m_soundOn)
             PlaySoundFor(this, QStringLiteral("drum.wav"));
         showNextFaces(true);
-        tell(m_state.spokenSolution());
+        // Read after the field's name as the window gets the keyboard back.
+        m_ui->answer->setAccessibleDescription(m_state.spokenSolution());
+        tell(m_state.spokenSolution(), News::WithWindow);
         report(Record::Answer::WrongThenSolved);
     }
 }
@@ -279,7 +287,7 @@ void CDrillDialog::advance() {
     showNextFaces(false);
     m_ui->answer->clear();
     m_ui->answer->setFocus();
-    showTask();
+    showTask(News::InPlace);
 }
 
 void CDrillDialog::showNextFaces(bool next) {

@@ -11,6 +11,7 @@
 #include "drill/drillstate.h"
 #include "pictures/shownpicture.h"
 
+class Announcer;
 class CProfile;
 namespace Ui {
 class CDrillDialog;
@@ -26,11 +27,14 @@ class CDrillDialog;
 // exec(), where a "Beliebige Reihe" asks for its number before the window
 // shows and ends at once (writing Lobe 0) for a refusal or a number below 2.
 //
-// For screen readers the task is named in words ("acht mal sieben"), the
-// message line by its text, and the answer field, which holds the focus, is
-// described by the latest news: the task, the praise, the solution. With
-// Parameter/Vorlesen on, the host reads that news aloud as it comes; each
-// new text cuts off the one before, and closing the dialog silences it.
+// For screen readers the task is named in words ("acht mal sieben") and the
+// message line by its text, both read with the window as it gets the
+// keyboard; after "Lösen" the answer field, which holds the focus, is
+// described by the solution in words. News that comes while the keyboard
+// stays in the field (the praise, the next task) is announced (Announcer), so
+// a screen reader speaks it at once. With Parameter/Vorlesen on, the host
+// reads all news aloud as it comes; each new text cuts off the one before,
+// and closing the dialog silences it.
 // An observer, when given, hears of every task, answer and the end.
 class CDrillDialog : public QDialog {
     Q_OBJECT
@@ -66,11 +70,17 @@ private:
     void onOk();
     void advance();
     void onHelp();
-    void showTask();
+    // How news reaches a screen reader: with the window, which is read as it
+    // gets the keyboard (the first task, and whatever follows the "Oh!
+    // Oooooh!" dialog), or in place, announced while the keyboard stays in
+    // the answer field.
+    enum class News { WithWindow, InPlace };
+
+    void showTask(News how);
     void applyColours();
     void showNextFaces(bool next);
     void setMessage(const QString& text);
-    void tell(const QString& news);
+    void tell(const QString& news, News how);
     void writeCompletionFlag();
     void reportEnd(Record::DrillEnd how);
 
@@ -88,6 +98,7 @@ private:
     bool m_soundPrepared = false;
     bool m_readAloud = false;
     DrillObserver* m_observer = nullptr;
+    Announcer* m_announcer = nullptr;
     // Since the current task was shown, or its field emptied for another try.
     QElapsedTimer m_thinking;
     // Set by the last Advance, so that the close it causes counts as done.

@@ -131,6 +131,8 @@ void CChildrenBox::fill(const QString& selectBaseName) {
                              "seine eigenen.")
             : QStringLiteral("Mit „Kind wechseln...“ im Menü Optionen wechseln Sie zwischen den "
                              "Kindern. Wer gerade rechnet, kann nicht entfernt werden."));
+    // Read with the list as the keyboard reaches it.
+    m_list->setAccessibleDescription(m_note->text());
     updateButtons();
 }
 

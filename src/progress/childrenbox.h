@@ -12,7 +12,8 @@ class QPushButton;
 // The progress window's "Kinder": the children set up, with "Kind
 // hinzufügen...", "Umbenennen..." and "Entfernen..." (which asks first and
 // deletes the child's settings and learning record). The child whose record
-// the window shows is marked and cannot be removed.
+// the window shows is marked and cannot be removed. The note under the list
+// is also the list's description, for a screen reader.
 class CChildrenBox : public QGroupBox {
     Q_OBJECT
 

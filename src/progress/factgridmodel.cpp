@@ -2,6 +2,9 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QPainter>
+#include <QPen>
+#include <QImage>
 
 namespace {
 
@@ -56,6 +59,31 @@ QColor FactGridModel::ColourOf(Security security) {
         break;
     }
     return QColor(0xee, 0xee, 0xee);
+}
+
+QBrush FactGridModel::BrushOf(Security security) {
+    const QColor colour = ColourOf(security);
+    if (security != Security::Shaky)
+        return QBrush(colour);
+    // Darker stripes across the colour, seamless as tiles.
+    static const QImage hatch = [colour] {
+        QImage tile(8, 8, QImage::Format_RGB32);
+        tile.fill(colour);
+        QPainter painter(&tile);
+        painter.setPen(QPen(colour.darker(170), 1.5));
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.drawLine(QPointF(-1, 9), QPointF(9, -1));
+        painter.drawLine(QPointF(-1, 1), QPointF(1, -1));
+        painter.drawLine(QPointF(7, 9), QPointF(9, 7));
+        return tile;
+    }();
+    QBrush brush(hatch);
+    brush.setColor(colour);
+    return brush;
+}
+
+QString FactGridModel::LegendOf(Security security) {
+    return security == Security::Shaky ? QStringLiteral("noch unsicher (schraffiert)") : NameOf(security);
 }
 
 QString FactGridModel::NameOf(Security security) {
@@ -114,7 +142,7 @@ QVariant FactGridModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return QString::number((index.row() + 1) * (index.column() + 1));
     case Qt::BackgroundRole:
-        return ColourOf(standingAt(index).security);
+        return BrushOf(standingAt(index).security);
     case Qt::ForegroundRole:
         return QColor(Qt::black);
     case Qt::TextAlignmentRole:

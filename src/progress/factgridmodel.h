@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QBrush>
 #include <QColor>
 
 #include <array>
@@ -11,7 +12,9 @@
 // r + 1, column c the series c + 1 ("7er"), and every cell shows the product,
 // so the grid reads like the 1×1 on a classroom wall. In the division grid
 // the same cell stands for product : series. A cell's colour is the fact's
-// security; its tooltip and its text for screen readers say it in words.
+// security, and a fact still shaky is hatched too, so that it differs from a
+// secure one by more than its hue; its tooltip and its text for screen
+// readers say it in words.
 class FactGridModel : public QAbstractTableModel {
 public:
     explicit FactGridModel(QObject* parent = nullptr);
@@ -29,8 +32,12 @@ public:
     QString describe(const QModelIndex& index) const;
 
     static QColor ColourOf(Security security);
+    // The colour, hatched for Security::Shaky: a cell's background.
+    static QBrush BrushOf(Security security);
     // "sicher", "richtig, aber langsam", "noch unsicher", "noch nicht geübt".
     static QString NameOf(Security security);
+    // The name as the legend beside the swatch has it, the hatching said.
+    static QString LegendOf(Security security);
 
 private:
     const FactStanding& standingAt(const QModelIndex& index) const;

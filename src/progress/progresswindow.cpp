@@ -28,6 +28,7 @@
 #include "kit/progressmodule.h"
 #include "kit/showhelp.h"
 #include "progress/childrenbox.h"
+#include "progress/factgridaccess.h"
 #include "progress/factgridmodel.h"
 #include "progress/progresstext.h"
 #include "ui_progresswindow.h"
@@ -85,21 +86,26 @@ void fillLegend(QWidget* legend) {
     for (const Security security :
          {Security::Secure, Security::Slow, Security::Shaky, Security::NeverAsked}) {
         QPixmap swatch(side, side);
-        swatch.fill(FactGridModel::ColourOf(security));
+        swatch.fill(Qt::white);
         QPainter painter(&swatch);
+        painter.fillRect(swatch.rect(), FactGridModel::BrushOf(security));
         painter.setPen(QColor(0x80, 0x80, 0x80));
         painter.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
         painter.end();
         auto* mark = new QLabel;
         mark->setPixmap(swatch);
         mark->setAccessibleName(QString::fromUtf8("Farbe für „%1“").arg(FactGridModel::NameOf(security)));
+        auto* name = new QLabel(FactGridModel::LegendOf(security));
+        // The name belongs to its swatch; a screen reader does not read it
+        // out of place as the window opens.
+        name->setBuddy(mark);
         grid->addWidget(mark, place / 2, place % 2 * 2);
-        grid->addWidget(new QLabel(FactGridModel::NameOf(security)), place / 2, place % 2 * 2 + 1);
+        grid->addWidget(name, place / 2, place % 2 * 2 + 1);
         ++place;
     }
     grid->setColumnMinimumWidth(1, 10 * side);
     legend->setAccessibleName(
-        QStringLiteral("Farben: grün sicher, gelb richtig, aber langsam, rot noch unsicher, "
+        QStringLiteral("Farben: grün sicher, gelb richtig, aber langsam, rot und schraffiert noch unsicher, "
                        "grau noch nicht geübt"));
 }
 
@@ -123,6 +129,7 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
     m_ui->summary->setFont(summaryFont);
 
     m_grid = new FactGridModel(this);
+    FactGridAccess::Install();
     QTableView* grid = m_ui->factGrid;
     grid->setModel(m_grid);
     grid->setMouseTracking(true);
@@ -163,9 +170,20 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
 
     if (children != nullptr) {
         const QString activeBaseName = m_source.baseName();
-        m_ui->pageLayout->addWidget(
-            new CChildrenBox(*children, activeBaseName,
-                             [this](const QString& baseName) { m_source.removeRecordOf(baseName); }));
+        auto* box = new CChildrenBox(*children, activeBaseName,
+                                     [this](const QString& baseName) { m_source.removeRecordOf(baseName); });
+        m_ui->pageLayout->addWidget(box);
+        // Tab follows the reading order: the box comes before the buttons
+        // under the page, its stops in their own order.
+        QList<QWidget*> stops;
+        for (QWidget* stop = box->nextInFocusChain(); stop != box; stop = stop->nextInFocusChain())
+            if (box->isAncestorOf(stop) && (stop->focusPolicy() & Qt::TabFocus))
+                stops << stop;
+        QWidget* previous = m_ui->drillsTable;
+        for (QWidget* stop : stops) {
+            setTabOrder(previous, stop);
+            previous = stop;
+        }
         for (const CChildList::Child& child : children->children())
             if (child.baseName == activeBaseName)
                 setWindowTitle(QStringLiteral("Lernfortschritt – %1").arg(child.name));
@@ -191,6 +209,12 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
     resize(wanted.boundedTo(room));
     // The keyboard starts at the top; Enter closes from there too.
     m_ui->timesMode->setFocus();
+    // Wherever the keyboard goes on the page, the page scrolls to show it,
+    // also when it comes from the buttons below.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* /*old*/, QWidget* now) {
+        if (now && m_ui->page->isAncestorOf(now))
+            m_ui->scrollArea->ensureWidgetVisible(now, 10, 10);
+    });
 }
 
 CProgressWindow::~CProgressWindow() = default;

@@ -49,11 +49,9 @@ CJokeRewardDlg::CJokeRewardDlg(CProfile& profile, QWidget* parent)
     if (!lines)
         return;
     m_lines = std::move(*lines);
-    // The joke is painted, so a screen reader gets it as text: said when the
-    // window opens and again with the focused OK button.
-    const QString spoken = m_lines.join(u' ').simplified();
-    setAccessibleDescription(spoken);
-    m_ui->okButton->setAccessibleDescription(spoken);
+    // The joke is painted, so a screen reader gets it as text, read once as
+    // the window opens.
+    setAccessibleDescription(m_lines.join(u' ').simplified());
     if (m_profile.GetInt(section, Key::Sound, 0) != 0)
         PlaySoundFor(this, QStringLiteral("lachen.wav"));
 }

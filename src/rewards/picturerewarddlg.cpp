@@ -7,6 +7,7 @@
 #include "kit/helpcontexts.h"
 #include "kit/showhelp.h"
 #include "rewards/rewardchoice.h"
+#include "rewards/picturewords.h"
 #include "rewards/rewardplacement.h"
 #include "ui_picturerewarddlg.h"
 
@@ -22,8 +23,9 @@ CPictureRewardDlg::CPictureRewardDlg(CProfile& profile, QWidget* parent)
     m_ui->okButton->move((600 - m_ui->okButton->width()) / 2, kButtonRowY);
     connect(m_ui->okButton, &QPushButton::clicked, this, &QDialog::accept);
     AddHelpKey(this, Help::forTemplate(Help::PictureRewardTemplate));
-    // The picture is chosen anew at every paint, so it is not named.
-    setAccessibleDescription(QString::fromUtf8("Ein buntes Bild zur Belohnung."));
+    // A screen reader reads what the picture shows as the window opens: the
+    // one the first paint will choose, in the same second.
+    describe(chosenPicture());
 
     if (m_profile.GetInt(Section::Parameter, Key::Sound, 0) != 0)
         PlaySoundFor(this, QStringLiteral("applaus.wav"));
@@ -32,12 +34,24 @@ CPictureRewardDlg::CPictureRewardDlg(CProfile& profile, QWidget* parent)
 
 CPictureRewardDlg::~CPictureRewardDlg() = default;
 
-void CPictureRewardDlg::paintEvent(QPaintEvent* /*event*/) {
-    const QString section = Section::Pictures;
-    const int count = m_profile.GetInt(section, Key::Count, 0);
+QString CPictureRewardDlg::chosenPicture() const {
+    const int count = m_profile.GetInt(Section::Pictures, Key::Count, 0);
     if (count == 0)
+        return {};
+    return m_profile.GetText(Section::Pictures, QStringLiteral("Bild%1").arg(PickPictureNumber(count)));
+}
+
+void CPictureRewardDlg::describe(const QString& fileName) {
+    const QString words = fileName.isEmpty() ? QString() : PictureWords(fileName);
+    if (words != accessibleDescription())
+        setAccessibleDescription(words);
+}
+
+void CPictureRewardDlg::paintEvent(QPaintEvent* /*event*/) {
+    const QString fileName = chosenPicture();
+    if (fileName.isNull())
         return;
-    const int k = PickPictureNumber(count);
     QPainter painter(this);
-    m_picture.draw(painter, m_profile.GetText(section, QStringLiteral("Bild%1").arg(k)), rect());
+    // Described only once drawn: a picture that cannot be read shows nothing.
+    describe(m_picture.draw(painter, fileName, rect()) ? fileName : QString());
 }

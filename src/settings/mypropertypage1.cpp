@@ -7,6 +7,7 @@
 #include "base/profile.h"
 #include "base/settingskeys.h"
 #include "kit/helpcontexts.h"
+#include "kit/radiostop.h"
 #include "ui_mypropertypage1.h"
 
 namespace {
@@ -20,6 +21,7 @@ CMyPropertyPage1::CMyPropertyPage1(CProfile& profile, QWidget* parent)
     , m_profile(profile)
     , m_ui(std::make_unique<Ui::CMyPropertyPage1>()) {
     m_ui->setupUi(this);
+    MakeOneTabStop({m_ui->rewardPictures, m_ui->rewardJokes, m_ui->rewardRandom, m_ui->rewardNone});
 }
 
 CMyPropertyPage1::~CMyPropertyPage1() = default;

@@ -12,6 +12,7 @@ class CMyPropertyPage1;
 
 // "Belohnungsart": which reward follows a drill without a mistake, as
 // "Parameter"/"Belohnungsart" (0 pictures, 1 jokes, 2 either at random, 3 none).
+// The four buttons are one stop of the Tab order, on the ticked one.
 class CMyPropertyPage1 : public QWidget {
     Q_OBJECT
 

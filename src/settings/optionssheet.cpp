@@ -10,6 +10,7 @@
 
 #include "base/profile.h"
 #include "base/settingskeys.h"
+#include "kit/focusmark.h"
 #include "kit/showhelp.h"
 #include "settings/mypropertypage1.h"
 #include "settings/mypropertypage3.h"
@@ -68,6 +69,7 @@ COptionsSheet::COptionsSheet(CProfile& profile, QWidget* parent)
 
     m_tabs->setCurrentIndex(0);
     onPageShown(0);
+    FocusMark::ShowFromTheStart(this);
 }
 
 COptionsSheet::~COptionsSheet() = default;

@@ -16,6 +16,7 @@ class QTabWidget;
 // on three tabs. A page loads when its tab is first shown; OK stores the pages
 // shown so far in one write (refused, the sheet says so and stays open); "Abbruch", Esc and the close box
 // store nothing. "Hilfe" opens the current page's help topic and stores nothing.
+// The first stop, the row of tabs, shows its focus mark at once.
 class COptionsSheet : public QDialog {
     Q_OBJECT
 

@@ -17,9 +17,11 @@ class CSoundDlg;
 // the key keeps its bytes; when the file refuses, the dialog says so and
 // stays open. Leaving any other way stores nothing. The second switch can be
 // used only once the host's speech service is found; until then, or without
-// one, it is greyed with the reason as its tooltip. When the host cannot play
-// sounds at all (its sound module cannot be loaded), a line under the buttons
-// says so.
+// one, it is greyed and unticked (a stored tick is kept), with the reason as
+// its tooltip and in a line under the buttons, where a ready switch is
+// explained instead. The first switch shows its focus mark at once. When the
+// host cannot play sounds at all (its sound module cannot be loaded), a
+// further line says so.
 class CSoundDlg : public QDialog {
     Q_OBJECT
 
@@ -36,4 +38,6 @@ private:
     CProfile& m_profile;
     std::unique_ptr<Ui::CSoundDlg> m_ui;
     bool m_readAloudAtOpening = false;
+    // The tick as the user wants it, whether or not the switch is greyed.
+    bool m_readAloud = false;
 };

@@ -22,11 +22,13 @@
 
 #include "base/profile.h"
 #include "base/version.h"
+#include "kit/announcer.h"
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/modulehost.h"
 #include "kit/moduleloader.h"
 #include "kit/showhelp.h"
+#include "kit/spokenname.h"
 #include "shell/backdrop.h"
 #include "shell/menutable.h"
 #include "shell/statusline.h"
@@ -78,6 +80,7 @@ CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const
     m_backdrop->installEventFilter(this);
     m_statusLine = new StatusLine;
     setStatusBar(m_statusLine);
+    m_menuNews = new Announcer(this);
 
     buildMenus();
     buildMenuKeys();
@@ -129,6 +132,8 @@ void CMainFrame::buildMenus() {
                 continue;
             }
             QAction* action = menu->addAction(item.text);
+            if (!item.spokenName.isEmpty())
+                SetSpokenName(action, item.spokenName);
             const int id = item.commandId;
             action->setData(id);
             action->setEnabled(hasHandler(id));
@@ -195,6 +200,11 @@ void CMainFrame::repaintBackdrop() {
 }
 
 void CMainFrame::menuOpening(QMenu* menu) {
+    // Coming from the menu beside it, a screen reader would go straight to
+    // the first item; it hears where it is first. Opening a menu from the bar
+    // names it already.
+    if (m_menuJustClosed)
+        m_menuNews->announce(QString(menu->title()).remove(u'&'));
     for (QAction* action : menu->actions()) {
         if (action->isSeparator())
             continue;
@@ -210,7 +220,9 @@ void CMainFrame::menuOpening(QMenu* menu) {
 void CMainFrame::menuClosing() {
     // Moving from one menu of the bar to the next closes one popup and opens
     // another; only when no popup follows has the menu mode ended.
+    m_menuJustClosed = true;
     QTimer::singleShot(0, this, [this] {
+        m_menuJustClosed = false;
         if (QApplication::activePopupWidget() != nullptr)
             return;
         m_statusLine->setWidened(false);

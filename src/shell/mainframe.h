@@ -12,6 +12,7 @@
 
 class QAction;
 class QMenu;
+class Announcer;
 class CProfile;
 class Backdrop;
 class StatusLine;
@@ -21,7 +22,9 @@ class SpeechVoice;
 // The program's one top-level window: the menu bar of the series and options,
 // the accelerators, the status bar with prompts, lock keys and a live clock,
 // and the backdrop picture. F10, and Alt pressed alone, lead the keyboard
-// into the menu bar. Its own table handles the status bar, help
+// into the menu bar; a screen reader hears a menu's name as the arrows lead
+// into it, and the items of "Division" and "Sonderreihen" by names that tell
+// them from their twins. Its own table handles the status bar, help
 // contents and context help; every other command goes to the application's
 // table. A menu item is enabled when either table has its command, decided
 // each time the menu opens. Its host (kit/modulehost.h) serves every dialog
@@ -104,6 +107,10 @@ private:
     Backdrop* m_backdrop = nullptr;
     StatusLine* m_statusLine = nullptr;
     std::unique_ptr<ModuleHost> m_host;
+    // Names the menu a screen reader moves into from another one.
+    Announcer* m_menuNews = nullptr;
+    // A popup closed in this very turn of the event loop.
+    bool m_menuJustClosed = false;
     QString m_childName;
     bool m_contextHelp = false;
     // The icon is set once the backdrop has first been painted.

@@ -12,12 +12,20 @@ QString u8(const char* text) {
     return QString::fromUtf8(text);
 }
 
-Menu seriesMenu(const char* title, int firstId, int firstNumber, int anyId) {
+// spoken: what a screen reader adds to each series item, so that the items
+// of "Division" do not sound like those of "Kleines 1X1".
+Menu seriesMenu(const char* title, int firstId, int firstNumber, int anyId, const char* spoken = nullptr) {
+    const auto said = [spoken](const QString& text) {
+        return spoken ? text + QStringLiteral(", ") + u8(spoken) : QString();
+    };
     Menu menu{u8(title), {}};
-    for (int i = 0; i < 10; ++i)
-        menu.items.push_back({firstId + i, QStringLiteral("%1-er Reihe").arg(firstNumber + i)});
+    for (int i = 0; i < 10; ++i) {
+        const QString text = QStringLiteral("%1-er Reihe").arg(firstNumber + i);
+        menu.items.push_back({firstId + i, text, said(text)});
+    }
     menu.items.push_back({});
-    menu.items.push_back({anyId, u8(anyId == Cmd::Exit ? "&Beenden" : "Beliebige Reihe")});
+    const QString any = u8(anyId == Cmd::Exit ? "&Beenden" : "Beliebige Reihe");
+    menu.items.push_back({anyId, any, anyId == Cmd::Exit ? QString() : said(any)});
     return menu;
 }
 
@@ -25,17 +33,19 @@ std::vector<Menu> buildMainMenu() {
     std::vector<Menu> menus;
     menus.push_back(seriesMenu("&Kleines 1X1", Cmd::SeriesSmallFirst, 1, Cmd::Exit));
     menus.push_back(seriesMenu("&Großes 1X1", Cmd::SeriesLargeFirst, 11, Cmd::AnyMultiplication));
-    menus.push_back(seriesMenu("Division", Cmd::DivisionFirst, 1, Cmd::AnyDivision));
+    menus.push_back(seriesMenu("Division", Cmd::DivisionFirst, 1, Cmd::AnyDivision, "teilen"));
+    // The headings are greyed, so a screen reader passes them by; each item
+    // carries its heading instead.
     menus.push_back({u8("&Sonderreihen"),
                      {{Cmd::HeadingMultiplication, u8("Multiplikation")},
                       {},
-                      {Cmd::Multiply100, u8("100-er Reihe")},
-                      {Cmd::Multiply1000, u8("1000-er Reihe")},
+                      {Cmd::Multiply100, u8("100-er Reihe"), u8("100-er Reihe, Multiplikation")},
+                      {Cmd::Multiply1000, u8("1000-er Reihe"), u8("1000-er Reihe, Multiplikation")},
                       {},
                       {Cmd::HeadingDivision, u8("Division")},
                       {},
-                      {Cmd::Divide100, u8("100-er Reihe")},
-                      {Cmd::Divide1000, u8("1000-er Reihe")},
+                      {Cmd::Divide100, u8("100-er Reihe"), u8("100-er Reihe, Division")},
+                      {Cmd::Divide1000, u8("1000-er Reihe"), u8("1000-er Reihe, Division")},
                       {},
                       {Cmd::HardFacts, u8("Schwierige Aufgaben")}}});
     menus.push_back({u8("Optionen"),

@@ -12,10 +12,12 @@
 
 namespace MenuTable {
 
-// A command id of 0 marks a separator.
+// A command id of 0 marks a separator. A screen reader says spokenName
+// instead of the text where the text alone sounds like another menu's item.
 struct Item {
     int commandId = 0;
     QString text;
+    QString spokenName = {};
 };
 
 struct Menu {

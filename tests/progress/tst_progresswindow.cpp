@@ -4,6 +4,7 @@
 // be kept.
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTableView>
@@ -110,8 +112,12 @@ private Q_SLOTS:
 
     // Reached by keyboard alone: Tab to the choice of grid, an arrow to the
     // division grid, Tab into the grid, arrows to the cell. What the cell says, to the eye and to a
-    // screen reader, is the fact in that row and column.
+    // screen reader, is the fact in that row and column, and a screen reader
+    // reads that cell alone, not its row. Tab goes in reading order, the
+    // "Kinder" box before the buttons, and in a window too low for the page
+    // each stop is scrolled into view.
     void gridByKeyboard_data() {
+        QTest::addColumn<bool>("children");
         QTest::addColumn<bool>("division");
         QTest::addColumn<int>("down");
         QTest::addColumn<int>("right");
@@ -119,23 +125,27 @@ private Q_SLOTS:
         QTest::addColumn<QString>("spoken");
         QTest::addColumn<int>("security");
         QTest::newRow("8 X 7, shaky")
-            << false << 7 << 6
+            << false << false << 7 << 6
             << QString::fromUtf8("8 × 7 = 56: noch unsicher. 2-mal geübt, davon 1-mal auf Anhieb richtig; "
                                  "zuletzt am 3. Juni 2024.")
             << QString::fromUtf8("8 mal 7 gleich 56, noch unsicher, 2-mal geübt, 1-mal auf Anhieb richtig")
             << int(Security::Shaky);
         QTest::newRow("7 X 8, never asked")
-            << false << 6 << 7 << QString::fromUtf8("7 × 8 = 56: noch nicht geübt.")
+            << false << false << 6 << 7 << QString::fromUtf8("7 × 8 = 56: noch nicht geübt.")
             << QString::fromUtf8("7 mal 8 gleich 56, noch nicht geübt") << int(Security::NeverAsked);
         QTest::newRow("56 : 7, secure")
-            << true << 7 << 6 << QString::fromUtf8("56 : 7 = 8: sicher. 1-mal geübt")
+            << false << true << 7 << 6 << QString::fromUtf8("56 : 7 = 8: sicher. 1-mal geübt")
             << QString::fromUtf8("56 geteilt durch 7 gleich 8, sicher, 1-mal geübt, 1-mal auf Anhieb richtig")
             << int(Security::Secure);
         QTest::newRow("1 X 1, first cell")
-            << false << 0 << 0 << QString::fromUtf8("1 × 1 = 1: noch nicht geübt.")
+            << false << false << 0 << 0 << QString::fromUtf8("1 × 1 = 1: noch nicht geübt.")
             << QString::fromUtf8("1 mal 1 gleich 1, noch nicht geübt") << int(Security::NeverAsked);
+        QTest::newRow("2 X 1 with the Kinder box, in a low window")
+            << true << false << 1 << 0 << QString::fromUtf8("2 × 1 = 2: noch nicht geübt.")
+            << QString::fromUtf8("2 mal 1 gleich 2, noch nicht geübt") << int(Security::NeverAsked);
     }
     void gridByKeyboard() {
+        QFETCH(bool, children);
         QFETCH(bool, division);
         QFETCH(int, down);
         QFETCH(int, right);
@@ -143,10 +153,25 @@ private Q_SLOTS:
         QFETCH(QString, spoken);
         QFETCH(int, security);
         writeHistory();
+        qputenv("XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("config")).toLocal8Bit());
+        CChildList family(QStringLiteral("ollo"), {});
+        if (children) {
+            QCOMPARE(family.add(QStringLiteral("Anna")), CChildList::Result::Done);
+            QCOMPARE(family.add(QStringLiteral("Ben")), CChildList::Result::Done);
+        }
         RecordLog source(*m_record);
-        CProgressWindow window(source, m_host.get(), m_host.get());
+        CProgressWindow window(source, m_host.get(), m_host.get(), children ? &family : nullptr);
         window.show();
         QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* scroll = child<QScrollArea>(window, "scrollArea");
+        if (children) {
+            window.resize(window.width(), 300);
+            // The list reads the note under it to a screen reader.
+            const QString description =
+                QAccessible::queryAccessibleInterface(child<QListWidget>(window, "childList"))
+                    ->text(QAccessible::Description);
+            QVERIFY2(description.contains(QString::fromUtf8("„Kind wechseln...“")), qPrintable(description));
+        }
         auto* times = child<QAbstractButton>(window, "timesMode");
         for (int i = 0; i < 10 && QApplication::focusWidget() != times; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -155,11 +180,19 @@ private Q_SLOTS:
         QStringList round;
         do {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            round << QApplication::focusWidget()->objectName();
+            QWidget* now = QApplication::focusWidget();
+            round << now->objectName();
+            if (scroll->widget()->isAncestorOf(now))
+                QVERIFY2(scroll->viewport()->rect().intersects(
+                             QRect(now->mapTo(scroll->viewport(), QPoint(0, 0)), now->size())),
+                         qPrintable(now->objectName() + QStringLiteral(" is out of view")));
         } while (QApplication::focusWidget() != times && round.size() < 20);
         QCOMPARE(round.join(u' '),
-                 QStringLiteral("factGrid seriesTable drillsTable csvButton clearButton helpButton "
-                                "closeButton timesMode"));
+                 QStringLiteral("factGrid seriesTable drillsTable %1csvButton clearButton helpButton "
+                                "closeButton timesMode")
+                     .arg(children ? QStringLiteral("childList addChildButton renameChildButton "
+                                                    "removeChildButton ")
+                                   : QString()));
         if (division) {
             QTest::keyClick(times, Qt::Key_Right);
             QVERIFY(child<QAbstractButton>(window, "divideMode")->isChecked());
@@ -178,7 +211,20 @@ private Q_SLOTS:
         QVERIFY2(child<QLabel>(window, "factDetails")->text().startsWith(details),
                  qPrintable(child<QLabel>(window, "factDetails")->text()));
         QCOMPARE(cell.data(Qt::AccessibleTextRole).toString(), spoken);
-        QCOMPARE(cell.data(Qt::BackgroundRole).value<QColor>(), FactGridModel::ColourOf(Security(security)));
+        // Offered as no table to walk, so a screen reader reads the cell it
+        // reaches, not the row; Qt's focus event names the cell so.
+        QAccessibleInterface* access = QAccessible::queryAccessibleInterface(grid);
+        QVERIFY(access->tableInterface() == nullptr);
+        QAccessibleInterface* focused = access->child((down + 1) * 11 + right + 1);
+        QVERIFY(focused);
+        QCOMPARE(focused->text(QAccessible::Name), spoken);
+        QCOMPARE(focused->role(), QAccessible::Cell);
+        QVERIFY(focused->state().focused);
+        QCOMPARE(access->indexOfChild(focused), (down + 1) * 11 + right + 1);
+        // Shaky differs from secure by more than its hue: it is hatched.
+        const QBrush background = cell.data(Qt::BackgroundRole).value<QBrush>();
+        QCOMPARE(background.color(), FactGridModel::ColourOf(Security(security)));
+        QCOMPARE(background.style() == Qt::TexturePattern, Security(security) == Security::Shaky);
         QCOMPARE(cell.data(Qt::DisplayRole).toString(), QString::number((down + 1) * (right + 1)));
         // Leaving the grid takes one Tab, and F1 asks for the window's topic.
         QTest::keyClick(grid, Qt::Key_Tab);

@@ -160,22 +160,37 @@ private Q_SLOTS:
     }
 
     // Each paint reseeds and chooses again: the same second shows the same
-    // picture, a later second may show another.
+    // picture, a later second may show another. A screen reader hears what
+    // the picture on screen shows, from the opening on.
     void everyPaintChoosesAnew() {
-        writePicture("rot.bmp", QSize(50, 50), Qt::red);
-        writePicture("blau.bmp", QSize(50, 50), Qt::blue);
-        listPictures({"rot.bmp", "blau.bmp"});
+        writePicture("bild01.bmp", QSize(50, 50), Qt::red);
+        writePicture("Bild02.BMP", QSize(50, 50), Qt::blue);
+        listPictures({"bild01.bmp", "Bild02.BMP"});
+        const QString cat =
+            QString::fromUtf8("Eine getigerte Katze sitzt mit einem blauen Wollknäuel im Kinderzimmer.");
+        const QString dog = QString::fromUtf8(
+            "Ein Hund mit rotem Halsband sitzt vor seiner Hütte, neben ihm liegt ein Knochen.");
         const std::int64_t first = SecondsForDraw(2, 0);
         const std::int64_t second = SecondsForDraw(2, 1);
         setClock(first);
         CPictureRewardDlg dialog(*m_profile, m_host.get());
+        QCOMPARE(dialog.accessibleDescription(), cat);
         QCOMPARE(centreColour(dialog), QColor(Qt::red));
         QCOMPARE(centreColour(dialog), QColor(Qt::red));
         setClock(second);
         QCOMPARE(centreColour(dialog), QColor(Qt::blue));
+        QCOMPARE(dialog.accessibleDescription(), dog);
         // The file is read at every paint, nothing is kept.
-        writePicture("blau.bmp", QSize(50, 50), Qt::yellow);
+        writePicture("Bild02.BMP", QSize(50, 50), Qt::yellow);
         QCOMPARE(centreColour(dialog), QColor(Qt::yellow));
+        // A picture that cannot be drawn is not described.
+        QFile::remove("Bild02.BMP");
+        dialog.grab();
+        QCOMPARE(dialog.accessibleDescription(), QString());
+        listPictures({"bild01.bmp", "urlaub.bmp"});
+        writePicture("urlaub.bmp", QSize(50, 50), Qt::green);
+        dialog.grab();
+        QCOMPARE(dialog.accessibleDescription(), QString::fromUtf8("Ein Bild zur Belohnung."));
     }
 
     void largerPictureIsCentredAndCut() {

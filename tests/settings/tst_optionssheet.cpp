@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFile>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -124,32 +126,57 @@ private Q_SLOTS:
         QCOMPARE(m_repaints, 0);
     }
 
+    // By mouse, or by keyboard from the sheet's first stop: the four buttons
+    // are one Tab stop, on the ticked one, and the arrows tick as they move.
     void rewardType_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<int>("shown");
         QTest::addColumn<int>("click");
+        QTest::addColumn<QStringList>("keys");
         QTest::addColumn<QString>("after");
         const QByteArray none;
-        QTest::newRow("missing shows Keine") << none << 3 << -1 << "3";
-        QTest::newRow("missing, Witze chosen") << none << 3 << 1 << "1";
-        QTest::newRow("0 shows Bilder") << QByteArray("Belohnungsart=0") << 0 << -1 << "0";
-        QTest::newRow("2 shows Zufällig") << QByteArray("Belohnungsart=2") << 2 << -1 << "2";
-        QTest::newRow("3, Bilder chosen") << QByteArray("Belohnungsart=3") << 3 << 0 << "0";
-        QTest::newRow("empty reads 0") << QByteArray("Belohnungsart=") << 0 << -1 << "0";
-        QTest::newRow("4 shows none and stays") << QByteArray("Belohnungsart=4") << -1 << -1 << "4";
-        QTest::newRow("-1 shows none and stays") << QByteArray("Belohnungsart=-1") << -1 << -1 << "-1";
-        QTest::newRow("7, Zufällig chosen") << QByteArray("Belohnungsart=7") << -1 << 2 << "2";
+        const QStringList noKeys;
+        QTest::newRow("missing shows Keine") << none << 3 << -1 << noKeys << "3";
+        QTest::newRow("missing, Witze chosen") << none << 3 << 1 << noKeys << "1";
+        QTest::newRow("0 shows Bilder") << QByteArray("Belohnungsart=0") << 0 << -1 << noKeys << "0";
+        QTest::newRow("2 shows Zufällig") << QByteArray("Belohnungsart=2") << 2 << -1 << noKeys << "2";
+        QTest::newRow("3, Bilder chosen") << QByteArray("Belohnungsart=3") << 3 << 0 << noKeys << "0";
+        QTest::newRow("empty reads 0") << QByteArray("Belohnungsart=") << 0 << -1 << noKeys << "0";
+        QTest::newRow("4 shows none and stays") << QByteArray("Belohnungsart=4") << -1 << -1 << noKeys << "4";
+        QTest::newRow("-1 shows none and stays")
+            << QByteArray("Belohnungsart=-1") << -1 << -1 << noKeys << "-1";
+        QTest::newRow("7, Zufällig chosen") << QByteArray("Belohnungsart=7") << -1 << 2 << noKeys << "2";
+        QTest::newRow("2, Tab to Zufällig, Up ticks Witze")
+            << QByteArray("Belohnungsart=2") << 2 << -1 << QStringList{"Tab", "Up"} << "1";
+        QTest::newRow("1, Tab to Witze, Down twice ticks Keine")
+            << QByteArray("Belohnungsart=1") << 1 << -1 << QStringList{"Tab", "Down", "Down"} << "3";
+        QTest::newRow("3, Tab to Keine, on to the buttons")
+            << QByteArray("Belohnungsart=3") << 3 << -1 << QStringList{"Tab", "Tab"} << "3";
+        QTest::newRow("4, Tab to Bilder, Down moves without ticking")
+            << QByteArray("Belohnungsart=4") << -1 << -1 << QStringList{"Tab", "Down"} << "4";
     }
     void rewardType() {
         QFETCH(QByteArray, file);
         QFETCH(int, shown);
         QFETCH(int, click);
+        QFETCH(QStringList, keys);
         QFETCH(QString, after);
         writeAll(m_settings.path, "[Parameter]\r\n" + file + "\r\n");
         runSheet([&](COptionsSheet& sheet) {
             QCOMPARE(tickedReward(sheet), shown);
             if (click >= 0)
                 clickRadio(child<QRadioButton>(sheet, kRewardButtons[click]));
+            if (!keys.isEmpty())
+                QVERIFY(QTest::qWaitForWindowActive(&sheet));
+            for (qsizetype i = 0; i < keys.size(); ++i) {
+                const QKeySequence key(keys[i]);
+                QTest::keyClick(QApplication::focusWidget(), key[0].key(), key[0].keyboardModifiers());
+                if (i == 0)
+                    QCOMPARE(QApplication::focusWidget()->objectName(),
+                             QLatin1String(kRewardButtons[std::max(shown, 0)]));
+            }
+            if (keys.size() == 2 && keys[1] == QLatin1String("Tab"))
+                QCOMPARE(QApplication::focusWidget()->objectName(), QLatin1String("ok"));
             clickButton(sheet, "ok");
         });
         QCOMPARE(stored("Parameter", "Belohnungsart"), after);
@@ -246,8 +273,8 @@ private Q_SLOTS:
             << QByteArray("7")
             << QByteArray("Bild0=null.bmp\r\nBild1=Zebra.bmp\r\nBild2=apfel.bmp\r\nBild4=Baum.gif\r\n"
                           "Bild5=affe.bmp\r\nBild6=B\xe4r.bmp\r\nBild7=bild.bmp\r\nBild8=sechs.bmp\r\n")
-            << QStringList({"", "affe.bmp", "apfel.bmp", QString::fromUtf8("B\u00e4r.bmp"), "Baum.gif", "bild.bmp",
-                            "Zebra.bmp"});
+            << QStringList({"", "affe.bmp", "apfel.bmp", QString::fromUtf8("B\u00e4r.bmp"), "Baum.gif",
+                            "bild.bmp", "Zebra.bmp"});
     }
     void backgroundListSortedWithoutCase() {
         QFETCH(QByteArray, count);

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QFile>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -122,7 +123,9 @@ private Q_SLOTS:
         QCOMPARE(readAll(m_settings.path), after);
     }
 
-    // The second switch waits for the speech service, which may answer late.
+    // The second switch waits for the speech service, which may answer late;
+    // greyed it shows no tick, says why in a line the keyboard needs no
+    // tooltip for, and OK keeps the stored tick.
     void readAloudNeedsSpeech_data() {
         QTest::addColumn<int>("state"); // SpeechStatus::State; -1: no host
         QTest::addColumn<bool>("foundLater");
@@ -153,9 +156,15 @@ private Q_SLOTS:
         if (foundLater)
             host.announceSpeech({SpeechStatus::State::Ready, {}});
         auto* readAloud = dialog.findChild<QCheckBox*>("readAloudCheck");
-        QVERIFY(readAloud->isChecked());
+        QCOMPARE(readAloud->isChecked(), enabled);
         QCOMPARE(readAloud->isEnabled(), enabled);
         QCOMPARE(readAloud->toolTip(), tooltip);
+        auto* line = dialog.findChild<QLabel*>("readAloudReason");
+        QCOMPARE(line->text(), tooltip);
+        QVERIFY(dialog.rect().contains(line->geometry()));
+        QVERIFY(line->geometry().top() >= dialog.findChild<CBitmapButton*>("button1")->geometry().bottom());
+        dialog.accept();
+        QCOMPARE(readAll(m_settings.path), QByteArray("[Parameter]\r\nVorlesen=1\r\nSound=0\r\n"));
     }
 
     void clownButtonsTakeTheirFaces() {
