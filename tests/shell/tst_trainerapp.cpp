@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <vector>
@@ -96,6 +98,61 @@ public:
 private:
     int m_fd;
     bool m_connected = false;
+};
+
+// Another local user who got to a socket's place first: listens there and
+// never answers, so that a start which connects ends without a window. Where
+// the place lies in a folder, that folder is theirs: a link to a folder of
+// theirs, or (made as root) a folder another account owns.
+class Squatter {
+public:
+    enum class Folder { Link, OtherAccount };
+
+    Squatter(const QString& root, const QString& relativePath, Folder folder)
+        : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        const qsizetype slash = relativePath.indexOf(u'/');
+        QString path = QDir(root).filePath(relativePath);
+        if (slash > 0) {
+            const QString first = QDir(root).filePath(relativePath.left(slash));
+            QDir(first).removeRecursively();
+            QFile::remove(first);
+            if (folder == Folder::Link) {
+                if (!QFile::link(m_theirs.path(), first))
+                    return;
+                path = QDir(m_theirs.path()).filePath(relativePath.mid(slash + 1));
+            } else if (!QDir().mkpath(first) ||
+                       ::chown(QFile::encodeName(first).constData(), kNobody, kNobody) != 0) {
+                return;
+            }
+            if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+                return;
+        }
+        QFile::remove(path);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        if (m_fd < 0 || std::size_t(name.size()) >= sizeof address.sun_path)
+            return;
+        std::copy(name.begin(), name.end(), address.sun_path);
+        m_listening = ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                      ::chmod(name.constData(), 0777) == 0 && ::listen(m_fd, 8) == 0;
+        if (folder == Folder::OtherAccount)
+            m_listening = m_listening && ::chown(name.constData(), kNobody, kNobody) == 0;
+    }
+    ~Squatter() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Squatter(const Squatter&) = delete;
+    Squatter& operator=(const Squatter&) = delete;
+
+    bool listening() const { return m_listening; }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    QTemporaryDir m_theirs;
+    int m_fd;
+    bool m_listening = false;
 };
 
 // What a child works out from the task line: "8 X 7 = ??" → "56".
@@ -837,6 +894,18 @@ private Q_SLOTS:
             << QStringLiteral("killed copy");
         QTest::newRow("a silent client holds nothing up") << QByteArray() << QStringList() << QStringList()
                                                           << false << true << QStringLiteral("silent client");
+        // Without a runtime folder (su, startx without a login manager) the
+        // socket lies in the temporary folder, where any user may be first.
+        QTest::newRow("no runtime folder: hands over")
+            << QByteArray() << QStringList() << QStringList() << false << true
+            << QStringLiteral("no runtime folder");
+        // Such a start runs, without the guard, and says so on standard error.
+        QTest::newRow("no runtime folder, a link to another user's socket: runs unguarded")
+            << QByteArray() << QStringList() << QStringList() << false << false
+            << QStringLiteral("no runtime folder, a link first");
+        QTest::newRow("no runtime folder, another user's socket: runs unguarded")
+            << QByteArray() << QStringList() << QStringList() << false << false
+            << QStringLiteral("no runtime folder, another account first");
     }
     void secondStart() {
         QFETCH(QByteArray, children);
@@ -852,11 +921,29 @@ private Q_SLOTS:
         if (!children.isEmpty())
             QVERIFY(writeAll(m_config->filePath(QStringLiteral("ollo-Kinder.txt")), children));
         const QTemporaryDir runtime;
+        const QTemporaryDir temporary;
         const QTemporaryDir otherConfig;
         QProcessEnvironment environment = session.environment(programEnvironment());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        const auto sockets = [&runtime] {
-            return QDir(runtime.path()).entryList(QDir::System);
+        const bool noRuntime = trouble.startsWith(u"no runtime folder");
+        const QString socketRoot = noRuntime ? temporary.path() : runtime.path();
+        if (noRuntime) {
+            environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+            environment.insert(QStringLiteral("TMPDIR"), temporary.path());
+        } else {
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        }
+        // The sockets below the folder, as paths relative to it.
+        const auto sockets = [&socketRoot] {
+            QStringList found;
+            QDirIterator it(socketRoot, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                struct stat entry {};
+                const QString path = it.next();
+                if (::lstat(QFile::encodeName(path).constData(), &entry) == 0 && S_ISSOCK(entry.st_mode))
+                    found << QDir(socketRoot).relativeFilePath(path);
+            }
+            return found;
         };
 
         if (trouble == u"killed copy") {
@@ -869,6 +956,26 @@ private Q_SLOTS:
             QVERIFY(killed.waitForFinished(20000));
             QCOMPARE(sockets().size(), 1);
         }
+        std::unique_ptr<Squatter> squatter;
+        if (trouble.endsWith(u" first")) {
+            const bool otherAccount = trouble.endsWith(u"another account first");
+            if (otherAccount && ::getuid() != 0)
+                QSKIP("only root can make a folder that another account owns");
+            // Where a start puts its socket is seen by anyone who looks.
+            QProcess seen;
+            seen.setProcessEnvironment(environment);
+            seen.start(QStringLiteral(OLLO_PROGRAM), firstArguments);
+            QVERIFY(seen.waitForStarted());
+            QVERIFY(!session.waitForWindow(seen.processId()).isEmpty());
+            const QStringList places = sockets();
+            seen.terminate();
+            QVERIFY(seen.waitForFinished(20000));
+            QCOMPARE(places.size(), 1);
+            squatter = std::make_unique<Squatter>(socketRoot, places[0],
+                                                  otherAccount ? Squatter::Folder::OtherAccount
+                                                               : Squatter::Folder::Link);
+            QVERIFY(squatter->listening());
+        }
         QProcess first;
         first.setProcessEnvironment(environment);
         first.start(QStringLiteral(OLLO_PROGRAM), firstArguments);
@@ -878,6 +985,15 @@ private Q_SLOTS:
         session.xdotool({"windowminimize", window});
         QTRY_VERIFY_WITH_TIMEOUT(!session.visibleWindows(first.processId()).contains(window), 20000);
         std::unique_ptr<SilentClient> silent;
+        if (trouble == u"no runtime folder") {
+            // In a folder that only this user may enter.
+            QCOMPARE(sockets().size(), 1);
+            struct stat folder {};
+            const QString path = QFileInfo(QDir(socketRoot).filePath(sockets().constFirst())).absolutePath();
+            QCOMPARE(::lstat(QFile::encodeName(path).constData(), &folder), 0);
+            QVERIFY(path != socketRoot && S_ISDIR(folder.st_mode));
+            QCOMPARE(folder.st_mode & 07777, mode_t(S_IRWXU));
+        }
         if (trouble == u"silent client") {
             QCOMPARE(sockets().size(), 1);
             silent = std::make_unique<SilentClient>(QDir(runtime.path()).filePath(sockets().constFirst()));
@@ -909,6 +1025,11 @@ private Q_SLOTS:
         QVERIFY(first.waitForFinished(20000));
         QCOMPARE(first.exitCode(), 0);
         QCOMPARE(readAll(settingsFile()), kShipped);
+        if (squatter) {
+            const QByteArray said = first.readAllStandardError();
+            QVERIFY2(said.contains("a second start will not be noticed"), said.constData());
+            return;
+        }
         // A copy that ends takes its socket with it.
         QCOMPARE(sockets(), QStringList());
     }
