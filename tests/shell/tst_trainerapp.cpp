@@ -838,13 +838,27 @@ private Q_SLOTS:
         QVERIFY(outcome.err.isEmpty());
     }
 
-    // Where no settings folder can be had, the program runs on the shipped
+    // Where no settings file can be had, the program runs on the shipped
     // defaults in memory, says so once at the start, and writes nothing.
+    void noWritablePlaceRunsOnTheDefaults_data() {
+        QTest::addColumn<QString>("inTheWay"); // what stands where the settings belong
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a file where the settings folder belongs")
+            << "datei" << QString::fromUtf8("lässt sich nicht anlegen oder beschreiben");
+        QTest::newRow("a folder named like the settings file")
+            << "ollo.INI" << QString::fromUtf8("steht ein Ordner");
+    }
     void noWritablePlaceRunsOnTheDefaults() {
+        QFETCH(QString, inTheWay);
+        QFETCH(QString, reason);
         QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
-        const QString inTheWay = m_config->filePath(QStringLiteral("datei"));
-        QVERIFY(writeAll(inTheWay, "x"));
-        qputenv("XDG_CONFIG_HOME", (inTheWay + QStringLiteral("/config")).toLocal8Bit());
+        if (inTheWay == u"ollo.INI") {
+            QVERIFY(QDir(m_config->path()).mkdir(inTheWay));
+        } else {
+            QVERIFY(writeAll(m_config->filePath(inTheWay), "x"));
+            qputenv("XDG_CONFIG_HOME",
+                    m_config->filePath(inTheWay + QStringLiteral("/config")).toLocal8Bit());
+        }
         CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
         QVERIFY(app.profile().InMemory());
         QCOMPARE(app.profile().GetInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0), 1);
@@ -858,10 +872,12 @@ private Q_SLOTS:
         QVERIFY(app.InitInstance());
         QCOMPARE(said.size(), 1);
         QVERIFY2(said[0].contains(QString::fromUtf8("Voreinstellungen")), qPrintable(said[0]));
+        QVERIFY2(said[0].contains(reason), qPrintable(said[0]));
         // Changes last for this run, without a word and without a file.
         QVERIFY(app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0));
         QCOMPARE(app.profile().GetInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 1), 0);
-        QCOMPARE(snapshot(m_config->path()).keys(), QStringList{QStringLiteral("datei")});
+        QCOMPARE(QDir(m_config->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{inTheWay});
     }
 
     // A second start on the same settings brings the running window to the
