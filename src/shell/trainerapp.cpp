@@ -238,6 +238,7 @@ bool CTrainerApp::InitInstance() {
                                                    "gelten nur, bis Ollo beendet wird.")
                                      .arg(where));
     }
+    tellSetAsideChildren(m_mainFrame.get());
     return true;
 }
 
@@ -289,8 +290,16 @@ bool CTrainerApp::chooseChild(QWidget* owner) {
     return runFor(chosen);
 }
 
+void CTrainerApp::tellSetAsideChildren(QWidget* owner) {
+    const QString notice = m_children.setAsideNotice();
+    if (notice.isEmpty() || std::exchange(m_setAsideTold, true))
+        return;
+    QMessageBox::information(owner, QStringLiteral("Ollo"), notice);
+}
+
 void CTrainerApp::switchChild() {
     m_children.load();
+    tellSetAsideChildren(m_mainFrame.get());
     if (m_children.children().empty()) {
         QMessageBox::information(
             m_mainFrame.get(), QStringLiteral("Kind wechseln"),

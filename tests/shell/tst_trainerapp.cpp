@@ -723,13 +723,38 @@ private Q_SLOTS:
         QVERIFY2(anna.startsWith("[Parameter]\r\nSound=0\r\nAufgaben=7\r\n"), anna.constData());
         QCOMPARE(readAll(m_config->filePath(QStringLiteral("ollo-joerg.INI"))), shipped);
 
-        Family chooser({{QStringLiteral("childChooser"), [](QWidget* w) {
+        // A line added by hand for Anna's files is set aside, and the family
+        // told once.
+        const QString list = CChildList::PathFor(QStringLiteral("ollo"));
+        QVERIFY(writeAll(list, readAll(list) + "ollo-anna=Eve\n"));
+        QStringList told;
+        qsizetype offered = 0;
+        QTimer boxes;
+        connect(&boxes, &QTimer::timeout, &boxes, [&told] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                told << box->text();
+                box->accept();
+            }
+        });
+        boxes.start(5);
+        Family chooser({{QStringLiteral("childChooser"),
+                         [](QWidget* w) {
                              QTest::keyClick(w->focusWidget(), Qt::Key_Down);
                              QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+                         }},
+                        {QStringLiteral("childChooser"), [&offered](QWidget* w) {
+                             offered = w->findChildren<QPushButton*>().size();
+                             click(w, "child1");
                          }}});
         CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
         QVERIFY(app.InitInstance());
+        QCOMPARE(app.childName(), QString::fromUtf8("Jörg"));
+        app.mainWindow()->action(Cmd::SwitchChild)->trigger();
         QVERIFY(chooser.done());
+        boxes.stop();
+        QCOMPARE(offered, 2);
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].contains(QString::fromUtf8("„Eve“")), qPrintable(told[0]));
         QCOMPARE(app.childName(), QString::fromUtf8("Jörg"));
         QTRY_VERIFY(app.record() != nullptr);
         QStringList messages;
