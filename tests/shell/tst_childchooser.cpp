@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,17 +39,23 @@ private Q_SLOTS:
             QSKIP(qPrintable(why));
     }
 
-    // Keys as typed, and the child whose record the program then opens.
+    // Keys as typed, and the child whose record the program then opens. The
+    // window fits the screen however many children there are.
     void keysPickAChild_data() {
+        QTest::addColumn<int>("children"); // 3: Anna, Jörg, Mia Sophie; more: "Kind 1", "Kind 2", …
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<QString>("record");
-        QTest::newRow("Enter on the first") << QStringList{"Return"} << "ollo-anna.sqlite";
+        QTest::newRow("Enter on the first") << 3 << QStringList{"Return"} << "ollo-anna.sqlite";
         QTest::newRow("arrow down twice")
-            << QStringList{"Down", "Down", "Return"} << "ollo-mia-sophie.sqlite";
-        QTest::newRow("Tab, then space") << QStringList{"Tab", "space"} << "ollo-joerg.sqlite";
-        QTest::newRow("down and up again") << QStringList{"Down", "Up", "Return"} << "ollo-anna.sqlite";
+            << 3 << QStringList{"Down", "Down", "Return"} << "ollo-mia-sophie.sqlite";
+        QTest::newRow("Tab, then space") << 3 << QStringList{"Tab", "space"} << "ollo-joerg.sqlite";
+        QTest::newRow("down and up again") << 3 << QStringList{"Down", "Up", "Return"} << "ollo-anna.sqlite";
+        QStringList toTheLast(29, QStringLiteral("Tab"));
+        QTest::newRow("a class of 30, the last") << 30 << (toTheLast << "Return") << "ollo-kind-30.sqlite";
+        QTest::newRow("10,000 lines, the first") << 10000 << QStringList{"Return"} << "ollo-kind-1.sqlite";
     }
     void keysPickAChild() {
+        QFETCH(int, children);
         QFETCH(QStringList, keys);
         QFETCH(QString, record);
         const QString config = m_home.filePath(QStringLiteral("config"));
@@ -57,7 +64,12 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(config));
         QFile list(config + QStringLiteral("/ollo-Kinder.txt"));
         QVERIFY(list.open(QIODevice::WriteOnly));
-        list.write("ollo-anna=Anna\nollo-joerg=J\xc3\xb6rg\nollo-mia-sophie=Mia Sophie\n");
+        if (children == 3) {
+            list.write("ollo-anna=Anna\nollo-joerg=J\xc3\xb6rg\nollo-mia-sophie=Mia Sophie\n");
+        } else {
+            for (int i = 1; i <= children; ++i)
+                list.write(QStringLiteral("ollo-kind-%1=Kind %1\n").arg(i).toUtf8());
+        }
         list.close();
 
         QProcess program;
@@ -65,10 +77,28 @@ private Q_SLOTS:
         program.start(QStringLiteral(OLLO_PROGRAM), QStringList());
         QVERIFY(program.waitForStarted());
         // Waits until the window is there and has the keyboard.
-        QVERIFY(xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                         QStringLiteral("--name"), QStringLiteral("^Ollo$")}));
+        const QStringList windows = m_session.xdotool({QStringLiteral("search"), QStringLiteral("--sync"),
+                                                       QStringLiteral("--onlyvisible"),
+                                                       QStringLiteral("--name"), QStringLiteral("^Ollo$")},
+                                                      60000);
+        QCOMPARE(windows.size(), 1);
         QTRY_VERIFY_WITH_TIMEOUT(
             xdotool({QStringLiteral("getactivewindow"), QStringLiteral("getwindowname")}), 20000);
+        // Within the session's 1280 × 1024 screen.
+        QMap<QString, int> geometry;
+        for (const QString& line : m_session.xdotool(
+                 {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), windows[0]})) {
+            const QStringList pair = line.split(u'=');
+            geometry.insert(pair.value(0), pair.value(1).toInt());
+        }
+        QVERIFY2(geometry.value("X", -1) >= 0 && geometry.value("Y", -1) >= 0 &&
+                     geometry.value("X") + geometry.value("WIDTH") <= 1280 &&
+                     geometry.value("Y") + geometry.value("HEIGHT") <= 1024,
+                 qPrintable(QStringLiteral("%1 × %2 at %3, %4")
+                                .arg(geometry.value("WIDTH"))
+                                .arg(geometry.value("HEIGHT"))
+                                .arg(geometry.value("X"))
+                                .arg(geometry.value("Y"))));
         QVERIFY(xdotool(QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("50")} +
                         keys));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data + u'/' + record), 20000);
