@@ -39,11 +39,11 @@ bool isPrivateFolder(const QString& path) {
            folder.st_uid == ::getuid() && (folder.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }
 
-// The user's runtime folder where there is one; otherwise (su, startx
-// without a login manager) a folder of the user's own in the temporary
-// folder, made 0700. Either is the same for every start of the session,
-// whatever TMPDIR says later. Empty when neither can be had: another user
-// made the folder first, or it is a link.
+// The user's runtime folder where there is one, the same for every start of
+// the session whatever TMPDIR says; otherwise (su, startx without a login
+// manager) a folder of the user's own in the temporary folder, made 0700.
+// Empty when neither can be had: another user made that folder first, or it
+// is a link.
 QString socketFolder() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && isPrivateFolder(runtime))
