@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSaveFile>
+#include <QSet>
 
 #include <algorithm>
 #include <utility>
@@ -42,6 +44,22 @@ QString spelledOut(QChar letter) {
     }
 }
 
+// The marks that embed, override or isolate a direction of text, and the
+// invisible letters that set one.
+bool turnsDirection(QChar c) {
+    const char16_t u = c.unicode();
+    return u == 0x061C || u == 0x200E || u == 0x200F || (u >= 0x202A && u <= 0x202E) ||
+           (u >= 0x2066 && u <= 0x2069);
+}
+
+bool holdsControl(const QString& text) {
+    return std::any_of(text.begin(), text.end(),
+                       [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
+// How many lines set aside a notice names; the rest are counted.
+constexpr qsizetype kNamedSetAside = 5;
+
 } // namespace
 
 CChildList::CChildList(QString programBaseName, QString shippedDefaults)
@@ -57,8 +75,15 @@ QString CChildList::PathFor(const QString& programBaseName) {
 }
 
 QString CChildList::Tidy(const QString& name) {
-    QString tidy = name;
-    tidy.replace(u'\r', u' ').replace(u'\n', u' ');
+    QString tidy;
+    tidy.reserve(name.size());
+    for (const QChar c : name) {
+        if (c == u'\r' || c == u'\n' || c == u'\t' || c == QChar::LineSeparator ||
+            c == QChar::ParagraphSeparator)
+            tidy += u' ';
+        else if (c.category() != QChar::Other_Control && !turnsDirection(c))
+            tidy += c;
+    }
     return tidy.trimmed();
 }
 
@@ -91,23 +116,61 @@ QString CChildList::PlainName(const QString& name) {
 
 void CChildList::load() {
     m_children.clear();
+    m_setAside.clear();
     QFile file(m_filePath);
     if (!file.open(QIODevice::ReadOnly))
         return;
+    const QByteArray bytes = file.readAll();
     const QString prefix = m_programBaseName + u'-';
-    for (const QByteArray& line : file.readAll().split('\n')) {
+    // Of the children taken so far, for a list of any length.
+    QHash<QString, QString> nameOfFile;
+    QSet<QString> names; // case folded
+    int lineNumber = 0;
+    for (const QByteArray& line : bytes.split('\n')) {
+        ++lineNumber;
         const QString text = QString::fromUtf8(line).trimmed();
         const qsizetype equals = text.indexOf(u'=');
         if (equals <= 0)
             continue;
         const QString baseName = text.left(equals).trimmed();
-        const QString name = Tidy(text.mid(equals + 1));
-        // Only names this list could have made: nothing that leads elsewhere.
-        if (name.isEmpty() || !baseName.startsWith(prefix) || baseName.contains(u'/') ||
-            baseName.contains(QStringLiteral("..")) || find(name) != nullptr)
+        // Another program's children are none of this one's business.
+        if (!baseName.startsWith(prefix))
             continue;
-        m_children.push_back({name, baseName});
+        const QString name = Tidy(text.mid(equals + 1));
+        QString why;
+        // Only names this list could have made: nothing that leads elsewhere.
+        if (baseName.contains(u'/') || baseName.contains(QStringLiteral("..")) || holdsControl(baseName)) {
+            why = QString::fromUtf8("Der Dateiname ist ungültig.");
+        } else if (name.isEmpty()) {
+            why = QString::fromUtf8("Der Name fehlt.");
+        } else if (nameOfFile.contains(baseName)) {
+            why = QString::fromUtf8("Die Datei gehört schon „%1“.").arg(nameOfFile.value(baseName));
+        } else if (names.contains(name.toCaseFolded())) {
+            why = QString::fromUtf8("Der Name steht schon weiter oben.");
+        } else {
+            m_children.push_back({name, baseName});
+            nameOfFile.insert(baseName, name);
+            names.insert(name.toCaseFolded());
+            continue;
+        }
+        m_setAside << (name.isEmpty()
+                           ? QString::fromUtf8("Zeile %1: %2").arg(lineNumber).arg(why)
+                           : QString::fromUtf8("Zeile %1 („%2“): %3").arg(lineNumber).arg(name, why));
     }
+}
+
+QString CChildList::setAsideNotice() const {
+    if (m_setAside.isEmpty())
+        return {};
+    QStringList lines = m_setAside.first(std::min(m_setAside.size(), kNamedSetAside));
+    if (m_setAside.size() > kNamedSetAside)
+        lines << QString::fromUtf8("… und %1 weitere.").arg(m_setAside.size() - kNamedSetAside);
+    return QString::fromUtf8(
+               "In der Liste der Kinder (%1) stehen Zeilen, die Ollo nicht verwenden kann:\n\n%2"
+               "\n\nOllo lässt sie weg, damit kein Kind die Einstellungen oder den Lernverlauf "
+               "eines anderen verändert oder löscht. Wird ein Kind hinzugefügt, umbenannt oder "
+               "entfernt, verschwinden sie aus der Liste.")
+        .arg(QDir::toNativeSeparators(m_filePath), lines.join(u'\n'));
 }
 
 const CChildList::Child* CChildList::find(const QString& name) const {

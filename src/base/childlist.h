@@ -11,6 +11,7 @@
 // "-3", … The name itself is kept as typed.
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -32,11 +33,21 @@ public:
     // The plain form of a name, without the program's prefix: "joerg-mueller";
     // "kind" when nothing of the name is left.
     static QString PlainName(const QString& name);
-    // A name as it is kept: blanks at the ends and line breaks removed.
+    // A name as it is kept: line breaks and tabs become blanks, other control
+    // characters and the marks that turn the direction of text (which would
+    // show a name reversed) are dropped, blanks at the ends removed.
     static QString Tidy(const QString& name);
 
-    // Reads the list again; a missing or unreadable file is no children.
+    // Reads the list again; a missing or unreadable file is no children. A
+    // line of this program's children that cannot be taken is set aside:
+    // one whose file name is another child's (removing one would delete the
+    // other's settings and record) or holds a control character (a NUL
+    // would cut the name short, onto another file), a path, a name already
+    // listed or none. The first of two is kept.
     void load();
+    // For the parent, in German: which lines of the list were set aside and
+    // why; empty when none was.
+    QString setAsideNotice() const;
     const std::vector<Child>& children() const { return m_children; }
     // By name, ignoring case and blanks at the ends; null when none.
     const Child* find(const QString& name) const;
@@ -60,4 +71,6 @@ private:
     QString m_shippedDefaults;
     QString m_filePath;
     std::vector<Child> m_children;
+    // "Zeile 3 („Ben“): …", one for each line set aside by the last load.
+    QStringList m_setAside;
 };

@@ -232,7 +232,8 @@ void CDrillDialog::reportEnd(Record::DrillEnd how) {
 }
 
 void CDrillDialog::writeCompletionFlag() {
-    m_profile.WriteInt(Section::Parameter, Key::Completed, m_state.CompletionFlag());
+    m_completionFlag = m_state.CompletionFlag();
+    m_profile.WriteInt(Section::Parameter, Key::Completed, m_completionFlag);
 }
 
 void CDrillDialog::onOk() {

@@ -56,6 +56,11 @@ public:
     void setPlan(const QString& caption, std::vector<PlannedTask> plan);
 
     const CDrillState& state() const { return m_state; }
+    // The completion flag this drill wrote to Parameter/Lobe as it closed, or
+    // 0 when it wrote none (cancelled). The reward step takes it from here:
+    // the write may have failed, and a flag in the file may be a killed
+    // run's.
+    int completionFlag() const { return m_completionFlag; }
 
     int exec() override;
     void done(int result) override;
@@ -104,5 +109,6 @@ private:
     // Set by the last Advance, so that the close it causes counts as done.
     bool m_allDone = false;
     bool m_endReported = false;
+    int m_completionFlag = 0;
     ShownPicture m_backdrop{PictureFit::Stretched, PictureTypes::Bmp};
 };

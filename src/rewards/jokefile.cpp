@@ -15,12 +15,12 @@ constexpr int kPieceLength = 58;
 
 // The pieces of a text of bytes (Windows-1252) or of characters (UTF-8):
 // each ends after a line feed, after 58 units or at the end of the text.
-template <typename Text, typename Decode> QStringList piecesOf(Text text, Decode decode) {
+template <typename Text, typename Decode> QStringList piecesOf(Text text, Decode decode, int maxPieces) {
     using Unit = std::remove_cvref_t<decltype(text[0])>;
     QStringList lines;
     qsizetype pos = 0;
     bool atEnd = false;
-    while (!atEnd) {
+    while (!atEnd && lines.size() < maxPieces) {
         qsizetype end = pos;
         while (end - pos < kPieceLength) {
             if (end >= text.size()) {
@@ -49,30 +49,50 @@ template <typename Text, typename Decode> QStringList piecesOf(Text text, Decode
     return lines;
 }
 
+// What a read that stopped short of the end holds up to its last whole
+// UTF-8 character: the stop may have cut one.
+QByteArrayView wholeCharacters(QByteArrayView text) {
+    qsizetype start = text.size();
+    while (start > 0 && text.size() - start < 3 && (uchar(text[start - 1]) & 0xC0) == 0x80)
+        --start;
+    if (start > 0 && uchar(text[start - 1]) >= 0xC0)
+        return text.first(start - 1);
+    return text;
+}
+
 } // namespace
 
 QString JokeFileName(int jokeNumber) {
     return QStringLiteral("witz%1.txt").arg(jokeNumber);
 }
 
-std::optional<QStringList> ReadJokeFile(const QString& fileName) {
+std::optional<QStringList> ReadJokeFile(const QString& fileName, int maxPieces) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
+    // Enough for that many pieces of four-byte characters, with a byte order
+    // mark before them and a character cut at the end.
+    const qint64 enough =
+        maxPieces < kAllPieces / (kPieceLength * 4) ? 3 + qint64(maxPieces) * kPieceLength * 4 + 4 : -1;
     // What can be read counts, up to a read error.
-    const QByteArray bytes = file.readAll();
+    const QByteArray bytes = enough < 0 ? file.readAll() : file.read(enough);
+    const bool cut = enough >= 0 && bytes.size() == enough;
 
     const bool byteOrderMark = bytes.startsWith("\xEF\xBB\xBF");
-    const QByteArrayView text = QByteArrayView(bytes).sliced(byteOrderMark ? 3 : 0);
+    QByteArrayView text = QByteArrayView(bytes).sliced(byteOrderMark ? 3 : 0);
+    if (cut)
+        text = wholeCharacters(text);
     const bool utf8 = text.isValidUtf8() && (byteOrderMark || std::any_of(text.begin(), text.end(),
                                                                           [](char c) { return c & 0x80; }));
     if (utf8) {
         const QString characters = QString::fromUtf8(text);
-        return piecesOf(QStringView(characters), [](QStringView piece) { return piece.toString(); });
+        return piecesOf(
+            QStringView(characters), [](QStringView piece) { return piece.toString(); }, maxPieces);
     }
-    return piecesOf(QByteArrayView(bytes), [](QByteArrayView piece) { return FromCp1252(piece); });
+    return piecesOf(
+        QByteArrayView(bytes), [](QByteArrayView piece) { return FromCp1252(piece); }, maxPieces);
 }
 
-std::optional<QStringList> LoadJoke(int jokeNumber) {
-    return ReadJokeFile(JokeFileName(jokeNumber));
+std::optional<QStringList> LoadJoke(int jokeNumber, int maxPieces) {
+    return ReadJokeFile(JokeFileName(jokeNumber), maxPieces);
 }

@@ -9,17 +9,22 @@
 #include <QString>
 #include <QStringList>
 
+#include <limits>
 #include <optional>
 
 // "witz<n>.txt", the number in decimal.
 QString JokeFileName(int jokeNumber);
 
+// No bound on the pieces read.
+inline constexpr int kAllPieces = std::numeric_limits<int>::max();
+
 // Reads the file in pieces of at most 58 characters, each ending after a line
 // feed or at the end of the file; a piece's text ends at its first carriage return,
 // and a line feed left at its end is dropped too. Every piece is one entry,
 // also the empty one of the read that meets the end of the file right after a
-// line end. Nothing when the file cannot be opened.
-std::optional<QStringList> ReadJokeFile(const QString& fileName);
+// line end. At most maxPieces entries: of a larger file only the start that
+// holds them is read. Nothing when the file cannot be opened.
+std::optional<QStringList> ReadJokeFile(const QString& fileName, int maxPieces = kAllPieces);
 
 // The joke numbered jokeNumber, from the working directory.
-std::optional<QStringList> LoadJoke(int jokeNumber);
+std::optional<QStringList> LoadJoke(int jokeNumber, int maxPieces = kAllPieces);

@@ -45,7 +45,10 @@ CJokeRewardDlg::CJokeRewardDlg(CProfile& profile, QWidget* parent)
     const int jokeNumber = PickJokeNumber(m_jokeCount);
     if (jokeNumber == 0)
         return;
-    std::optional<QStringList> lines = LoadJoke(jokeNumber);
+    // Only what the card shows is read: a line whose top is still on it.
+    const int advance = lineHeight() + kLineGap;
+    std::optional<QStringList> lines =
+        LoadJoke(jokeNumber, (kOuterSize.height() - kTextTop + advance - 1) / advance);
     if (!lines)
         return;
     m_lines = std::move(*lines);

@@ -1,10 +1,11 @@
 #pragma once
 
-// The reward step after a drill. The drill dialog leaves Parameter/Lobe at 1
-// when every task was answered correctly; ShowReward (showreward.h) reads it,
-// lets ChooseReward pick the picture reward, the joke reward or nothing from
-// Parameter/Belohnungsart, runs that dialog and sets Lobe back to 0. The joke
-// reward's text comes from jokefile.h.
+// The reward step after a drill. The drill dialog's completion flag is 1 when
+// every task was answered correctly (it also leaves it in Parameter/Lobe);
+// ShowReward (showreward.h) takes it from the dialog, lets ChooseReward pick
+// the picture reward, the joke reward or nothing from Parameter/Belohnungsart,
+// runs that dialog and sets Lobe back to 0. The joke reward's text comes from
+// jokefile.h.
 
 enum class RewardKind { None, Picture, Joke };
 
@@ -16,7 +17,7 @@ struct RewardStep {
     bool operator==(const RewardStep&) const = default;
 };
 
-// flag: Parameter/Lobe (default 0). rewardType: Parameter/Belohnungsart
+// flag: the drill's completion flag. rewardType: Parameter/Belohnungsart
 // (default 3): 0 picture, 1 joke, 2 one of the two at random, anything else
 // none; it is not looked at when flag is 0. Type 2 reseeds the random source
 // from the clock and draws 0..1: 0 picture, 1 joke.

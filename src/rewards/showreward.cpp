@@ -19,18 +19,20 @@ void runRewardDialog(RewardKind reward, CProfile& profile, QWidget* owner) {
 
 } // namespace
 
-void ShowReward(CProfile& profile, QWidget* owner, const RewardRunner& runner) {
+void ShowReward(CProfile& profile, QWidget* owner, int earned, const RewardRunner& runner) {
     const QString section = Section::Parameter;
-    const int flag = profile.GetInt(section, Key::Completed, 0);
-    if (flag == 0)
+    const int stored = profile.GetInt(section, Key::Completed, 0);
+    if (earned == 0 && stored == 0)
         return;
-    const RewardStep step = ChooseReward(flag, profile.GetInt(section, Key::RewardType, 3));
+    const RewardStep step =
+        earned == 0 ? RewardStep{} : ChooseReward(earned, profile.GetInt(section, Key::RewardType, 3));
     if (step.reward != RewardKind::None) {
         if (runner)
             runner(step.reward, profile, owner);
         else
             runRewardDialog(step.reward, profile, owner);
     }
-    if (step.resetFlag)
+    // A flag left set by a run that never got here is cleared as well.
+    if (step.resetFlag || stored != 0)
         profile.WriteInt(section, Key::Completed, 0);
 }

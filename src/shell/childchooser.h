@@ -1,12 +1,20 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
-// "Wer rechnet heute?": one big button per child, in the list's order. A
-// click, or Enter on the button with the focus (Tab and the arrow keys move
-// it), picks that child; Esc or the close box picks nobody.
+class QPushButton;
+class QScrollArea;
+
+// "Wer rechnet heute?": one big button per child, in the list's order, row by
+// row in as many columns as the screen has room for; a class that does not
+// fit scrolls, so the window never grows past the screen nor squeezes its
+// buttons. A click, or Enter on the button with the focus (Tab and the arrow
+// keys move it, the view following), picks that child; Esc or the close box
+// picks nobody. A name too long for its button is cut short there and kept
+// whole for screen readers and the tooltip.
 class CChildChooser : public QDialog {
     Q_OBJECT
 
@@ -17,8 +25,13 @@ public:
     int chosen() const { return m_chosen; }
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void focusButton(qsizetype index);
+
+    QScrollArea* m_scroll = nullptr;
+    QList<QPushButton*> m_buttons;
+    int m_columns = 1;
     int m_chosen = -1;
 };

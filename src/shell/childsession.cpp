@@ -71,8 +71,16 @@ bool CTrainerApp::chooseChild(QWidget* owner) {
     return runFor(chosen);
 }
 
+void CTrainerApp::tellSetAsideChildren(QWidget* owner) {
+    const QString notice = m_children.setAsideNotice();
+    if (notice.isEmpty() || std::exchange(m_setAsideTold, true))
+        return;
+    QMessageBox::information(owner, QStringLiteral("Ollo"), notice);
+}
+
 void CTrainerApp::switchChild() {
     m_children.load();
+    tellSetAsideChildren(m_mainFrame.get());
     if (m_children.children().empty()) {
         QMessageBox::information(
             m_mainFrame.get(), QStringLiteral("Kind wechseln"),

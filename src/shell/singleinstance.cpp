@@ -30,18 +30,39 @@ constexpr qsizetype kLineLimit = 64;
 const QByteArray kShow = "show\n";
 const QByteArray kShown = "shown\n";
 
-// In the user's runtime folder where there is one: private to the user and
-// the same for every start in a session, whatever TMPDIR says.
+// A folder nobody but this user can enter or write, so that no one else can
+// put a socket where a later start looks for the running copy: it is the
+// user's own, a real folder and not a link, closed to group and others.
+bool isPrivateFolder(const QString& path) {
+    struct stat folder {};
+    return ::lstat(QFile::encodeName(path).constData(), &folder) == 0 && S_ISDIR(folder.st_mode) &&
+           folder.st_uid == ::getuid() && (folder.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+// The user's runtime folder where there is one, the same for every start of
+// the session whatever TMPDIR says; otherwise (su, startx without a login
+// manager) a folder of the user's own in the temporary folder, made 0700.
+// Empty when neither can be had: another user made that folder first, or it
+// is a link.
+QString socketFolder() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isPrivateFolder(runtime))
+        return runtime;
+    const QString own = QDir(QDir::tempPath()).filePath(QStringLiteral("ollo-%1").arg(::getuid()));
+    ::mkdir(QFile::encodeName(own).constData(), S_IRWXU);
+    return isPrivateFolder(own) ? own : QString();
+}
+
+// Empty when there is no private folder for it.
 QString socketPath(const QString& settingsPath) {
+    const QString folder = socketFolder();
+    if (folder.isEmpty())
+        return {};
     const QByteArray hash = QCryptographicHash::hash(QFileInfo(settingsPath).absoluteFilePath().toUtf8(),
                                                      QCryptographicHash::Sha1)
                                 .toHex()
                                 .left(16);
-    const QString name = QStringLiteral("ollo-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return QDir(runtime).filePath(name);
-    return QDir(QDir::tempPath()).filePath(name);
+    return QDir(folder).filePath(QStringLiteral("ollo-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash)));
 }
 
 // False when the path does not fit, with its end mark, in sun_path (108 bytes).
@@ -257,6 +278,16 @@ int SingleInstance::listen() {
 }
 
 bool SingleInstance::HandOver() {
+    if (m_path.isEmpty()) {
+        // Said once, however often the child is switched.
+        static bool told = false;
+        if (!std::exchange(told, true))
+            std::fputs("Ollo: no folder of this user's own for the running-copy socket (XDG_RUNTIME_DIR "
+                       "is unset and the one in the temporary folder is not private); a second start "
+                       "will not be noticed\n",
+                       stderr);
+        return false;
+    }
     if (askRunningCopy())
         return true;
     int error = listen();

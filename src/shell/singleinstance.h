@@ -11,8 +11,12 @@ class QSocketNotifier;
 // One running copy per settings file: two copies would overwrite each
 // other's changes. The first start listens on a local socket named after the
 // settings file; a later start for the same file asks it to bring its window
-// to the front and ends. Plain AF_UNIX sockets keep the program off Qt
-// Network and the libraries that one loads.
+// to the front and ends. The socket lies in a folder only the user can enter
+// (the runtime folder, or a 0700 folder of theirs in the temporary folder), so
+// that no other user can answer in the running copy's place; where no such
+// folder can be had, the program runs without this guard and says so on
+// standard error. Plain AF_UNIX sockets keep the program off Qt Network and
+// the libraries that one loads.
 class SingleInstance : public QObject {
     Q_OBJECT
 

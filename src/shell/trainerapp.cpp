@@ -128,13 +128,15 @@ void CTrainerApp::copyDefaultSettings() const {
         QFile::setPermissions(target, QFile::permissions(target) | QFile::ReadOwner | QFile::WriteOwner);
 }
 
-// Without a home, or with a settings folder that cannot be made or written,
-// nothing would last: the program runs on the shipped defaults in memory.
+// Without a home, with a settings folder that cannot be made or written, or
+// with a folder where the settings file belongs, nothing would last: the
+// program runs on the shipped defaults in memory.
 void CTrainerApp::keepSettingsSomewhere() {
     const QString target = m_profile.filePath();
-    if (!target.isEmpty() && QFileInfo::exists(target))
+    const QFileInfo file(target);
+    if (!target.isEmpty() && file.exists() && !file.isDir())
         return;
-    if (!target.isEmpty()) {
+    if (!target.isEmpty() && !file.exists()) {
         // The folder itself, or the nearest one that exists, where the first
         // write will make it.
         QFileInfo place(QFileInfo(target).absolutePath());
@@ -207,17 +209,21 @@ bool CTrainerApp::InitInstance() {
     m_mainFrame->showMaximized();
     m_mainFrame->repaint();
     if (m_profile.InMemory()) {
+        const QFileInfo file(m_profile.filePath());
         const QString where =
             m_profile.filePath().isEmpty()
                 ? QString::fromUtf8("Es ist kein persönlicher Ordner bekannt, in dem sie liegen könnten.")
-                : QString::fromUtf8("Der Ordner „%1“ lässt sich nicht anlegen oder beschreiben.")
-                      .arg(QFileInfo(m_profile.filePath()).absolutePath());
+            : file.isDir() ? QString::fromUtf8("An der Stelle der Einstellungsdatei „%1“ steht ein Ordner.")
+                                 .arg(file.absoluteFilePath())
+                           : QString::fromUtf8("Der Ordner „%1“ lässt sich nicht anlegen oder beschreiben.")
+                                 .arg(file.absolutePath());
         QMessageBox::information(m_mainFrame.get(), QStringLiteral("Ollo"),
                                  QString::fromUtf8("Ollo kann seine Einstellungen nicht speichern. %1\n\n"
                                                    "Es arbeitet mit den Voreinstellungen; Änderungen "
                                                    "gelten nur, bis Ollo beendet wird.")
                                      .arg(where));
     }
+    tellSetAsideChildren(m_mainFrame.get());
     return true;
 }
 

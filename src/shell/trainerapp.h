@@ -96,6 +96,9 @@ private:
     // Asks "Wer rechnet heute?" over owner; false when nobody was picked.
     bool chooseChild(QWidget* owner);
     void switchChild();
+    // Tells the family, once a run, which lines of the list of children
+    // were set aside.
+    void tellSetAsideChildren(QWidget* owner);
     // Tells the family, once, that the record is not kept (or was set aside).
     void reportRecordNotice(QWidget* owner);
     // The record module is missing: said on asking for what needs it, and
@@ -110,6 +113,7 @@ private:
     CChildList m_children;
     QString m_childName;
     bool m_childChosen = false;
+    bool m_setAsideTold = false;
     // The base name of the running settings file and record: <base>, or the child's.
     QString m_recordBase;
     CommandTable m_commands;

@@ -57,8 +57,8 @@ void CTrainerApp::startHardFacts() {
         plan.push_back({fact.operation, fact.factor, fact.series});
     StartDrill(
         Cmd::HardFacts, QStringLiteral("Schwierige Aufgaben"), std::move(plan), m_profile, m_mainFrame.get(),
-        [this](CProfile& profile, QWidget* owner) {
-            ShowReward(profile, owner);
+        [this](CProfile& profile, QWidget* owner, int earned) {
+            ShowReward(profile, owner, earned);
             reportRecordNotice(owner);
         },
         m_record.get());
@@ -72,11 +72,11 @@ void CTrainerApp::buildCommandTable() {
         m_commands.add(series.commandId, [this, id = int(series.commandId)] {
             // The record may still be loading; the drill waits for it.
             openRecord();
-            // However the drill ended: the dialog's Lobe flag decides the reward.
+            // However the drill ended: its own result decides the reward.
             StartDrill(
                 id, m_profile, m_mainFrame.get(),
-                [this](CProfile& profile, QWidget* owner) {
-                    ShowReward(profile, owner);
+                [this](CProfile& profile, QWidget* owner, int earned) {
+                    ShowReward(profile, owner, earned);
                     reportRecordNotice(owner);
                 },
                 m_record.get());

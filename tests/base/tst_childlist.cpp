@@ -129,17 +129,54 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_config->path()).entryList(QDir::Files), QStringList());
     }
 
-    // A list edited by hand: lines that name no child of this program, or a
-    // file elsewhere, are passed over.
-    void strangeLinesPassedOver() {
-        writeAll(CChildList::PathFor(QStringLiteral("ollo")),
-                 "ollo-anna=Anna\r\n\nkaputt\n=Niemand\nollo-x=\nrechnen-ben=Ben\nollo-../../etc=Eve\n"
-                 "ollo-anna2=anna\nollo-ben=Ben\n");
-        CChildList list(QStringLiteral("ollo"), m_shipped);
+    // A list edited by hand: lines that name no child of this program are
+    // passed over; lines of its children that cannot be taken are set aside,
+    // the first of two kept, and the parent is told which and why.
+    void handEditedLists_data() {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<QStringList>("kept");     // "<file name>=<name>"
+        QTest::addColumn<QStringList>("setAside"); // what the notice says of each, in order
+        QTest::newRow("strange lines")
+            << QByteArray(
+                   "ollo-anna=Anna\r\n\nkaputt\n=Niemand\nollo-x=\nrechnen-ben=Ben\nollo-../../etc=Eve\n"
+                   "ollo-anna2=anna\nollo-ben=Ben\n")
+            << QStringList{"ollo-anna=Anna", "ollo-ben=Ben"}
+            << QStringList{QString::fromUtf8("Zeile 5: Der Name fehlt."),
+                           QString::fromUtf8("Zeile 7 („Eve“): Der Dateiname ist ungültig."),
+                           QString::fromUtf8("Zeile 8 („anna“): Der Name steht schon weiter oben.")};
+        // Removing one would delete the other's settings and record.
+        QTest::newRow("the same file twice")
+            << QByteArray("ollo-anna=Anna\nollo-anna=Ben\nollo-carla=Carla\n")
+            << QStringList{"ollo-anna=Anna", "ollo-carla=Carla"}
+            << QStringList{QString::fromUtf8("Zeile 2 („Ben“): Die Datei gehört schon „Anna“.")};
+        // The name would end at the NUL: the list's own file.
+        QTest::newRow("a NUL in a file name")
+            << QByteArray("ollo-anna=Anna\nollo-Kinder.txt\0x=Eve\n", 37) << QStringList{"ollo-anna=Anna"}
+            << QStringList{QString::fromUtf8("Zeile 2 („Eve“): Der Dateiname ist ungültig.")};
+        // A right-to-left override would show the name reversed.
+        QTest::newRow("control and direction characters in names")
+            << QByteArray("ollo-anna=\xe2\x80\xae"
+                          "annA\xe2\x80\xac\nollo-ben=B\x07"
+                          "en\tMax\xe2\x81\xa6\n")
+            << QStringList{"ollo-anna=annA", "ollo-ben=Ben Max"} << QStringList();
+    }
+    void handEditedLists() {
+        QFETCH(QByteArray, list);
+        QFETCH(QStringList, kept);
+        QFETCH(QStringList, setAside);
+        writeAll(CChildList::PathFor(QStringLiteral("ollo")), list);
+        CChildList children(QStringLiteral("ollo"), m_shipped);
         QStringList seen;
-        for (const CChildList::Child& child : list.children())
+        for (const CChildList::Child& child : children.children())
             seen << child.baseName + u'=' + child.name;
-        QCOMPARE(seen, QStringList({"ollo-anna=Anna", "ollo-ben=Ben"}));
+        QCOMPARE(seen, kept);
+        const QString notice = children.setAsideNotice();
+        QCOMPARE(notice.isEmpty(), setAside.isEmpty());
+        qsizetype from = 0;
+        for (const QString& line : std::as_const(setAside)) {
+            from = notice.indexOf(line, from);
+            QVERIFY2(from >= 0, qPrintable(notice));
+        }
     }
 };
 

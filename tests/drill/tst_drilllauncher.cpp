@@ -29,8 +29,8 @@ private Q_SLOTS:
         m_profile->WriteInt(QStringLiteral("Parameter"), QStringLiteral("Belohnungsart"), 1);
         m_rewards.clear();
         m_dialogAliveAtReward.clear();
-        m_afterDrill = [this](CProfile& profile, QWidget* owner) {
-            ShowReward(profile, owner, [this](RewardKind reward, CProfile&, QWidget* rewardOwner) {
+        m_afterDrill = [this](CProfile& profile, QWidget* owner, int earned) {
+            ShowReward(profile, owner, earned, [this](RewardKind reward, CProfile&, QWidget* rewardOwner) {
                 m_rewards << reward;
                 m_dialogAliveAtReward = rewardOwner->findChildren<CDrillDialog*>();
             });

@@ -207,6 +207,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("seen");
         QTest::addColumn<QStringList>("rewardSounds");
         QTest::addColumn<int>("flagAfter"); // -1: never written
+        // The settings file is read-only (a parent "locked" it): nothing is written.
+        QTest::addColumn<bool>("readOnly");
 
         const qint64 picture = SecondsForDraw(1, 0);
         const qint64 joke = SecondsForDraw(1, 1);
@@ -214,28 +216,38 @@ private Q_SLOTS:
         const int cancel = int(Plan::CancelAfterOne);
         const QStringList applause{"applaus.wav"}, laughter{"lachen.wav"}, silence;
         QTest::newRow("picture") << 32777 << QByteArray("Belohnungsart=0") << joke << all << ""
-                                 << QStringList{"drill", "picture"} << applause << 0;
+                                 << QStringList{"drill", "picture"} << applause << 0 << false;
         QTest::newRow("joke") << 32777 << QByteArray("Belohnungsart=1") << picture << all << ""
-                              << QStringList{"drill", "joke"} << laughter << 0;
+                              << QStringList{"drill", "joke"} << laughter << 0 << false;
         QTest::newRow("random, picture") << 32794 << QByteArray("Belohnungsart=2") << picture << all << ""
-                                         << QStringList{"drill", "picture"} << applause << 0;
+                                         << QStringList{"drill", "picture"} << applause << 0 << false;
         QTest::newRow("random, joke") << 32794 << QByteArray("Belohnungsart=2") << joke << all << ""
-                                      << QStringList{"drill", "joke"} << laughter << 0;
+                                      << QStringList{"drill", "joke"} << laughter << 0 << false;
         QTest::newRow("none") << 32777 << QByteArray("Belohnungsart=3") << picture << all << ""
-                              << QStringList{"drill"} << silence << 0;
+                              << QStringList{"drill"} << silence << 0 << false;
         QTest::newRow("type missing is none")
-            << 32777 << QByteArray() << picture << all << "" << QStringList{"drill"} << silence << 0;
+            << 32777 << QByteArray() << picture << all << "" << QStringList{"drill"} << silence << 0 << false;
         QTest::newRow("cancelled") << 32777 << QByteArray("Belohnungsart=0") << picture << cancel << ""
-                                   << QStringList{"drill"} << silence << -1;
+                                   << QStringList{"drill"} << silence << -1 << false;
         QTest::newRow("a shown solution earns nothing")
             << 32777 << QByteArray("Belohnungsart=0") << picture << solve << ""
-            << QStringList{"drill", "wrong"} << silence << 0;
+            << QStringList{"drill", "wrong"} << silence << 0 << false;
         // A flag left at 1 must not give a reward for a drill that never ran.
         QTest::newRow("limit prompt refused") << 32804 << QByteArray("Belohnungsart=0\r\nLobe=1") << picture
-                                              << all << "" << QStringList{"limit"} << silence << 0;
+                                              << all << "" << QStringList{"limit"} << silence << 0 << false;
         QTest::newRow("any series, then a joke")
             << 32791 << QByteArray("Belohnungsart=1") << picture << all << "13"
-            << QStringList{"limit", "drill", "joke"} << laughter << 0;
+            << QStringList{"limit", "drill", "joke"} << laughter << 0 << false;
+        // The reward follows this drill's own result, whatever the file holds.
+        QTest::newRow("read-only settings: the reward comes all the same")
+            << 32777 << QByteArray("Belohnungsart=1") << picture << all << "" << QStringList{"drill", "joke"}
+            << laughter << -1 << true;
+        QTest::newRow("a flag left at 1 by a killed reward: nothing for ENDE")
+            << 32777 << QByteArray("Belohnungsart=0\r\nLobe=1") << picture << cancel << ""
+            << QStringList{"drill"} << silence << 0 << false;
+        QTest::newRow("read-only settings, a flag left at 1: nothing for ENDE")
+            << 32777 << QByteArray("Belohnungsart=0\r\nLobe=1") << picture << cancel << ""
+            << QStringList{"drill"} << silence << 1 << true;
     }
     void oneDrill() {
         QFETCH(int, command);
@@ -244,10 +256,13 @@ private Q_SLOTS:
         QFETCH(int, plan);
         QFETCH(QString, limitAnswer);
         QFETCH(QStringList, seen);
+        QFETCH(bool, readOnly);
         Clock::SetSource([seconds] { return seconds; });
         auto app = startProgram("[Parameter]\r\nAufgaben=2\r\nSound=1\r\nWitze=1\r\n" + parameter +
                                 "\r\n[Bilder]\r\nAnzahl=1\r\nBild0=bild.bmp\r\n");
         QVERIFY(app);
+        if (readOnly)
+            QVERIFY(QFile::setPermissions(settingsPath(), QFile::ReadOwner | QFile::ReadUser));
 
         Child child;
         child.plan = Plan(plan);

@@ -44,45 +44,65 @@ private Q_SLOTS:
     void pieces_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("maxPieces");
 
         const QByteArray l56 = letters(56), l57 = letters(57), l58 = letters(58), l70 = letters(70);
         QTest::newRow("line ending CR LF leaves an empty last entry")
-            << QByteArray("abc\r\n") << QStringList{"abc", ""};
-        QTest::newRow("two lines") << QByteArray("Witz\r\nPointe\r\n") << QStringList{"Witz", "Pointe", ""};
-        QTest::newRow("no final CR LF") << QByteArray("abc\r\ndef") << QStringList{"abc", "def"};
-        QTest::newRow("empty file is one empty entry") << QByteArray() << QStringList{""};
-        QTest::newRow("empty lines stay") << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b", ""};
-        QTest::newRow("56 characters fit one read") << l56 + "\r\n" << QStringList{latin(l56), ""};
-        QTest::newRow("57 characters leave the LF, read as empty") << l57 + "\r\n"
-                                                                   << QStringList{latin(l57), "", ""};
-        QTest::newRow("58 characters leave CR LF, an empty entry") << l58 + "\r\n"
-                                                                   << QStringList{latin(l58), "", ""};
-        QTest::newRow("70 characters are 58 and 12") << l70 + "\r\nx\r\n"
-                                                     << QStringList{latin(l58), latin(l70.mid(58)), "x", ""};
+            << QByteArray("abc\r\n") << QStringList{"abc", ""} << kAllPieces;
+        QTest::newRow("two lines") << QByteArray("Witz\r\nPointe\r\n") << QStringList{"Witz", "Pointe", ""}
+                                   << kAllPieces;
+        QTest::newRow("no final CR LF")
+            << QByteArray("abc\r\ndef") << QStringList{"abc", "def"} << kAllPieces;
+        QTest::newRow("empty file is one empty entry") << QByteArray() << QStringList{""} << kAllPieces;
+        QTest::newRow("empty lines stay")
+            << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b", ""} << kAllPieces;
+        QTest::newRow("56 characters fit one read") << l56 + "\r\n"
+                                                    << QStringList{latin(l56), ""} << kAllPieces;
+        QTest::newRow("57 characters leave the LF, read as empty")
+            << l57 + "\r\n"
+            << QStringList{latin(l57), "", ""} << kAllPieces;
+        QTest::newRow("58 characters leave CR LF, an empty entry")
+            << l58 + "\r\n"
+            << QStringList{latin(l58), "", ""} << kAllPieces;
+        QTest::newRow("70 characters are 58 and 12")
+            << l70 + "\r\nx\r\n"
+            << QStringList{latin(l58), latin(l70.mid(58)), "x", ""} << kAllPieces;
         QTest::newRow("58 bytes without line end at the end of the file")
-            << l58 << QStringList{latin(l58), ""};
-        QTest::newRow("57 bytes without line end") << l57 << QStringList{latin(l57)};
-        QTest::newRow("LF only drops the LF") << QByteArray("ab\ncd\n") << QStringList{"ab", "cd", ""};
-        QTest::newRow("LF only, 57 characters") << l57 + "\n" << QStringList{latin(l57), ""};
-        QTest::newRow("text ends at the first CR") << QByteArray("ab\rcd\r\n") << QStringList{"ab", ""};
-        QTest::newRow("text ends at a NUL byte") << QByteArray("ab\0cd\r\n", 7) << QStringList{"ab", ""};
+            << l58 << QStringList{latin(l58), ""} << kAllPieces;
+        QTest::newRow("57 bytes without line end") << l57 << QStringList{latin(l57)} << kAllPieces;
+        QTest::newRow("LF only drops the LF")
+            << QByteArray("ab\ncd\n") << QStringList{"ab", "cd", ""} << kAllPieces;
+        QTest::newRow("LF only, 57 characters") << l57 + "\n" << QStringList{latin(l57), ""} << kAllPieces;
+        QTest::newRow("text ends at the first CR")
+            << QByteArray("ab\rcd\r\n") << QStringList{"ab", ""} << kAllPieces;
+        QTest::newRow("text ends at a NUL byte")
+            << QByteArray("ab\0cd\r\n", 7) << QStringList{"ab", ""} << kAllPieces;
         QTest::newRow("windows-1252") << QByteArray("Gr\xfc\xdf \x80 \x84ja\x93\r\n")
-                                      << QStringList{QString::fromUtf8("Grüß € „ja“"), ""};
+                                      << QStringList{QString::fromUtf8("Grüß € „ja“"), ""} << kAllPieces;
         // Umlauts are one byte each: 58 of them still fit one read.
-        QTest::newRow("58 umlauts") << QByteArray(58, '\xe4') << QStringList{QString(58, QChar(0xe4)), ""};
+        QTest::newRow("58 umlauts") << QByteArray(58, '\xe4') << QStringList{QString(58, QChar(0xe4)), ""}
+                                    << kAllPieces;
         QTest::newRow("UTF-8") << QByteArray("Gr\xc3\xbc\xc3\x9f \xe2\x82\xac \xe2\x80\x9eja\xe2\x80\x9c\r\n")
-                               << QStringList{QString::fromUtf8("Grüß € „ja“"), ""};
+                               << QStringList{QString::fromUtf8("Grüß € „ja“"), ""} << kAllPieces;
         QTest::newRow("UTF-8 byte order mark")
-            << QByteArray("\xef\xbb\xbfWitz\r\n") << QStringList{"Witz", ""};
+            << QByteArray("\xef\xbb\xbfWitz\r\n") << QStringList{"Witz", ""} << kAllPieces;
         // Pieces count characters, not the two bytes of each.
         QTest::newRow("58 umlauts in UTF-8")
             << QByteArray("\xc3\xa4").repeated(59)
-            << QStringList{QString(58, QChar(0xe4)), QString(1, QChar(0xe4))};
+            << QStringList{QString(58, QChar(0xe4)), QString(1, QChar(0xe4))} << kAllPieces;
+        // Only the start that holds them is read, and a character that start
+        // cuts in two does not make the text Windows-1252.
+        QTest::newRow("the first two of many")
+            << QByteArray("eins\r\nzwei\r\ndrei\r\n").repeated(1000) << QStringList{"eins", "zwei"} << 2;
+        QTest::newRow("the first of many umlauts in UTF-8")
+            << QByteArray("\xc3\xa4").repeated(200) << QStringList{QString(58, QChar(0xe4))} << 1;
     }
+
     void pieces() {
         QFETCH(QByteArray, bytes);
+        QFETCH(int, maxPieces);
         writeAll(m_dir->filePath("witz.txt"), bytes);
-        const std::optional<QStringList> lines = ReadJokeFile(m_dir->filePath("witz.txt"));
+        const std::optional<QStringList> lines = ReadJokeFile(m_dir->filePath("witz.txt"), maxPieces);
         QVERIFY(lines);
         QTEST(*lines, "lines");
     }

@@ -244,13 +244,31 @@ private Q_SLOTS:
     void closing_data() {
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("result");
-        QTest::newRow("Enter") << int(Qt::Key_Return) << int(QDialog::Accepted);
-        QTest::newRow("Escape") << int(Qt::Key_Escape) << int(QDialog::Rejected);
-        QTest::newRow("space on the focused OK") << int(Qt::Key_Space) << int(QDialog::Accepted);
+        QTest::addColumn<qint64>("jokeBytes"); // 0: no joke
+        QTest::newRow("Enter") << int(Qt::Key_Return) << int(QDialog::Accepted) << qint64(0);
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << int(QDialog::Rejected) << qint64(0);
+        QTest::newRow("space on the focused OK") << int(Qt::Key_Space) << int(QDialog::Accepted) << qint64(0);
+        // Read only as far as the card shows: the lines whose top is on it,
+        // from y = 100 every 28 pixels down the 440 of the window.
+        QTest::newRow("a joke of 300 MB, Enter")
+            << int(Qt::Key_Return) << int(QDialog::Accepted) << qint64(300) * 1024 * 1024;
     }
     void closing() {
         QFETCH(int, key);
+        QFETCH(qint64, jokeBytes);
+        if (jokeBytes > 0) {
+            writeBackdrop(QSize(630, 440), Qt::white);
+            QFile joke("witz1.txt");
+            QVERIFY(joke.open(QIODevice::WriteOnly));
+            QVERIFY(joke.write(QByteArray("Ha! Ha! Ha!\r\n").repeated(1000)) > 0);
+            // The rest a hole in the file, which costs no disk.
+            QVERIFY(joke.resize(jokeBytes));
+            joke.close();
+            m_profile->WriteInt("Parameter", "Witze", 1);
+        }
         CJokeRewardDlg dialog(*m_profile, m_host.get());
+        if (jokeBytes > 0)
+            QCOMPARE(dialog.jokeLines(), QStringList(13, "Ha! Ha! Ha!"));
         QTimer::singleShot(0, &dialog, [&] {
             QWidget* target = dialog.focusWidget() ? dialog.focusWidget() : &dialog;
             QTest::keyClick(target, Qt::Key(key));

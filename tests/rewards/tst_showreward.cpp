@@ -67,7 +67,11 @@ private Q_SLOTS:
         m_dir.reset();
     }
 
+    // earned: the drill's own result, handed over in memory; parameter: what
+    // the settings file holds, which may be a killed run's flag or miss the
+    // flag a failed write did not store.
     void decision_data() {
+        QTest::addColumn<int>("earned");
         QTest::addColumn<QByteArray>("parameter");
         QTest::addColumn<qint64>("seconds");
         QTest::addColumn<QStringList>("runs");
@@ -76,21 +80,29 @@ private Q_SLOTS:
         const qint64 drawsPicture = SecondsForDraw(1, 0);
         const qint64 drawsJoke = SecondsForDraw(1, 1);
         using Runs = QStringList;
-        QTest::newRow("picture") << QByteArray("Lobe=1\r\nBelohnungsart=0") << drawsJoke << Runs{"picture"}
-                                 << 0;
-        QTest::newRow("joke") << QByteArray("Lobe=1\r\nBelohnungsart=1") << drawsPicture << Runs{"joke"} << 0;
+        QTest::newRow("picture") << 1 << QByteArray("Lobe=1\r\nBelohnungsart=0") << drawsJoke
+                                 << Runs{"picture"} << 0;
+        QTest::newRow("joke") << 1 << QByteArray("Lobe=1\r\nBelohnungsart=1") << drawsPicture << Runs{"joke"}
+                              << 0;
         QTest::newRow("random, picture")
-            << QByteArray("Lobe=1\r\nBelohnungsart=2") << drawsPicture << Runs{"picture"} << 0;
+            << 1 << QByteArray("Lobe=1\r\nBelohnungsart=2") << drawsPicture << Runs{"picture"} << 0;
         QTest::newRow("random, joke")
-            << QByteArray("Lobe=1\r\nBelohnungsart=2") << drawsJoke << Runs{"joke"} << 0;
-        QTest::newRow("none") << QByteArray("Lobe=1\r\nBelohnungsart=3") << drawsPicture << Runs{} << 0;
-        QTest::newRow("7 is none") << QByteArray("Lobe=1\r\nBelohnungsart=7") << drawsPicture << Runs{} << 0;
-        QTest::newRow("missing type is none") << QByteArray("Lobe=1") << drawsPicture << Runs{} << 0;
-        QTest::newRow("flag 2 counts")
-            << QByteArray("Lobe=2\r\nBelohnungsart=1") << drawsPicture << Runs{"joke"} << 0;
-        QTest::newRow("not earned") << QByteArray("Lobe=0\r\nBelohnungsart=0") << drawsPicture << Runs{} << 0;
+            << 1 << QByteArray("Lobe=1\r\nBelohnungsart=2") << drawsJoke << Runs{"joke"} << 0;
+        QTest::newRow("none") << 1 << QByteArray("Lobe=1\r\nBelohnungsart=3") << drawsPicture << Runs{} << 0;
+        QTest::newRow("7 is none") << 1 << QByteArray("Lobe=1\r\nBelohnungsart=7") << drawsPicture << Runs{}
+                                   << 0;
+        QTest::newRow("missing type is none") << 1 << QByteArray("Lobe=1") << drawsPicture << Runs{} << 0;
+        QTest::newRow("not earned") << 0 << QByteArray("Lobe=0\r\nBelohnungsart=0") << drawsPicture << Runs{}
+                                    << 0;
+        QTest::newRow("earned, the flag never stored")
+            << 1 << QByteArray("Belohnungsart=1") << drawsPicture << Runs{"joke"} << 0;
+        QTest::newRow("not earned, a flag left at 1 is cleared")
+            << 0 << QByteArray("Lobe=1\r\nBelohnungsart=1") << drawsPicture << Runs{} << 0;
+        QTest::newRow("not earned, a flag left at 2 is cleared")
+            << 0 << QByteArray("Lobe=2\r\nBelohnungsart=1") << drawsPicture << Runs{} << 0;
     }
     void decision() {
+        QFETCH(int, earned);
         QFETCH(QByteArray, parameter);
         QFETCH(qint64, seconds);
         QFile file(m_profile->filePath());
@@ -99,7 +111,7 @@ private Q_SLOTS:
         file.close();
         setClock(seconds);
         QWidget owner;
-        ShowReward(*m_profile, &owner, m_runner);
+        ShowReward(*m_profile, &owner, earned, m_runner);
         QTEST(m_runs, "runs");
         QTEST(m_profile->GetInt("Parameter", "Lobe", -1), "flagAfter");
         // The flag goes back to 0 only after the reward has run.
@@ -122,7 +134,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(settings);
         }
-        ShowReward(*m_profile, nullptr, m_runner);
+        ShowReward(*m_profile, nullptr, 0, m_runner);
         QVERIFY(m_runs.isEmpty());
         QCOMPARE(QFile::exists(m_profile->filePath()), !settings.isEmpty());
         QCOMPARE(readAll(m_profile->filePath()), settings);
@@ -132,8 +144,8 @@ private Q_SLOTS:
     void rewardIsGivenOnce() {
         m_profile->WriteInt("Parameter", "Belohnungsart", 1);
         m_profile->WriteInt("Parameter", "Lobe", 1);
-        ShowReward(*m_profile, nullptr, m_runner);
-        ShowReward(*m_profile, nullptr, m_runner);
+        ShowReward(*m_profile, nullptr, 1, m_runner);
+        ShowReward(*m_profile, nullptr, 0, m_runner);
         QCOMPARE(m_runs, QStringList{"joke"});
     }
 
@@ -164,7 +176,7 @@ private Q_SLOTS:
             QVERIFY(ok);
             QTest::mouseClick(ok, Qt::LeftButton);
         });
-        ShowReward(*m_profile, &frame, m_runner);
+        ShowReward(*m_profile, &frame, 1, m_runner);
         QTEST(seenCaption, "caption");
         QCOMPARE(seenParent, &frame);
         QCOMPARE(flagWhileOpen, 1);

@@ -4,6 +4,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include <vector>
@@ -100,6 +102,61 @@ public:
 private:
     int m_fd;
     bool m_connected = false;
+};
+
+// Another local user who got to a socket's place first: listens there and
+// never answers, so that a start which connects ends without a window. Where
+// the place lies in a folder, that folder is theirs: a link to a folder of
+// theirs, or (made as root) a folder another account owns.
+class Squatter {
+public:
+    enum class Folder { Link, OtherAccount };
+
+    Squatter(const QString& root, const QString& relativePath, Folder folder)
+        : m_fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        const qsizetype slash = relativePath.indexOf(u'/');
+        QString path = QDir(root).filePath(relativePath);
+        if (slash > 0) {
+            const QString first = QDir(root).filePath(relativePath.left(slash));
+            QDir(first).removeRecursively();
+            QFile::remove(first);
+            if (folder == Folder::Link) {
+                if (!QFile::link(m_theirs.path(), first))
+                    return;
+                path = QDir(m_theirs.path()).filePath(relativePath.mid(slash + 1));
+            } else if (!QDir().mkpath(first) ||
+                       ::chown(QFile::encodeName(first).constData(), kNobody, kNobody) != 0) {
+                return;
+            }
+            if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+                return;
+        }
+        QFile::remove(path);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        if (m_fd < 0 || std::size_t(name.size()) >= sizeof address.sun_path)
+            return;
+        std::copy(name.begin(), name.end(), address.sun_path);
+        m_listening = ::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                      ::chmod(name.constData(), 0777) == 0 && ::listen(m_fd, 8) == 0;
+        if (folder == Folder::OtherAccount)
+            m_listening = m_listening && ::chown(name.constData(), kNobody, kNobody) == 0;
+    }
+    ~Squatter() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Squatter(const Squatter&) = delete;
+    Squatter& operator=(const Squatter&) = delete;
+
+    bool listening() const { return m_listening; }
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    QTemporaryDir m_theirs;
+    int m_fd;
+    bool m_listening = false;
 };
 
 // What a child works out from the task line: "8 X 7 = ??" → "56".
@@ -691,13 +748,38 @@ private Q_SLOTS:
         QVERIFY2(anna.startsWith("[Parameter]\r\nSound=0\r\nAufgaben=7\r\n"), anna.constData());
         QCOMPARE(readAll(m_config->filePath(QStringLiteral("ollo-joerg.INI"))), shipped);
 
-        Family chooser({{QStringLiteral("childChooser"), [](QWidget* w) {
+        // A line added by hand for Anna's files is set aside, and the family
+        // told once.
+        const QString list = CChildList::PathFor(QStringLiteral("ollo"));
+        QVERIFY(writeAll(list, readAll(list) + "ollo-anna=Eve\n"));
+        QStringList told;
+        qsizetype offered = 0;
+        QTimer boxes;
+        connect(&boxes, &QTimer::timeout, &boxes, [&told] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                told << box->text();
+                box->accept();
+            }
+        });
+        boxes.start(5);
+        Family chooser({{QStringLiteral("childChooser"),
+                         [](QWidget* w) {
                              QTest::keyClick(w->focusWidget(), Qt::Key_Down);
                              QTest::keyClick(w->focusWidget(), Qt::Key_Return);
+                         }},
+                        {QStringLiteral("childChooser"), [&offered](QWidget* w) {
+                             offered = w->findChildren<QPushButton*>().size();
+                             click(w, "child1");
                          }}});
         CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
         QVERIFY(app.InitInstance());
+        QCOMPARE(app.childName(), QString::fromUtf8("Jörg"));
+        app.mainWindow()->action(Cmd::SwitchChild)->trigger();
         QVERIFY(chooser.done());
+        boxes.stop();
+        QCOMPARE(offered, 2);
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].contains(QString::fromUtf8("„Eve“")), qPrintable(told[0]));
         QCOMPARE(app.childName(), QString::fromUtf8("Jörg"));
         QStringList messages;
         QTimer player;
@@ -806,13 +888,27 @@ private Q_SLOTS:
         QVERIFY(outcome.err.isEmpty());
     }
 
-    // Where no settings folder can be had, the program runs on the shipped
+    // Where no settings file can be had, the program runs on the shipped
     // defaults in memory, says so once at the start, and writes nothing.
+    void noWritablePlaceRunsOnTheDefaults_data() {
+        QTest::addColumn<QString>("inTheWay"); // what stands where the settings belong
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a file where the settings folder belongs")
+            << "datei" << QString::fromUtf8("lässt sich nicht anlegen oder beschreiben");
+        QTest::newRow("a folder named like the settings file")
+            << "ollo.INI" << QString::fromUtf8("steht ein Ordner");
+    }
     void noWritablePlaceRunsOnTheDefaults() {
+        QFETCH(QString, inTheWay);
+        QFETCH(QString, reason);
         QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
-        const QString inTheWay = m_config->filePath(QStringLiteral("datei"));
-        QVERIFY(writeAll(inTheWay, "x"));
-        qputenv("XDG_CONFIG_HOME", (inTheWay + QStringLiteral("/config")).toLocal8Bit());
+        if (inTheWay == u"ollo.INI") {
+            QVERIFY(QDir(m_config->path()).mkdir(inTheWay));
+        } else {
+            QVERIFY(writeAll(m_config->filePath(inTheWay), "x"));
+            qputenv("XDG_CONFIG_HOME",
+                    m_config->filePath(inTheWay + QStringLiteral("/config")).toLocal8Bit());
+        }
         CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
         QVERIFY(app.profile().InMemory());
         QCOMPARE(app.profile().GetInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0), 1);
@@ -826,10 +922,12 @@ private Q_SLOTS:
         QVERIFY(app.InitInstance());
         QCOMPARE(said.size(), 1);
         QVERIFY2(said[0].contains(QString::fromUtf8("Voreinstellungen")), qPrintable(said[0]));
+        QVERIFY2(said[0].contains(reason), qPrintable(said[0]));
         // Changes last for this run, without a word and without a file.
         QVERIFY(app.profile().WriteInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 0));
         QCOMPARE(app.profile().GetInt(QStringLiteral("Parameter"), QStringLiteral("Sound"), 1), 0);
-        QCOMPARE(snapshot(m_config->path()).keys(), QStringList{QStringLiteral("datei")});
+        QCOMPARE(QDir(m_config->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{inTheWay});
     }
 
     // A second start on the same settings brings the running window to the
@@ -862,6 +960,18 @@ private Q_SLOTS:
             << QStringLiteral("killed copy");
         QTest::newRow("a silent client holds nothing up") << QByteArray() << QStringList() << QStringList()
                                                           << false << true << QStringLiteral("silent client");
+        // Without a runtime folder (su, startx without a login manager) the
+        // socket lies in the temporary folder, where any user may be first.
+        QTest::newRow("no runtime folder: hands over")
+            << QByteArray() << QStringList() << QStringList() << false << true
+            << QStringLiteral("no runtime folder");
+        // Such a start runs, without the guard, and says so on standard error.
+        QTest::newRow("no runtime folder, a link to another user's socket: runs unguarded")
+            << QByteArray() << QStringList() << QStringList() << false << false
+            << QStringLiteral("no runtime folder, a link first");
+        QTest::newRow("no runtime folder, another user's socket: runs unguarded")
+            << QByteArray() << QStringList() << QStringList() << false << false
+            << QStringLiteral("no runtime folder, another account first");
     }
     void secondStart() {
         QFETCH(QByteArray, children);
@@ -877,11 +987,29 @@ private Q_SLOTS:
         if (!children.isEmpty())
             QVERIFY(writeAll(m_config->filePath(QStringLiteral("ollo-Kinder.txt")), children));
         const QTemporaryDir runtime;
+        const QTemporaryDir temporary;
         const QTemporaryDir otherConfig;
         QProcessEnvironment environment = session.environment(programEnvironment());
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
-        const auto sockets = [&runtime] {
-            return QDir(runtime.path()).entryList(QDir::System);
+        const bool noRuntime = trouble.startsWith(u"no runtime folder");
+        const QString socketRoot = noRuntime ? temporary.path() : runtime.path();
+        if (noRuntime) {
+            environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+            environment.insert(QStringLiteral("TMPDIR"), temporary.path());
+        } else {
+            environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+        }
+        // The sockets below the folder, as paths relative to it.
+        const auto sockets = [&socketRoot] {
+            QStringList found;
+            QDirIterator it(socketRoot, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                struct stat entry {};
+                const QString path = it.next();
+                if (::lstat(QFile::encodeName(path).constData(), &entry) == 0 && S_ISSOCK(entry.st_mode))
+                    found << QDir(socketRoot).relativeFilePath(path);
+            }
+            return found;
         };
 
         if (trouble == u"killed copy") {
@@ -894,6 +1022,26 @@ private Q_SLOTS:
             QVERIFY(killed.waitForFinished(20000));
             QCOMPARE(sockets().size(), 1);
         }
+        std::unique_ptr<Squatter> squatter;
+        if (trouble.endsWith(u" first")) {
+            const bool otherAccount = trouble.endsWith(u"another account first");
+            if (otherAccount && ::getuid() != 0)
+                QSKIP("only root can make a folder that another account owns");
+            // Where a start puts its socket is seen by anyone who looks.
+            QProcess seen;
+            seen.setProcessEnvironment(environment);
+            seen.start(QStringLiteral(OLLO_PROGRAM), firstArguments);
+            QVERIFY(seen.waitForStarted());
+            QVERIFY(!session.waitForWindow(seen.processId()).isEmpty());
+            const QStringList places = sockets();
+            seen.terminate();
+            QVERIFY(seen.waitForFinished(20000));
+            QCOMPARE(places.size(), 1);
+            squatter = std::make_unique<Squatter>(socketRoot, places[0],
+                                                  otherAccount ? Squatter::Folder::OtherAccount
+                                                               : Squatter::Folder::Link);
+            QVERIFY(squatter->listening());
+        }
         QProcess first;
         first.setProcessEnvironment(environment);
         first.start(QStringLiteral(OLLO_PROGRAM), firstArguments);
@@ -903,6 +1051,15 @@ private Q_SLOTS:
         session.xdotool({"windowminimize", window});
         QTRY_VERIFY_WITH_TIMEOUT(!session.visibleWindows(first.processId()).contains(window), 20000);
         std::unique_ptr<SilentClient> silent;
+        if (trouble == u"no runtime folder") {
+            // In a folder that only this user may enter.
+            QCOMPARE(sockets().size(), 1);
+            struct stat folder {};
+            const QString path = QFileInfo(QDir(socketRoot).filePath(sockets().constFirst())).absolutePath();
+            QCOMPARE(::lstat(QFile::encodeName(path).constData(), &folder), 0);
+            QVERIFY(path != socketRoot && S_ISDIR(folder.st_mode));
+            QCOMPARE(folder.st_mode & 07777, mode_t(S_IRWXU));
+        }
         if (trouble == u"silent client") {
             QCOMPARE(sockets().size(), 1);
             silent = std::make_unique<SilentClient>(QDir(runtime.path()).filePath(sockets().constFirst()));
@@ -934,6 +1091,11 @@ private Q_SLOTS:
         QVERIFY(first.waitForFinished(20000));
         QCOMPARE(first.exitCode(), 0);
         QCOMPARE(readAll(settingsFile()), kShipped);
+        if (squatter) {
+            const QByteArray said = first.readAllStandardError();
+            QVERIFY2(said.contains("a second start will not be noticed"), said.constData());
+            return;
+        }
         // A copy that ends takes its socket with it.
         QCOMPARE(sockets(), QStringList());
     }
