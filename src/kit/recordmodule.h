@@ -4,6 +4,7 @@
 #include <QtPlugin>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "kit/drillobserver.h"
@@ -17,8 +18,9 @@
 class LearningLog : public DrillObserver, public ProgressSource {
 public:
     // The hardest facts at `now` (seconds since 1970), at most count of them;
-    // empty when nothing has been answered yet.
-    virtual std::vector<Record::Fact> hardFacts(qint64 now, int count) const = 0;
+    // empty when nothing has been answered yet, nothing when the record
+    // cannot be read (faultReason() or the report then says why).
+    virtual std::optional<std::vector<Record::Fact>> hardFacts(qint64 now, int count) const = 0;
 };
 
 // What the record module (ollo-record, built with Qt SQL) offers the

@@ -5,13 +5,10 @@
 #include <QIODevice>
 #include <QLocale>
 #include <QSaveFile>
-#include <QSqlQuery>
 #include <QStringList>
-#include <QVariant>
 
-#include "kit/commandids.h"
-#include "record/learningrecord.h"
 #include "kit/progressreport.h"
+#include "record/recordstore.h"
 
 namespace {
 
@@ -33,18 +30,8 @@ QByteArray line(const QStringList& fields) {
 
 } // namespace
 
-bool WriteAnswersCsv(const CLearningRecord& record, QIODevice& out) {
-    if (!record.canRead())
-        return false;
-    QSqlQuery query(record.database());
-    query.setForwardOnly(true);
-    if (!query.exec(
-            QStringLiteral("SELECT a.at, t.operation, t.factor, t.series, d.command IN (%1, %2), t.expected,"
-                           " a.typed, a.attempt, a.correct, a.choice, a.thinking_ms"
-                           " FROM answer a JOIN task t ON t.id = a.task JOIN drill d ON d.id = t.drill"
-                           " ORDER BY a.id")
-                .arg(Cmd::AnyMultiplication)
-                .arg(Cmd::AnyDivision)))
+bool WriteAnswersCsv(const RecordStore& store, QIODevice& out) {
+    if (!store.canRead())
         return false;
     const QLocale german(QLocale::German, QLocale::Germany);
     if (out.write("\xEF\xBB\xBF") != 3 ||
@@ -53,37 +40,39 @@ bool WriteAnswersCsv(const CLearningRecord& record, QIODevice& out) {
                         QStringLiteral("Eingabe"), QStringLiteral("Versuch"), QStringLiteral("Bewertung"),
                         QStringLiteral("Danach"), QStringLiteral("Sekunden")})) < 0)
         return false;
-    while (query.next()) {
-        const QDateTime at = QDateTime::fromSecsSinceEpoch(query.value(0).toLongLong());
-        const auto operation = Record::Operation(query.value(1).toInt());
-        const qint64 factor = query.value(2).toLongLong();
-        const qint64 series = query.value(3).toLongLong();
-        const QString task = operation == Record::Operation::Division
-                                 ? QStringLiteral("%1 : %2").arg(factor * series).arg(series)
-                                 : QStringLiteral("%1 X %2").arg(factor).arg(series);
-        const int choice = query.value(9).toInt();
+    return store.readAnswers([&out, &german](const RecordStore::AnswerRow& answer) {
+        const QDateTime at = QDateTime::fromSecsSinceEpoch(answer.at);
+        const QString task =
+            answer.operation == Record::Operation::Division
+                ? QStringLiteral("%1 : %2").arg(answer.factor * answer.series).arg(answer.series)
+                : QStringLiteral("%1 X %2").arg(answer.factor).arg(answer.series);
         const QByteArray bytes =
             line({at.toString(QStringLiteral("dd.MM.yyyy")), at.toString(QStringLiteral("HH:mm:ss")),
-                  ProgressReport::SeriesTitle(operation, int(series), query.value(4).toBool()), task,
-                  query.value(5).toString(), query.value(6).toString(), query.value(7).toString(),
-                  query.value(8).toBool() ? QStringLiteral("richtig") : QStringLiteral("falsch"),
-                  choice == 1   ? QStringLiteral("NOCHMALS")
-                  : choice == 2 ? QStringLiteral("LOESEN")
-                                : QString(),
-                  german.toString(query.value(10).toDouble() / 1000.0, 'f', 1)});
-        if (out.write(bytes) != bytes.size())
-            return false;
-    }
-    return true;
+                  ProgressReport::SeriesTitle(answer.operation, int(answer.series), answer.chosen), task,
+                  answer.expected, answer.typed, QString::number(answer.attempt),
+                  answer.correct ? QStringLiteral("richtig") : QStringLiteral("falsch"),
+                  answer.choice == 1   ? QStringLiteral("NOCHMALS")
+                  : answer.choice == 2 ? QStringLiteral("LOESEN")
+                                       : QString(),
+                  german.toString(double(answer.thinkingMs) / 1000.0, 'f', 1)});
+        return out.write(bytes) == bytes.size();
+    });
 }
 
-bool SaveAnswersCsv(const CLearningRecord& record, const QString& path, QString* error) {
+bool SaveAnswersCsv(const RecordStore& store, const QString& path, QString* error) {
     QSaveFile file(path);
-    const bool saved = file.open(QIODevice::WriteOnly) && WriteAnswersCsv(record, file) && file.commit();
-    if (!saved && error != nullptr)
-        *error = QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden. %2")
-                     .arg(QDir::toNativeSeparators(path),
-                          record.canRead() ? QStringLiteral("Bitte wählen Sie einen anderen Ort.")
-                                           : QStringLiteral("Der Lernverlauf lässt sich nicht lesen."));
+    const bool opened = file.open(QIODevice::WriteOnly);
+    const bool written = opened && WriteAnswersCsv(store, file);
+    const bool saved = written && file.commit();
+    if (saved || error == nullptr)
+        return saved;
+    QString why = QStringLiteral("Bitte wählen Sie einen anderen Ort.");
+    if (!store.canRead())
+        why = QStringLiteral("Der Lernverlauf lässt sich nicht lesen.");
+    else if (opened && !written && file.error() == QFileDevice::NoError)
+        // The file took every byte; the record's reading stopped.
+        why = store.readError();
+    *error = QStringLiteral("Die Datei „%1“ konnte nicht gespeichert werden. %2")
+                 .arg(QDir::toNativeSeparators(path), why);
     return saved;
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class CLearningRecord;
+class RecordStore;
 class QIODevice;
 
 // The record as a table for a teacher's spreadsheet, one line per typed
@@ -13,8 +13,8 @@ class QIODevice;
 // decimal commas, UTF-8 with a byte-order mark, CRLF line ends.
 
 // False when the record cannot be read or the device refuses the bytes.
-bool WriteAnswersCsv(const CLearningRecord& record, QIODevice& out);
+bool WriteAnswersCsv(const RecordStore& store, QIODevice& out);
 
 // Replaces the file at path whole or not at all. On failure, error (when
 // given) receives a German sentence for the user.
-bool SaveAnswersCsv(const CLearningRecord& record, const QString& path, QString* error = nullptr);
+bool SaveAnswersCsv(const RecordStore& store, const QString& path, QString* error = nullptr);

@@ -2,11 +2,12 @@
 
 #include <QtGlobal>
 
+#include <optional>
 #include <vector>
 
 #include "kit/recordtypes.h"
 
-class CLearningRecord;
+class RecordStore;
 
 // Which facts are still hard: every fact the child was ever asked, in any
 // series, sits in one of five boxes. A task answered right at the first try
@@ -45,7 +46,7 @@ std::vector<Standing> Sort(const std::vector<Answered>& history);
 // the soonest first. Ties go by fact. Fewer when fewer facts are known.
 std::vector<Record::Fact> Choose(const std::vector<Answered>& history, qint64 now, int count);
 
-// Every answered task of the record, oldest first; empty when it cannot be read.
-std::vector<Answered> ReadHistory(const CLearningRecord& record);
+// Every answered task of the record, oldest first; nothing when it cannot be read.
+std::optional<std::vector<Answered>> ReadHistory(const RecordStore& store);
 
 } // namespace HardFacts

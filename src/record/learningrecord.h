@@ -8,31 +8,35 @@
 //    A file it cannot write turns it quiet: the drill runs on, and the record
 //    says once, in German, why nothing is kept.
 //  - ProgressReading reads the figures of the progress window, AnswersCsv
-//    writes one line per answer; RecordLog (recordplugin.h) hands both, and
-//    the drills' steps, between the record and the rest of the program.
+//    writes one line per answer, both through the record's reading
+//    (RecordStore, recordstore.h, in sqlitereads.cpp); RecordLog
+//    (recordplugin.h) hands them, and the drills' steps, between the record
+//    and the rest of the program.
 // The record only listens: nothing in it changes what a drill does. Its
 // writing is in learningrecord.cpp; opening, checking and setting aside its
 // file, and the words for its faults, in recordfile.cpp.
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariantList>
 
 #include <functional>
 #include <optional>
 
 #include "kit/recordtypes.h"
+#include "record/recordstore.h"
 
 class QSqlError;
 class QSqlQuery;
 
-class CLearningRecord {
+class CLearningRecord : public RecordStore {
 public:
     // The schema this program writes. A file with a higher user_version is
     // left untouched; a lower one is migrated step by step.
     static constexpr int SchemaVersion = 1;
 
     explicit CLearningRecord(QString filePath);
-    ~CLearningRecord();
+    ~CLearningRecord() override;
     CLearningRecord(const CLearningRecord&) = delete;
     CLearningRecord& operator=(const CLearningRecord&) = delete;
 
@@ -45,7 +49,7 @@ public:
     // why, and canRead() whether the history can still be shown.
     bool open();
 
-    bool canRead() const { return m_readable; }
+    bool canRead() const override { return m_readable; }
     bool canWrite() const { return m_writable; }
     Record::Fault fault() const { return m_fault; }
     // Why nothing is kept, in German for a parent; empty without a fault.
@@ -75,10 +79,21 @@ public:
     void endDrill(Record::DrillEnd how);
 
     // Deletes every drill, task and answer, and compacts the file so that
-    // nothing of them remains in it. False (with the fault set) when it failed.
+    // nothing of them remains in it or in its log. False (with the fault set)
+    // when that failed, the compaction too.
     bool clearHistory();
 
-    // The connection for readers (ProgressReading, AnswersCsv); valid while canRead().
+    // Reading, for ProgressReading, HardFacts and AnswersCsv (recordstore.h).
+    QString readError() const override;
+    bool readFacts(std::vector<FactTasks>& facts) const override;
+    bool readTaskTimes(qint64 from, qint64 to, std::vector<TaskTime>& tasks) const override;
+    bool readSeries(std::vector<SeriesSummary>& series) const override;
+    bool readLastDrills(int count, std::vector<DrillSummary>& drills) const override;
+    bool readTotals(Totals& totals, std::vector<qint64>& drillStarts) const override;
+    bool readHistory(std::vector<HardFacts::Answered>& history) const override;
+    bool readAnswers(const std::function<bool(const AnswerRow& answer)>& each) const override;
+
+    // The file's connection; valid while canRead().
     QSqlDatabase database() const;
     const QString& filePath() const { return m_filePath; }
 
@@ -91,7 +106,7 @@ private:
     bool connect();
     void disconnect();
     bool setUp(int version);
-    bool migrate(int fromVersion);
+    bool migrate(QSqlQuery& query, int fromVersion);
     bool setFileAside();
     // Runs statements in one immediate transaction; on failure rolls back and
     // turns the record quiet with the fault the error shows.
@@ -99,6 +114,9 @@ private:
     void fail(const QSqlError& error);
     void fail(Record::Fault fault, const QString& detail = {});
     bool writePending(QSqlQuery& query, qint64* drillId, qint64* taskId);
+    bool runRead(QSqlQuery& query, const QString& sql, const QVariantList& values = {}) const;
+    bool readEnded(const QSqlQuery& query) const;
+    void keepReadError(const QSqlQuery& query) const;
 
     struct PendingDrill {
         qint64 started = 0;
@@ -121,6 +139,7 @@ private:
     QString m_setAsidePath;
     QString m_detail;
     QString m_notice;
+    mutable QString m_readError;
     Record::Fault m_fault = Record::Fault::None;
     bool m_readable = false;
     bool m_writable = false;

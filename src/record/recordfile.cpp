@@ -227,12 +227,12 @@ bool CLearningRecord::setUp(int version) {
         setPageLimit(m_pageLimit);
     return inTransaction([this, version](QSqlQuery& q) {
         // Written even when unchanged: the write that proves the file writable.
-        return migrate(version) && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
+        // The failing step runs on q, so its error is the one reported.
+        return migrate(q, version) && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
     });
 }
 
-bool CLearningRecord::migrate(int fromVersion) {
-    QSqlQuery query(database());
+bool CLearningRecord::migrate(QSqlQuery& query, int fromVersion) {
     for (int version = fromVersion; version < SchemaVersion; ++version)
         for (const char* statement : migrations()[size_t(version)])
             if (!query.exec(QLatin1String(statement)))

@@ -80,6 +80,9 @@ void RecordLog::removeRecordOf(const QString& baseName) {
         QFile::remove(record + suffix);
 }
 
-std::vector<Record::Fact> RecordLog::hardFacts(qint64 now, int count) const {
-    return HardFacts::Choose(HardFacts::ReadHistory(m_record), now, count);
+std::optional<std::vector<Record::Fact>> RecordLog::hardFacts(qint64 now, int count) const {
+    const std::optional<std::vector<HardFacts::Answered>> history = HardFacts::ReadHistory(m_record);
+    if (!history)
+        return std::nullopt;
+    return HardFacts::Choose(*history, now, count);
 }

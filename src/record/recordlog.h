@@ -33,7 +33,7 @@ public:
     bool clearHistory() override;
     void removeRecordOf(const QString& baseName) override;
 
-    std::vector<Record::Fact> hardFacts(qint64 now, int count) const override;
+    std::optional<std::vector<Record::Fact>> hardFacts(qint64 now, int count) const override;
 
     CLearningRecord& record() { return m_record; }
 

@@ -5,9 +5,11 @@
 
 #include "shell/trainerapp.h"
 
+#include <QDate>
 #include <QMessageBox>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -40,20 +42,34 @@ void CTrainerApp::startHardFacts() {
         return;
     }
     const int count = std::max(1, m_profile.GetInt(Section::Parameter, Key::TaskCount, 0));
-    const std::vector<Record::Fact> facts = m_record->hardFacts(Clock::NowSeconds(), count);
-    if (facts.empty()) {
-        const QString why =
-            m_record->canRead()
-                ? QStringLiteral("Du hast noch keine Aufgaben geübt, aus denen Ollo die schwierigen "
-                                 "heraussuchen könnte. Übe zuerst ein paar Reihen – dann weiß Ollo, "
-                                 "welche Aufgaben du noch üben solltest.")
-                : QStringLiteral("Ollo kann den Lernverlauf gerade nicht lesen: %1")
-                      .arg(m_record->faultReason());
-        QMessageBox::information(m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"), why);
+    const std::optional<std::vector<Record::Fact>> facts = m_record->hardFacts(Clock::NowSeconds(), count);
+    if (facts && facts->empty()) {
+        QMessageBox::information(
+            m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"),
+            QStringLiteral("Du hast noch keine Aufgaben geübt, aus denen Ollo die "
+                           "schwierigen heraussuchen könnte. Übe zuerst ein paar Reihen – "
+                           "dann weiß Ollo, welche Aufgaben du noch üben solltest."));
+        return;
+    }
+    if (!facts) {
+        if (!m_record->canRead()) {
+            QMessageBox::information(m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"),
+                                     QStringLiteral("Ollo kann den Lernverlauf gerade nicht lesen: %1")
+                                         .arg(m_record->faultReason()));
+            return;
+        }
+        // The record is there but its reading failed: the child is not told
+        // that nothing was practised, and the reason waits for a grown-up.
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Schwierige Aufgaben"),
+                        QStringLiteral("Ollo kann gerade nicht nachsehen, welche Aufgaben dir noch "
+                                       "schwerfallen. Übe so lange eine Reihe aus dem Menü."),
+                        QMessageBox::Ok, m_mainFrame.get());
+        box.setDetailedText(m_record->report(QDate::currentDate()).unreadable);
+        box.exec();
         return;
     }
     std::vector<PlannedTask> plan;
-    for (const Record::Fact& fact : facts)
+    for (const Record::Fact& fact : *facts)
         plan.push_back({fact.operation, fact.factor, fact.series});
     StartDrill(
         Cmd::HardFacts, QStringLiteral("Schwierige Aufgaben"), std::move(plan), m_profile, m_mainFrame.get(),

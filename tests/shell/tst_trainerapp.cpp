@@ -688,7 +688,7 @@ private Q_SLOTS:
         const CLearningRecord& record = static_cast<RecordLog*>(app.record())->record();
         QCOMPARE(ProgressReading::Read(record, QDate(2024, 6, 3)).totals.drills, 8);
         QStringList boxes;
-        for (const HardFacts::Standing& standing : HardFacts::Sort(HardFacts::ReadHistory(record)))
+        for (const HardFacts::Standing& standing : HardFacts::Sort(*HardFacts::ReadHistory(record)))
             boxes << factText(standing.fact) + QStringLiteral(":%1").arg(standing.box);
         QTEST(boxes.join(u' '), "boxesAfter");
     }
