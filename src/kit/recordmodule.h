@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/classconfig.h"
+#include "kit/classlink.h"
 #include "kit/drillobserver.h"
 #include "kit/progressmodule.h"
 #include "kit/recordtypes.h"
@@ -30,6 +32,11 @@ public:
     virtual ~RecordModule() = default;
     // The record of the settings file <baseName>.INI, opened.
     virtual std::unique_ptr<LearningLog> openLog(const QString& baseName) = 0;
+    // Class mode: starts sending this computer's records of the class to the
+    // school's server, in a thread of its own, until the link goes. The logs
+    // opened while it is there tell it what they write.
+    virtual std::unique_ptr<ClassLink> openClass(const ClassConfig& config,
+                                                 const QString& programBaseName) = 0;
 };
 
 Q_DECLARE_INTERFACE(RecordModule, "org.example.ollo.RecordModule/1")

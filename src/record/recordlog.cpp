@@ -30,10 +30,14 @@ void RecordLog::taskPosed(const PosedTask& task) {
 
 void RecordLog::answerGiven(const QString& typed, Record::Answer answer, qint64 thinkingMs) {
     m_record.addAnswer(typed, answer, thinkingMs);
+    if (m_written)
+        m_written();
 }
 
 void RecordLog::drillEnded(Record::DrillEnd how) {
     m_record.endDrill(how);
+    if (m_written)
+        m_written();
 }
 
 ProgressReport RecordLog::report(QDate today) const {

@@ -4,7 +4,9 @@
 // kit/recordmodule.h): what the drills tell, handed to CLearningRecord, and
 // what the progress window shows and does, read from it.
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "kit/recordmodule.h"
 #include "record/learningrecord.h"
@@ -36,8 +38,11 @@ public:
     std::optional<std::vector<Record::Fact>> hardFacts(qint64 now, int count) const override;
 
     CLearningRecord& record() { return m_record; }
+    // Called after each answer and each drill's end has been written.
+    void setOnWritten(std::function<void()> written) { m_written = std::move(written); }
 
 private:
     std::unique_ptr<CLearningRecord> m_owned;
     CLearningRecord& m_record;
+    std::function<void()> m_written;
 };
