@@ -36,7 +36,8 @@ public:
     CLearningRecord(const CLearningRecord&) = delete;
     CLearningRecord& operator=(const CLearningRecord&) = delete;
 
-    // $XDG_DATA_HOME/ollo/<base>.sqlite, by default ~/.local/share/ollo/<base>.sqlite.
+    // $XDG_DATA_HOME/ollo/<base>.sqlite, by default <home>/.local/share/ollo/<base>.sqlite,
+    // the home the settings use (CProfile::HomeFolder). Empty without any home.
     static QString PathFor(const QString& programBaseName);
 
     // Opens the file, creating it and its folder as needed. A damaged file is

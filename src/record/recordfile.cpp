@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "base/profile.h"
 
 namespace {
 
@@ -100,8 +101,12 @@ bool isWritableFolder(const QString& folder) {
 
 QString CLearningRecord::PathFor(const QString& programBaseName) {
     QString folder = qEnvironmentVariable("XDG_DATA_HOME");
-    if (folder.isEmpty() || QDir::isRelativePath(folder))
-        folder = QDir::homePath() + QStringLiteral("/.local/share");
+    if (folder.isEmpty() || QDir::isRelativePath(folder)) {
+        const QString home = CProfile::HomeFolder();
+        if (home.isEmpty())
+            return {};
+        folder = home + QStringLiteral("/.local/share");
+    }
     return folder + QStringLiteral("/ollo/") + programBaseName + QStringLiteral(".sqlite");
 }
 

@@ -15,6 +15,7 @@
 
 #include <grp.h>
 #include <memory>
+#include <pwd.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -212,6 +213,22 @@ private Q_SLOTS:
         const QStringList range = drills.split(QStringLiteral(".."));
         QVERIFY2(count >= range.first().toInt() && count <= range.last().toInt(),
                  qPrintable(QString::number(count)));
+    }
+
+    // Without HOME, the record lies in the account's home, where the settings are.
+    void homeOfTheAccount() {
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray data = qgetenv("XDG_DATA_HOME");
+        qunsetenv("HOME");
+        qunsetenv("XDG_DATA_HOME");
+        const QString path = CLearningRecord::PathFor(QStringLiteral("ollo"));
+        qputenv("HOME", home);
+        if (!data.isNull())
+            qputenv("XDG_DATA_HOME", data);
+        const passwd* account = getpwuid(getuid());
+        QVERIFY(account != nullptr);
+        QCOMPARE(path, QDir::cleanPath(QFile::decodeName(account->pw_dir)) +
+                           QStringLiteral("/.local/share/ollo/ollo.sqlite"));
     }
 
     // A second damaged file on the same day never replaces the first one set aside.
