@@ -1,20 +1,14 @@
 #pragma once
 
-#include <QString>
+#include <vector>
+
+#include "kit/progressreport.h"
 
 class CLearningRecord;
-class QIODevice;
 
-// The record as a table for a teacher's spreadsheet, one line per typed
-// answer, oldest first: date, time, series, task, expected answer, what was
-// typed, the attempt's number, right or wrong, what followed ("NOCHMALS",
-// "LOESEN") and the thinking time in seconds. Written the way German
-// spreadsheet programs read it without asking: semicolons between fields,
-// decimal commas, UTF-8 with a byte-order mark, CRLF line ends.
+// The record's answers as the export lists them (kit/progressreport.h), one
+// row per typed answer, oldest first; the progress window writes them into
+// a workbook.
 
-// False when the record cannot be read or the device refuses the bytes.
-bool WriteAnswersCsv(const CLearningRecord& record, QIODevice& out);
-
-// Replaces the file at path whole or not at all. On failure, error (when
-// given) receives a German sentence for the user.
-bool SaveAnswersCsv(const CLearningRecord& record, const QString& path, QString* error = nullptr);
+// False, with rows left empty, when the record cannot be read.
+bool ReadAnswers(const CLearningRecord& record, std::vector<AnswerRow>* rows);

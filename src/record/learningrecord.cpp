@@ -101,7 +101,8 @@ bool CLearningRecord::writePending(QSqlQuery& q, qint64* drillId, qint64* taskId
     return true;
 }
 
-void CLearningRecord::addAnswer(const QString& typed, Record::Answer answer, qint64 thinkingMs) {
+void CLearningRecord::addAnswer(const QString& typed, Record::Answer answer, qint64 thinkingMs,
+                                qint64 answeredAt) {
     if (!m_writable || !m_drill || !m_task)
         return;
     using Record::Answer;
@@ -123,7 +124,8 @@ void CLearningRecord::addAnswer(const QString& typed, Record::Answer answer, qin
             QStringLiteral("INSERT INTO answer (task, attempt, at, typed, correct, choice, thinking_ms) "
                            "VALUES (?, ?, ?, ?, ?, ?, ?)"));
         for (const QVariant& value :
-             {QVariant(taskId), QVariant(attempt), QVariant(qint64(Clock::NowSeconds())), text(typed),
+             {QVariant(taskId), QVariant(attempt),
+              QVariant(answeredAt > 0 ? answeredAt : qint64(Clock::NowSeconds())), text(typed),
               QVariant(answer == Answer::Right ? 1 : 0), QVariant(choice), QVariant(ms)})
             q.addBindValue(value);
         if (!q.exec())
@@ -181,4 +183,13 @@ bool CLearningRecord::clearHistory() {
     query.exec(QStringLiteral("VACUUM"));
     query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     return true;
+}
+
+bool CLearningRecord::copyTo(const QString& path) const {
+    if (!m_readable)
+        return false;
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("VACUUM INTO ?"));
+    query.addBindValue(path);
+    return query.exec();
 }

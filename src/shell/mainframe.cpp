@@ -50,17 +50,17 @@ public:
     }
 };
 
+} // namespace
+
 // Up to 128 pixels, the largest a task bar or window switcher shows of a
 // window's own icon (the desktop's icons, dist/, go further): X11 keeps every
 // size given, and a 256-pixel one alone cost the program half a megabyte.
-QIcon programIcon() {
+QIcon CMainFrame::ProgramIcon() {
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64, 128})
         icon.addFile(QStringLiteral(":/icons/ollo-%1.png").arg(size), QSize(size, size));
     return icon;
 }
-
-} // namespace
 
 CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const QString& helpFile,
                        QWidget* parent)
@@ -232,6 +232,8 @@ void CMainFrame::menuClosing() {
 
 void CMainFrame::setChildName(const QString& name) {
     m_childName = name;
+    const QString title = QString::fromUtf8("Ollo für Windows 95 V" OLLO_VERSION);
+    setWindowTitle(m_childName.isEmpty() ? title : title + QStringLiteral(" – ") + m_childName);
     if (!m_statusLine->isWidened())
         showIdlePrompt();
 }
@@ -275,7 +277,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         windowHandle()->isExposed()) {
         m_iconSet = true;
         m_backdrop->removeEventFilter(this);
-        QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
+        QTimer::singleShot(0, this, [this] { setWindowIcon(ProgramIcon()); });
     }
     if (!m_contextHelp)
         return QMainWindow::eventFilter(watched, event);
