@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 #include <QShortcut>
 #include <QStyleFactory>
 #include <QTimer>
@@ -38,7 +39,8 @@ namespace {
 constexpr QSize kRestoreSize(620, 440);
 
 // Alt pressed and released alone puts the keyboard into the menu bar, in
-// every widget style.
+// every widget style, and the menu it is on is drawn highlighted as when it
+// is open (some styles highlight only an open one).
 class MenuKeyStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
@@ -47,6 +49,18 @@ public:
         if (hint == SH_MenuBar_AltKeyNavigation)
             return 1;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element == CE_MenuBarItem && item != nullptr && widget != nullptr && widget->hasFocus() &&
+            (option->state & State_Selected)) {
+            QStyleOptionMenuItem shown(*item);
+            shown.state |= State_Sunken;
+            QProxyStyle::drawControl(element, &shown, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
     }
 };
 
