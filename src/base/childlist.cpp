@@ -157,7 +157,7 @@ void CChildList::load() {
         } else if (names.contains(name.toCaseFolded())) {
             why = QString::fromUtf8("Der Name steht schon weiter oben.");
         } else {
-            m_children.push_back({name, baseName});
+            m_children.push_back({name, baseName, {}});
             nameOfFile.insert(baseName, name);
             names.insert(name.toCaseFolded());
             continue;
@@ -232,7 +232,7 @@ CChildList::Result CChildList::add(const QString& name) {
             return Result::WriteFailed;
         QFile::setPermissions(settings, QFile::permissions(settings) | QFile::ReadOwner | QFile::WriteOwner);
     }
-    m_children.push_back({tidy, baseName});
+    m_children.push_back({tidy, baseName, {}});
     if (save())
         return Result::Done;
     m_children.pop_back();
@@ -250,8 +250,9 @@ CChildList::Result CChildList::rename(const QString& baseName, const QString& ne
         if (child.baseName == baseName) {
             const Child before = child;
             if (child.name.compare(tidy, Qt::CaseInsensitive) != 0) {
-                child.formerNames.removeIf(
-                    [&tidy](const QString& former) { return former.compare(tidy, Qt::CaseInsensitive) == 0; });
+                child.formerNames.removeIf([&tidy](const QString& former) {
+                    return former.compare(tidy, Qt::CaseInsensitive) == 0;
+                });
                 if (!child.formerNames.contains(child.name, Qt::CaseInsensitive))
                     child.formerNames << child.name;
             }

@@ -95,7 +95,7 @@ CChildrenBox::CChildrenBox(CChildList& children, QString activeBaseName, Progres
     m_list = new QListWidget;
     m_list->setObjectName(QStringLiteral("childList"));
     m_list->setAccessibleName(QStringLiteral("Kinder"));
-    m_list->setMaximumHeight(m_list->fontMetrics().height() * 6);
+    m_list->setMaximumHeight(m_list->fontMetrics().height() * 4);
     left->addWidget(m_list);
     m_note = new QLabel;
     m_note->setWordWrap(true);

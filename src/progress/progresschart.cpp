@@ -131,7 +131,7 @@ void ProgressChart::setDays(const std::vector<DayCount>& days) {
     }
     m_share.clear();
     for (QGraphicsSimpleTextItem* value : m_values)
-        delete value;
+        delete value; // null for a day without its number
     m_values.clear();
     for (const QString& label : m_dayAxis->categoriesLabels())
         m_dayAxis->remove(label);
@@ -144,6 +144,9 @@ void ProgressChart::setDays(const std::vector<DayCount>& days) {
     const bool mondayNearEnd =
         std::any_of(days.end() - std::min<qsizetype>(4, qsizetype(days.size())), days.end(),
                     [](const DayCount& day) { return day.day.dayOfWeek() == Qt::Monday; });
+    // The week so far gets its numbers on the bars; on all 28 they would run
+    // into each other.
+    const QDate monday = days.empty() ? QDate() : days.back().day.addDays(1 - days.back().day.dayOfWeek());
     for (size_t i = 0; i < days.size(); ++i) {
         const DayCount& day = days[i];
         m_tasks->append(day.tasks);
@@ -163,11 +166,13 @@ void ProgressChart::setDays(const std::vector<DayCount>& days) {
                 m_share.push_back(piece);
             }
             m_share.back()->append(qreal(i), 100.0 * day.rightFirst / day.tasks);
+            ++practised;
+        }
+        if (day.tasks > 0 && day.day >= monday) {
             auto* value = new QGraphicsSimpleTextItem(QString::number(day.tasks), chart);
             value->setFont(font());
             value->setZValue(10);
             m_values.push_back(value);
-            ++practised;
         } else {
             m_values.push_back(nullptr);
         }
@@ -183,7 +188,6 @@ void ProgressChart::setDays(const std::vector<DayCount>& days) {
         else if (last && !mondayNearEnd)
             m_dayAxis->append(QStringLiteral("heute"), qreal(i));
     }
-    m_values.erase(std::remove(m_values.begin(), m_values.end(), nullptr), m_values.end());
     m_dayAxis->setRange(-0.5, qreal(days.size()) - 0.5);
     m_dayAxis->setStartValue(-0.5);
     // Room above the highest bar and its number, in about six steps of 1, 2
@@ -213,13 +217,12 @@ void ProgressChart::setDays(const std::vector<DayCount>& days) {
                   .arg(most));
 }
 
-// Each practised day's number, centred on top of its bar.
+// The week's numbers, each centred on top of its bar.
 void ProgressChart::placeValues() {
-    size_t next = 0;
-    for (size_t i = 0; i < m_days.size() && next < m_values.size(); ++i) {
-        if (m_days[i].tasks == 0)
+    for (size_t i = 0; i < m_days.size() && i < m_values.size(); ++i) {
+        QGraphicsSimpleTextItem* value = m_values[i];
+        if (value == nullptr)
             continue;
-        QGraphicsSimpleTextItem* value = m_values[next++];
         const QPointF top = chart()->mapToPosition(QPointF(qreal(i), m_days[i].tasks), m_bars);
         const QRectF box = value->boundingRect();
         value->setPos(top.x() - box.width() / 2, top.y() - box.height());

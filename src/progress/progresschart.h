@@ -14,7 +14,7 @@ class QLineSeries;
 class QValueAxis;
 
 // The last weeks as a chart: tasks answered per day as bars (left scale),
-// each with its number on top, and the share of them right at the first try
+// the current week's with their number on top, and the share of them right at the first try
 // as a line (right scale, per cent), which joins only days practised one
 // after the other. Mondays (and today, where there is room) are named under
 // the bars; a bar's day in full shows as the mouse rests on it. The title
@@ -45,6 +45,7 @@ private:
     QValueAxis* m_percentAxis = nullptr;
     // The share line, one piece per run of days practised one after the other.
     std::vector<QLineSeries*> m_share;
+    // The number on each day's bar; null where it has none.
     std::vector<QGraphicsSimpleTextItem*> m_values;
     QCategoryAxis* m_dayAxis = nullptr;
     QValueAxis* m_countAxis = nullptr;

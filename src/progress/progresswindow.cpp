@@ -300,7 +300,7 @@ void CProgressWindow::fillSeries() {
         table->setItem(row, 3, number(percent(series.rightFirst, series.tasks)));
         table->setItem(row, 4, cell(local(series.lastPractised).toString(QStringLiteral("dd.MM.yyyy"))));
     }
-    finishTable(table, 6);
+    finishTable(table, 4);
 }
 
 void CProgressWindow::fillDrills() {
@@ -327,7 +327,7 @@ void CProgressWindow::fillDrills() {
                        number(drill.solved > 0 ? QString::number(drill.solved) : QStringLiteral("–")));
         table->setItem(row, 5, cell(endText(drill.end)));
     }
-    finishTable(table, 6);
+    finishTable(table, 4);
 }
 
 void CProgressWindow::onExport() {

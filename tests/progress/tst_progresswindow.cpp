@@ -402,8 +402,8 @@ private Q_SLOTS:
     // The chart of the last four weeks: the week so far in its title (tasks,
     // minutes, share right at the first try), every Monday named, this
     // week's too, and "heute" where there is room; the share's line broken at
-    // a day without practice; a 100 % point inside the plot; each practised
-    // day's number on its bar.
+    // a day without practice; a 100 % point inside the plot; the numbers on
+    // this week's bars.
     void weekChart_data() {
         QTest::addColumn<QDate>("today");
         QTest::addColumn<QString>("practised"); // "day tasks/right/seconds", days before today
@@ -439,7 +439,9 @@ private Q_SLOTS:
             day.tasks = figures[0].toInt();
             day.rightFirst = figures[1].toInt();
             day.seconds = figures[2].toInt();
-            ++shownValues;
+            // This week's bars carry their numbers.
+            if (day.day >= today.addDays(1 - today.dayOfWeek()))
+                ++shownValues;
         }
         ProgressChart chart;
         chart.resize(chart.sizeHint());
