@@ -224,7 +224,12 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
                                                                      m_ui->buttonRow->sizeHint().height());
     const QScreen* screen = parent ? parent->screen() : QApplication::primaryScreen();
     const QSize room = screen ? screen->availableGeometry().size() * 0.95 : wanted;
-    resize(wanted.boundedTo(room));
+    // Taller than the screen, the page scrolls up and down; its scroll bar
+    // then takes width that the right column would otherwise lose.
+    QSize size = wanted;
+    if (wanted.height() > room.height())
+        size.rwidth() += m_ui->scrollArea->verticalScrollBar()->sizeHint().width();
+    resize(size.boundedTo(room));
     // The keyboard starts at the top; Enter closes from there too.
     m_ui->timesMode->setFocus();
     // Wherever the keyboard goes on the page, the page scrolls to show it,
