@@ -148,9 +148,10 @@ void CChildrenBox::fill(const QString& selectBaseName) {
     if (!m_children.children().empty() && m_activeBaseName != family) {
         const int aside = m_source.answeredTasksOf(family);
         if (aside > 0)
-            note += QStringLiteral(" Der gemeinsame Lernverlauf aus der Zeit vor den Kindern (%1 Aufgaben) liegt "
-                                   "beiseite; er gilt wieder, sobald kein Kind mehr eingerichtet ist.")
-                        .arg(aside);
+            note +=
+                QStringLiteral(" Der gemeinsame Lernverlauf aus der Zeit vor den Kindern (%1 Aufgaben) liegt "
+                               "beiseite; er gilt wieder, sobald kein Kind mehr eingerichtet ist.")
+                    .arg(aside);
     }
     m_note->setText(note);
     // Read with the list as the keyboard reaches it.
@@ -192,14 +193,15 @@ void CChildrenBox::askWhoseHistory(const CChildList::Child& child) {
                          QStringLiteral("Gehört der bisherige Lernverlauf „%1“?").arg(child.name),
                          QMessageBox::NoButton, this);
     question.setInformativeText(
-        QStringLiteral("Bisher haben alle mit einem gemeinsamen Lernverlauf geübt (%1 Aufgaben). Gehört er "
-                       "„%2“, übernimmt „%2“ ihn, und Ollo rechnet nach dem Schließen dieses Fensters für "
-                       "„%2“. Sonst bleibt er beiseite: Er gilt wieder, sobald kein Kind mehr eingerichtet ist.")
+        QStringLiteral(
+            "Bisher haben alle mit einem gemeinsamen Lernverlauf geübt (%1 Aufgaben). Gehört er "
+            "„%2“, übernimmt „%2“ ihn, und Ollo rechnet nach dem Schließen dieses Fensters für "
+            "„%2“. Sonst bleibt er beiseite: Er gilt wieder, sobald kein Kind mehr eingerichtet ist.")
             .arg(m_source.answeredTasksOf(m_activeBaseName))
             .arg(child.name));
-    QPushButton* hers = question.addButton(QStringLiteral("Gehört „%1“").arg(QString(child.name).replace(
-                                                                               u'&', QStringLiteral("&&"))),
-                                           QMessageBox::AcceptRole);
+    QPushButton* hers = question.addButton(
+        QStringLiteral("Gehört „%1“").arg(QString(child.name).replace(u'&', QStringLiteral("&&"))),
+        QMessageBox::AcceptRole);
     QPushButton* aside = question.addButton(QStringLiteral("&Beiseitelegen"), QMessageBox::RejectRole);
     question.setDefaultButton(hers);
     question.setEscapeButton(aside);
@@ -218,12 +220,12 @@ void CChildrenBox::onRename() {
             child = &candidate;
     if (child == nullptr)
         return;
-    const std::optional<QString> name =
-        askName(this, QStringLiteral("Umbenennen"), QStringLiteral("&Neuer Name für „%1“:").arg(child->name),
-                child->name,
-                QStringLiteral("Eine Verknüpfung, die Ollo mit „--kind %1“ startet, findet das Kind auch unter "
-                               "dem neuen Namen.")
-                    .arg(child->name));
+    const std::optional<QString> name = askName(
+        this, QStringLiteral("Umbenennen"), QStringLiteral("&Neuer Name für „%1“:").arg(child->name),
+        child->name,
+        QStringLiteral("Eine Verknüpfung, die Ollo mit „--kind %1“ startet, findet das Kind auch unter "
+                       "dem neuen Namen.")
+            .arg(child->name));
     if (!name)
         return;
     m_children.load();

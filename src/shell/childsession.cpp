@@ -62,14 +62,14 @@ bool CTrainerApp::runFor(const CChildList::Child& child) {
         // One running copy per settings file, whichever child it is for.
         auto instance = std::make_unique<SingleInstance>(CProfile::PathFor(child.baseName));
         if (instance->HandOver()) {
-            QMessageBox::information(m_mainFrame.get(), QStringLiteral("Kind wechseln"),
-                                     child.name.isEmpty()
-                                         ? QString::fromUtf8("Mit den gemeinsamen Einstellungen ist Ollo schon "
-                                                             "in einem anderen Fenster offen. Es kommt jetzt "
-                                                             "nach vorn.")
-                                         : QString::fromUtf8("Für %1 ist Ollo schon in einem anderen Fenster "
-                                                             "offen. Es kommt jetzt nach vorn.")
-                                               .arg(child.name));
+            QMessageBox::information(
+                m_mainFrame.get(), QStringLiteral("Kind wechseln"),
+                child.name.isEmpty() ? QString::fromUtf8("Mit den gemeinsamen Einstellungen ist Ollo schon "
+                                                         "in einem anderen Fenster offen. Es kommt jetzt "
+                                                         "nach vorn.")
+                                     : QString::fromUtf8("Für %1 ist Ollo schon in einem anderen Fenster "
+                                                         "offen. Es kommt jetzt nach vorn.")
+                                           .arg(child.name));
             return false;
         }
         connect(instance.get(), &SingleInstance::showRequested, this, &CTrainerApp::bringToFront);

@@ -225,7 +225,6 @@ bool CTrainerApp::InitInstance() {
     // opened by the first command that needs it, should that come first.
     connect(m_mainFrame.get(), &CMainFrame::menuOpened, this, &CTrainerApp::preloadRecord);
 
-
     // The frame was made 620 × 440, the size "restore" returns to.
     m_mainFrame->showMaximized();
     m_mainFrame->repaint();
