@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QPalette>
 #include <QShortcut>
@@ -86,8 +87,22 @@ void setColours(QWidget* widget, QPalette::ColorRole backgroundRole, QPalette::C
     widget->setPalette(palette);
 }
 
+// Room a window frame takes below and above a window's own area.
+constexpr int kFrameAllowance = 40;
+
 int runWrongAnswerDialog(QWidget* owner) {
     CWrongAnswerDlg dialog(owner);
+    // Below the answer where the screen has room, not over the task and what
+    // the child typed; elsewhere where the window system puts it.
+    if (const auto* answer = owner->findChild<QWidget*>(QStringLiteral("answer"));
+        answer != nullptr && owner->screen() != nullptr) {
+        dialog.adjustSize();
+        const QRect typed(answer->mapToGlobal(QPoint(0, 0)), answer->size());
+        const QRect place(QPoint(typed.center().x() - dialog.width() / 2, typed.bottom() + 12),
+                          dialog.size());
+        if (owner->screen()->availableGeometry().contains(place.adjusted(0, 0, 0, kFrameAllowance)))
+            dialog.move(place.topLeft());
+    }
     return dialog.exec();
 }
 

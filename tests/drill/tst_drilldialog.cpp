@@ -396,6 +396,13 @@ void TestDrillDialog::realWrongAnswerDialog() {
                 return;
             seen = true;
             QVERIFY(QTest::qWaitForWindowActive(wrong));
+            // Beside or below the task and the typed answer, not over them.
+            for (const char* name : {"task", "answer"}) {
+                const QWidget* field = child<QWidget>(dialog, name);
+                QVERIFY2(!wrong->frameGeometry().intersects(
+                             QRect(field->mapToGlobal(QPoint(0, 0)), field->size())),
+                         name);
+            }
             QCOMPARE(wrong->focusWidget(), child<QWidget>(*wrong, "solveButton"));
             if (how == u"again")
                 QTest::mouseClick(child<CBitmapButton>(*wrong, "againButton"), Qt::LeftButton);
