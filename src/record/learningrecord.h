@@ -85,12 +85,16 @@ public:
     void beginDrill(int commandId, const QString& caption, Record::Operation operation, int series,
                     int taskCount);
     void addTask(int number, const Record::Fact& fact, const QString& text, const QString& expected);
-    void addAnswer(const QString& typed, Record::Answer answer, qint64 thinkingMs);
+    // answeredAt: when OK was pressed, seconds since 1970; 0: now.
+    void addAnswer(const QString& typed, Record::Answer answer, qint64 thinkingMs, qint64 answeredAt = 0);
     void endDrill(Record::DrillEnd how);
 
     // Deletes every drill, task and answer, and compacts the file so that
     // nothing of them remains in it. False (with the fault set) when it failed.
     bool clearHistory();
+    // Writes a compacted copy of the whole record to path, where no file may
+    // be yet; false when it could not.
+    bool copyTo(const QString& path) const;
 
     // The connection for readers (ProgressReading, AnswersCsv); valid while canRead().
     QSqlDatabase database() const;
@@ -109,6 +113,8 @@ private:
     void disconnect();
     bool setUp(int version);
     bool migrate(int fromVersion);
+    // The word tables and views that explain the codes (recordfile.cpp).
+    bool addKeys();
     bool setFileAside(Check why);
     // Runs statements in one immediate transaction; on failure rolls back and
     // turns the record quiet with the fault the error shows.

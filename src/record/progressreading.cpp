@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "kit/commandids.h"
+#include "record/hardfacts.h"
 #include "record/learningrecord.h"
 
 namespace {
@@ -63,14 +64,22 @@ void readStandings(const QSqlDatabase& db, ProgressReport& report) {
         if (outcome == TaskOutcome::RightFirstTry)
             thinking[{operation, series, factor}].push_back(query.value(7).toLongLong());
     }
-    for (auto* table : {&report.times, &report.divide})
-        for (FactStanding& standing : *table)
-            standing.security = ProgressReading::Judge(standing.recent, {});
     for (const auto& [key, ms] : thinking) {
         const auto& [operation, series, factor] = key;
-        FactStanding& standing = report.standing(Operation(operation), factor, series);
-        standing.typicalMs = median(ms);
-        standing.security = ProgressReading::Judge(standing.recent, ms);
+        report.standing(Operation(operation), factor, series).typicalMs = median(ms);
+    }
+}
+
+// The colours by the boxes "Schwierige Aufgaben" drills by.
+void judgeStandings(const CLearningRecord& record, ProgressReport& report) {
+    for (const HardFacts::Standing& box : HardFacts::Sort(HardFacts::ReadHistory(record))) {
+        const Record::Fact& fact = box.fact;
+        if (fact.series < 1 || fact.series > 10 || fact.factor < 1 || fact.factor > 10)
+            continue;
+        FactStanding& standing = report.standing(fact.operation, fact.factor, fact.series);
+        standing.security =
+            ProgressReading::Judge(box.box, standing.typicalMs > 0 ? std::vector<qint64>{standing.typicalMs}
+                                                                   : std::vector<qint64>{});
     }
 }
 
@@ -82,7 +91,7 @@ void readDays(const QSqlDatabase& db, QDate today, ProgressReport& report) {
     for (QDate day = first; day <= today.addDays(1); day = day.addDays(1)) {
         starts.push_back(startOfDay(day));
         if (day <= today)
-            report.days.push_back({day, 0, 0});
+            report.days.push_back({day, 0, 0, 0});
     }
     QSqlQuery query(db);
     query.setForwardOnly(true);
@@ -100,6 +109,25 @@ void readDays(const QSqlDatabase& db, QDate today, ProgressReport& report) {
         ++day.tasks;
         if (query.value(1).toInt() == int(TaskOutcome::RightFirstTry))
             ++day.rightFirst;
+    }
+    // The time practised: each drill from its start to its end, or to its
+    // last answer where the program was ended during it; at most three hours
+    // of a drill left open count.
+    query.prepare(
+        QStringLiteral("SELECT d.started, coalesce(d.ended, (SELECT max(a.at) FROM answer a JOIN task t"
+                       " ON t.id = a.task WHERE t.drill = d.id), d.started)"
+                       " FROM drill d WHERE d.started >= ? AND d.started < ?"));
+    query.addBindValue(starts.front());
+    query.addBindValue(starts.back());
+    query.exec();
+    while (query.next()) {
+        const qint64 started = query.value(0).toLongLong();
+        const auto next = std::upper_bound(starts.begin(), starts.end(), started);
+        const auto index = std::distance(starts.begin(), next) - 1;
+        if (index < 0 || index >= qsizetype(report.days.size()))
+            continue;
+        report.days[size_t(index)].seconds +=
+            int(std::clamp(query.value(1).toLongLong() - started, qint64(0), qint64(3 * 60 * 60)));
     }
 }
 
@@ -130,11 +158,13 @@ void readLastDrills(const QSqlDatabase& db, ProgressReport& report) {
         QStringLiteral("SELECT d.started, d.caption, d.operation, d.series, d.command IN %1, d.task_count,"
                        " d.how_ended, count(t.id), coalesce(sum(t.outcome = 1), 0),"
                        " coalesce(sum(t.outcome = 3), 0)"
-                       " FROM (SELECT * FROM drill ORDER BY id DESC LIMIT %2) d"
+                       // A refused limit prompt posed nothing: its row stays, out of the list.
+                       " FROM (SELECT * FROM drill WHERE how_ended IS NOT %3 ORDER BY id DESC LIMIT %2) d"
                        " LEFT JOIN task t ON t.drill = d.id AND t.outcome > 0"
                        " GROUP BY d.id ORDER BY d.id DESC")
             .arg(kChosen)
-            .arg(ProgressReport::LastDrills));
+            .arg(ProgressReport::LastDrills)
+            .arg(int(Record::DrillEnd::LimitRefused)));
     while (query.next()) {
         DrillSummary drill;
         drill.started = query.value(0).toLongLong();
@@ -176,12 +206,13 @@ void readTotals(const QSqlDatabase& db, Totals& totals) {
 
 } // namespace
 
-Security ProgressReading::Judge(const std::vector<TaskOutcome>& recent, std::vector<qint64> thinkingMs) {
-    if (recent.empty())
+Security ProgressReading::Judge(int box, std::vector<qint64> thinkingMs) {
+    if (box <= 0)
         return Security::NeverAsked;
-    if (std::any_of(recent.begin(), recent.end(),
-                    [](TaskOutcome o) { return o != TaskOutcome::RightFirstTry; }))
+    if (box == 1)
         return Security::Shaky;
+    if (box == 2)
+        return Security::Unsettled;
     if (!thinkingMs.empty() && median(std::move(thinkingMs)) > ProgressReport::SlowMs)
         return Security::Slow;
     return Security::Secure;
@@ -192,10 +223,11 @@ ProgressReport ProgressReading::Read(const CLearningRecord& record, QDate today)
     const QSqlDatabase db = record.canRead() ? record.database() : QSqlDatabase();
     if (!db.isOpen()) {
         for (QDate day = today.addDays(1 - ProgressReport::ChartDays); day <= today; day = day.addDays(1))
-            report.days.push_back({day, 0, 0});
+            report.days.push_back({day, 0, 0, 0});
         return report;
     }
     readStandings(db, report);
+    judgeStandings(record, report);
     readDays(db, today, report);
     readSeries(db, report);
     readLastDrills(db, report);
