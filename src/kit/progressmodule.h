@@ -35,6 +35,10 @@ public:
     // Deletes every drill, task and answer; false (with the fault set) when
     // it failed.
     virtual bool clearHistory() = 0;
+    // True when the history is kept elsewhere as well, as a class's on the
+    // school's server: it is not deleted from here, and the window offers no
+    // such thing.
+    virtual bool historyIsShared() const { return false; }
     // Deletes the record of another child's settings <baseName>.INI, as the
     // child is removed.
     virtual void removeRecordOf(const QString& baseName) = 0;

@@ -105,4 +105,7 @@ struct ProgressReport {
     std::vector<SeriesSummary> series;
     std::vector<DrillSummary> lastDrills; // newest first
     Totals totals;
+    // Why the record could not be read just now, in German; empty when it
+    // was. The figures are then empty: they are not the child's.
+    QString unreadable;
 };

@@ -261,7 +261,10 @@ void CProgressWindow::fitGrid() {
 void CProgressWindow::refresh() {
     m_report = m_source.report(today());
 
-    const QString state = m_source.stateText();
+    // A record that could not be read says so; its empty figures are not the child's.
+    QString state = m_source.stateText();
+    if (!m_report.unreadable.isEmpty())
+        state = state.isEmpty() ? m_report.unreadable : state + QStringLiteral("\n\n") + m_report.unreadable;
     m_ui->faultBanner->setText(state);
     m_ui->faultBanner->setVisible(!state.isEmpty());
 
@@ -272,12 +275,17 @@ void CProgressWindow::refresh() {
     fillSeries();
     fillDrills();
 
-    m_ui->exportButton->setEnabled(m_source.canRead() && m_report.totals.tasks > 0);
+    m_ui->exportButton->setEnabled(readable() && m_report.totals.tasks > 0);
     m_ui->clearButton->setEnabled(m_source.canWrite() && !m_report.lastDrills.empty());
+    m_ui->clearButton->setVisible(!m_source.historyIsShared());
+}
+
+bool CProgressWindow::readable() const {
+    return m_source.canRead() && m_report.unreadable.isEmpty();
 }
 
 void CProgressWindow::fillSummary() {
-    m_ui->summary->setText(summaryText(m_report.totals, m_source.canRead()));
+    m_ui->summary->setText(summaryText(m_report.totals, readable()));
 }
 
 void CProgressWindow::showFact(const QModelIndex& index) {

@@ -46,6 +46,8 @@ public:
 
 private:
     void refresh();
+    // The record can be read and was read just now.
+    bool readable() const;
     void fillSummary();
     void fillSeries();
     void fillDrills();

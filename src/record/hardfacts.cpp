@@ -1,15 +1,13 @@
 #include "record/hardfacts.h"
 
 #include <QDateTime>
-#include <QSqlQuery>
-#include <QVariant>
 
 #include <algorithm>
 #include <array>
 #include <map>
 #include <tuple>
 
-#include "record/learningrecord.h"
+#include "record/recordstore.h"
 
 namespace HardFacts {
 
@@ -82,28 +80,10 @@ Due Choose(const std::vector<Answered>& history, qint64 now, int count) {
     return chosen;
 }
 
-std::vector<Answered> ReadHistory(const CLearningRecord& record) {
+std::optional<std::vector<Answered>> ReadHistory(const RecordStore& store) {
     std::vector<Answered> history;
-    if (!record.canRead())
-        return history;
-    QSqlQuery query(record.database());
-    query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT operation, factor, series, posed, outcome FROM task"
-                                   " WHERE outcome > 0 ORDER BY id")))
-        return history;
-    while (query.next()) {
-        const int operation = query.value(0).toInt();
-        if (operation != int(Record::Operation::Multiplication) &&
-            operation != int(Record::Operation::Division))
-            continue;
-        const int outcome = query.value(4).toInt();
-        if (outcome < int(Record::TaskOutcome::RightFirstTry) ||
-            outcome > int(Record::TaskOutcome::WrongUnfinished))
-            continue;
-        history.push_back({{Record::Operation(operation), query.value(1).toInt(), query.value(2).toInt()},
-                           query.value(3).toLongLong(),
-                           Record::TaskOutcome(outcome)});
-    }
+    if (!store.readHistory(history))
+        return std::nullopt;
     return history;
 }
 

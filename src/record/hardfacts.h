@@ -3,12 +3,13 @@
 #include <QDate>
 #include <QtGlobal>
 
+#include <optional>
 #include <vector>
 
 #include "kit/recordmodule.h"
 #include "kit/recordtypes.h"
 
-class CLearningRecord;
+class RecordStore;
 
 // Which facts are still hard: every fact the child was ever asked, in any
 // series, sits in one of five boxes. Its first right answer at the first try
@@ -56,7 +57,7 @@ std::vector<Standing> Sort(const std::vector<Answered>& history);
 using Due = DueFacts;
 Due Choose(const std::vector<Answered>& history, qint64 now, int count);
 
-// Every answered task of the record, oldest first; empty when it cannot be read.
-std::vector<Answered> ReadHistory(const CLearningRecord& record);
+// Every answered task of the record, oldest first; nothing when it cannot be read.
+std::optional<std::vector<Answered>> ReadHistory(const RecordStore& store);
 
 } // namespace HardFacts

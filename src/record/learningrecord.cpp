@@ -245,16 +245,30 @@ bool CLearningRecord::clearHistory() {
     m_pending.clear();
     if (!m_writable)
         return false;
+    // Deleted rows are overwritten with zeros where they lay, so that nothing
+    // of them stays readable even where the compaction below cannot run.
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("PRAGMA secure_delete = ON"))) {
+        fail(query.lastError());
+        return false;
+    }
     const bool done = inTransaction([](QSqlQuery& q) {
         return q.exec(QStringLiteral("DELETE FROM answer")) && q.exec(QStringLiteral("DELETE FROM task")) &&
                q.exec(QStringLiteral("DELETE FROM drill"));
     });
     if (!done)
         return false;
-    // Deleted rows linger in free pages and in the log until both are rewritten.
-    QSqlQuery query(database());
-    query.exec(QStringLiteral("VACUUM"));
-    query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    // Older copies of the rows linger in the log until it is written into
+    // the file and emptied; a reader holding it keeps them there.
+    if (!query.exec(QStringLiteral("VACUUM")) ||
+        !query.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"))) {
+        fail(query.lastError());
+        return false;
+    }
+    if (!query.next() || query.value(0).toInt() != 0) {
+        fail(Record::Fault::Locked, {}, QStringLiteral("a reader holds the log, where deleted rows remain"));
+        return false;
+    }
     return true;
 }
 

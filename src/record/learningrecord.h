@@ -10,15 +10,18 @@
 //    of another program, a full disk), it keeps what was given in memory,
 //    tries again with the next answer or after a pause, and says once that
 //    it writes again. It opens only its own files: empty, or marked as Ollo's.
-//  - ProgressReading reads the figures of the progress window, AnswersCsv
-//    writes one line per answer; RecordLog (recordplugin.h) hands both, and
-//    the drills' steps, between the record and the rest of the program.
+//  - ProgressReading reads the figures of the progress window, AnswerRows
+//    lists every answer for the export, both through the record's reading
+//    (RecordStore, recordstore.h, in sqlitereads.cpp); RecordLog
+//    (recordplugin.h) hands them, and the drills' steps, between the record
+//    and the rest of the program.
 // The record only listens: nothing in it changes what a drill does. Its
 // writing is in learningrecord.cpp; opening, checking and setting aside its
 // file, and the words for its faults, in recordfile.cpp.
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariantList>
 
 #include <deque>
 #include <functional>
@@ -27,12 +30,13 @@
 #include <vector>
 
 #include "kit/recordtypes.h"
+#include "record/recordstore.h"
 
 class QSqlError;
 class QSqlQuery;
 class QTimer;
 
-class CLearningRecord {
+class CLearningRecord : public RecordStore {
 public:
     // The schema this program writes. A file with a higher user_version is
     // left untouched; a lower one is migrated step by step.
@@ -42,7 +46,7 @@ public:
     static constexpr int ApplicationId = 0x4F6C6C6F;
 
     explicit CLearningRecord(QString filePath);
-    ~CLearningRecord();
+    ~CLearningRecord() override;
     CLearningRecord(const CLearningRecord&) = delete;
     CLearningRecord& operator=(const CLearningRecord&) = delete;
 
@@ -57,7 +61,7 @@ public:
     // says why, and canRead() whether the history can still be shown.
     bool open();
 
-    bool canRead() const { return m_readable; }
+    bool canRead() const override { return m_readable; }
     // True while every step given so far is in the file.
     bool canWrite() const { return m_writable; }
     Record::Fault fault() const { return m_fault; }
@@ -90,13 +94,25 @@ public:
     void endDrill(Record::DrillEnd how);
 
     // Deletes every drill, task and answer, and compacts the file so that
-    // nothing of them remains in it. False (with the fault set) when it failed.
+    // nothing of them remains in it or in its log. False (with the fault set)
+    // when that failed, the compaction too.
     bool clearHistory();
     // Writes a compacted copy of the whole record to path, where no file may
     // be yet; false when it could not.
     bool copyTo(const QString& path) const;
 
-    // The connection for readers (ProgressReading, AnswersCsv); valid while canRead().
+    // Reading, for ProgressReading, HardFacts and AnswerRows (recordstore.h).
+    QString readError() const override;
+    bool readFacts(std::vector<FactTasks>& facts) const override;
+    bool readTaskTimes(qint64 from, qint64 to, std::vector<TaskTime>& tasks) const override;
+    bool readDrillSpans(qint64 from, qint64 to, std::vector<DrillSpan>& drills) const override;
+    bool readSeries(std::vector<SeriesSummary>& series) const override;
+    bool readLastDrills(int count, std::vector<DrillSummary>& drills) const override;
+    bool readTotals(Totals& totals, std::vector<qint64>& drillStarts) const override;
+    bool readHistory(std::vector<HardFacts::Answered>& history) const override;
+    bool readAnswers(const std::function<bool(const TypedAnswer& answer)>& each) const override;
+
+    // The file's connection; valid while canRead().
     QSqlDatabase database() const;
     const QString& filePath() const { return m_filePath; }
 
@@ -112,7 +128,7 @@ private:
     bool connect();
     void disconnect();
     bool setUp(int version);
-    bool migrate(int fromVersion);
+    bool migrate(QSqlQuery& query, int fromVersion);
     // The word tables and views that explain the codes (recordfile.cpp).
     bool addKeys();
     bool setFileAside(Check why);
@@ -124,6 +140,9 @@ private:
     void fail(Record::Fault fault, const QString& detail, const QString& cause);
     // A fault that may pass while Ollo runs: what is given meanwhile is kept.
     bool keeping() const;
+    bool runRead(QSqlQuery& query, const QString& sql, const QVariantList& values = {}) const;
+    bool readEnded(const QSqlQuery& query) const;
+    void keepReadError(const QSqlQuery& query) const;
 
     struct DrillRow {
         qint64 started = 0;
@@ -169,6 +188,7 @@ private:
     Check m_setAsideWhy = Check::Damaged;
     QString m_detail;
     QString m_notice;
+    mutable QString m_readError;
     Record::Fault m_fault = Record::Fault::None;
     // The fault's reason is yet to be told; it was told.
     bool m_faultUntold = false;

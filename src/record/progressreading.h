@@ -6,10 +6,10 @@
 
 #include "kit/progressreport.h"
 
-class CLearningRecord;
+class RecordStore;
 
-// The progress window's figures (kit/progressreport.h), read from the
-// learning record.
+// The progress window's figures (kit/progressreport.h), read from a
+// learning record, the family's file or the school's server (recordstore.h).
 namespace ProgressReading {
 
 // A fact in this box (0: never answered) with these thinking times of its
@@ -19,7 +19,8 @@ namespace ProgressReading {
 Security Judge(int box, std::vector<qint64> thinkingMs);
 
 // Days are local calendar days; the chart's last day is today. An
-// unreadable record gives an empty report.
-ProgressReport Read(const CLearningRecord& record, QDate today);
+// unreadable record gives an empty report; one whose reading failed an
+// empty report that says why (ProgressReport::unreadable).
+ProgressReport Read(const RecordStore& store, QDate today);
 
 } // namespace ProgressReading

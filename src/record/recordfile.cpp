@@ -360,7 +360,8 @@ bool CLearningRecord::setUp(int version) {
         setPageLimit(m_pageLimit);
     m_setUp = inTransaction([this, version](QSqlQuery& q) {
         // Written even when unchanged: the write that proves the file writable.
-        return migrate(version) && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) &&
+        // The failing step runs on q, so its error is the one reported.
+        return migrate(q, version) && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) &&
                q.exec(QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId)) && addKeys();
     });
     if (m_setUp)
@@ -368,8 +369,7 @@ bool CLearningRecord::setUp(int version) {
     return m_setUp;
 }
 
-bool CLearningRecord::migrate(int fromVersion) {
-    QSqlQuery query(database());
+bool CLearningRecord::migrate(QSqlQuery& query, int fromVersion) {
     for (int version = fromVersion; version < SchemaVersion; ++version)
         for (const char* statement : migrations()[size_t(version)])
             if (!query.exec(QLatin1String(statement)))

@@ -34,10 +34,14 @@ void RecordLog::taskPosed(const PosedTask& task) {
 void RecordLog::answerGiven(const QString& typed, Record::Answer answer, qint64 thinkingMs,
                             qint64 answeredAt) {
     m_record.addAnswer(typed, answer, thinkingMs, answeredAt);
+    if (m_written)
+        m_written();
 }
 
 void RecordLog::drillEnded(Record::DrillEnd how) {
     m_record.endDrill(how);
+    if (m_written)
+        m_written();
 }
 
 ProgressReport RecordLog::report(QDate today) const {
@@ -74,6 +78,9 @@ bool RecordLog::readAnswers(std::vector<AnswerRow>* rows) const {
 }
 
 bool RecordLog::clearHistory() {
+    // A class's history is the school's as well: it is not deleted here.
+    if (historyIsShared())
+        return false;
     return m_record.clearHistory();
 }
 
@@ -86,8 +93,11 @@ void RecordLog::removeRecordOf(const QString& baseName) {
         QFile::remove(record + suffix);
 }
 
-DueFacts RecordLog::hardFacts(qint64 now, int count) const {
-    return HardFacts::Choose(HardFacts::ReadHistory(m_record), now, count);
+std::optional<DueFacts> RecordLog::hardFacts(qint64 now, int count) const {
+    const std::optional<std::vector<HardFacts::Answered>> history = HardFacts::ReadHistory(m_record);
+    if (!history)
+        return std::nullopt;
+    return HardFacts::Choose(*history, now, count);
 }
 
 int RecordLog::answeredTasksOf(const QString& baseName) const {

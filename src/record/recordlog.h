@@ -4,7 +4,9 @@
 // kit/recordmodule.h): what the drills tell, handed to CLearningRecord, and
 // what the progress window shows and does, read from it.
 
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "kit/recordmodule.h"
 #include "record/learningrecord.h"
@@ -32,17 +34,22 @@ public:
     QString baseName() const override;
     bool readAnswers(std::vector<AnswerRow>* rows) const override;
     bool clearHistory() override;
+    bool historyIsShared() const override { return static_cast<bool>(m_written); }
     void removeRecordOf(const QString& baseName) override;
     int answeredTasksOf(const QString& baseName) const override;
     bool giveHistoryTo(const QString& baseName, QString* error) override;
     QString historyGivenTo() const override { return m_givenTo; }
 
-    DueFacts hardFacts(qint64 now, int count) const override;
+    std::optional<DueFacts> hardFacts(qint64 now, int count) const override;
 
     CLearningRecord& record() { return m_record; }
+    // Called after each answer and each drill's end has been written, to
+    // send them on (class mode: the history is then the school's too).
+    void setOnWritten(std::function<void()> written) { m_written = std::move(written); }
 
 private:
     std::unique_ptr<CLearningRecord> m_owned;
     CLearningRecord& m_record;
+    std::function<void()> m_written;
     QString m_givenTo;
 };

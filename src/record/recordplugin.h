@@ -3,6 +3,7 @@
 // The record module's plugin object: it opens the record of a settings file.
 
 #include <QObject>
+#include <QPointer>
 
 #include "kit/recordmodule.h"
 
@@ -13,4 +14,8 @@ class RecordPlugin : public QObject, public RecordModule {
 
 public:
     std::unique_ptr<LearningLog> openLog(const QString& baseName) override;
+    std::unique_ptr<ClassLink> openClass(const ClassConfig& config, const QString& programBaseName) override;
+
+private:
+    QPointer<QObject> m_class;
 };

@@ -19,6 +19,8 @@
 bool CTrainerApp::ChooseChild(const QString& child) {
     m_childChosen = true;
     watchTerminationSignals();
+    if (m_class.isOn())
+        return chooseFromClass(child, nullptr);
     m_children.load();
     if (!child.isEmpty()) {
         const CChildList::Child* named = m_children.find(child);
@@ -117,6 +119,10 @@ void CTrainerApp::tellSetAsideChildren(QWidget* owner) {
 }
 
 void CTrainerApp::switchChild() {
+    if (m_class.isOn()) {
+        chooseFromClass({}, m_mainFrame.get());
+        return;
+    }
     m_children.load();
     tellSetAsideChildren(m_mainFrame.get());
     if (m_children.children().empty()) {
@@ -143,6 +149,9 @@ bool CTrainerApp::openRecord() {
     RecordModule* module = LoadModule<RecordModule>(QStringLiteral("ollo-record"), ProgramModuleFolders());
     if (module == nullptr)
         return false;
+    // The log tells the class's sender what it writes.
+    if (m_class.isOn())
+        openClassLink();
     m_record = module->openLog(m_recordBase);
     return true;
 }
@@ -163,7 +172,12 @@ void CTrainerApp::reportRecordNotice(QWidget* owner) {
         QMessageBox::warning(owner, QStringLiteral("Ollo"), noRecordText());
         return;
     }
-    const QString notice = m_record ? m_record->takeNotice() : QString();
+    QString notice = m_record ? m_record->takeNotice() : QString();
+    if (m_classLink) {
+        const QString classNotice = m_classLink->takeNotice();
+        if (!classNotice.isEmpty())
+            notice = notice.isEmpty() ? classNotice : notice + QStringLiteral("\n\n") + classNotice;
+    }
     if (!notice.isEmpty())
         QMessageBox::warning(owner, QStringLiteral("Ollo"), notice);
 }

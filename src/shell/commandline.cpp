@@ -5,6 +5,8 @@
 #include <array>
 
 #include "base/childlist.h"
+#include "base/classconfig.h"
+#include "base/classroster.h"
 #include "base/version.h"
 
 namespace {
@@ -44,7 +46,26 @@ QString usage(const QString& program) {
 
 // The child's name as the list has it, or the error for a name it lacks.
 CommandLine childNamed(const QString& program, const QString& name) {
-    const CChildList list(program.isEmpty() ? QStringLiteral("ollo") : program, {});
+    const QString base = program.isEmpty() ? QStringLiteral("ollo") : program;
+    // On a class computer the names are the class's roster, as last fetched.
+    if (const ClassConfig klass = ClassConfig::Find(base); klass.isOn()) {
+        const ClassRoster roster(base, klass.className);
+        if (const ClassRoster::Child* child = roster.find(name))
+            return {CommandLine::Action::Run, {}, 0, child->name};
+        // Not fetched yet: the program asks the server as it starts.
+        if (roster.children().empty())
+            return {CommandLine::Action::Run, {}, 0, name};
+        QStringList names;
+        for (const ClassRoster::Child& child : roster.children())
+            names << child.name;
+        return {CommandLine::Action::Error,
+                QString::fromUtf8(
+                    "%1: In der Klasse %2 gibt es kein Kind namens „%3“.\nIn der Klasse sind: %4.\n")
+                    .arg(program, klass.className, name, names.join(QStringLiteral(", "))),
+                2,
+                {}};
+    }
+    const CChildList list(base, {});
     if (const CChildList::Child* child = list.find(name))
         return {CommandLine::Action::Run, {}, 0, child->name};
     QStringList names;

@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QTranslator>
 
 #include <csignal>
@@ -77,6 +78,7 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     , m_profile(CProfile::PathFor(m_baseName))
     , m_children(m_baseName, QDir(m_contentFolder).filePath(QStringLiteral("default.INI")))
     , m_recordBase(m_baseName)
+    , m_class(ClassConfig::Find(m_baseName))
     , m_qtWords(std::make_unique<QTranslator>()) {
     // Another Ollo running for a child (in another window) keeps their files.
     m_children.setInUseCheck([this](const QString& baseName) {
@@ -228,6 +230,12 @@ bool CTrainerApp::InitInstance() {
     // The frame was made 620 × 440, the size "restore" returns to.
     m_mainFrame->showMaximized();
     m_mainFrame->repaint();
+    // A class computer sends what waits for the server from the start on.
+    if (m_class.isOn())
+        QTimer::singleShot(0, this, [this] {
+            openClassLink();
+            openRecord();
+        });
     if (m_profile.InMemory()) {
         const QFileInfo file(m_profile.filePath());
         const QString where =

@@ -21,9 +21,11 @@
 #include <memory>
 
 #include "base/childlist.h"
+#include "base/classconfig.h"
 #include "base/profile.h"
 #include "shell/commandtable.h"
 
+class ClassLink;
 class LearningLog;
 class CMainFrame;
 class QSocketNotifier;
@@ -112,6 +114,16 @@ private:
     static QString noRecordText();
     void reportNoRecord(const QString& title);
 
+    // Class mode (classsession.cpp): the children are the class's roster,
+    // as this computer last fetched it from the school's server; "Wer
+    // rechnet heute?" offers them, or child names one. False when nobody was
+    // picked or named.
+    bool chooseFromClass(const QString& child, QWidget* owner);
+    // Starts sending the class's records to the server; the status bar
+    // shows how far that is.
+    void openClassLink();
+    void showClassState();
+
     QString m_baseName;
     QString m_contentFolder;
     QString m_helpFilePath;
@@ -125,6 +137,9 @@ private:
     // The base name of the running settings file and record: <base>, or the child's.
     QString m_recordBase;
     CommandTable m_commands;
+    // Found at the start; off without ollo-Klasse.conf.
+    ClassConfig m_class;
+    std::unique_ptr<ClassLink> m_classLink;
     // Before the main frame, so it outlives it and any drill still open in it.
     std::unique_ptr<LearningLog> m_record;
     bool m_noRecordTold = false;

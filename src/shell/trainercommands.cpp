@@ -5,11 +5,13 @@
 
 #include "shell/trainerapp.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QLocale>
 #include <QMessageBox>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -73,14 +75,25 @@ void CTrainerApp::startHardFacts() {
     }
     const int count = std::max(1, m_profile.GetInt(Section::Parameter, Key::TaskCount, 0));
     const qint64 now = Clock::NowSeconds();
-    const DueFacts due = m_record->hardFacts(now, count);
-    const std::vector<Record::Fact>& facts = due.facts;
+    const std::optional<DueFacts> due = m_record->hardFacts(now, count);
+    if (!due && m_record->canRead()) {
+        // The record is there but its reading failed: the child is not told
+        // that nothing was practised, and the reason waits for a grown-up.
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Schwierige Aufgaben"),
+                        QStringLiteral("Ollo kann gerade nicht nachsehen, welche Aufgaben dir noch "
+                                       "schwerfallen. Übe so lange eine Reihe aus dem Menü."),
+                        QMessageBox::Ok, m_mainFrame.get());
+        box.setDetailedText(m_record->report(QDate::currentDate()).unreadable);
+        box.exec();
+        return;
+    }
+    const std::vector<Record::Fact> facts = due ? due->facts : std::vector<Record::Fact>();
     if (facts.empty()) {
         const QString why =
-            !m_record->canRead() ? QStringLiteral("Ollo kann den Lernverlauf gerade nicht lesen: %1")
-                                       .arg(m_record->faultReason())
-            : due.nextDay.isValid()
-                ? nothingDueText(due, QDateTime::fromSecsSinceEpoch(now).date())
+            !due ? QStringLiteral("Ollo kann den Lernverlauf gerade nicht lesen: %1")
+                       .arg(m_record->faultReason())
+            : due->nextDay.isValid()
+                ? nothingDueText(*due, QDateTime::fromSecsSinceEpoch(now).date())
                 : QStringLiteral("Du hast noch keine Aufgaben geübt, aus denen Ollo die schwierigen "
                                  "heraussuchen könnte. Übe zuerst ein paar Reihen – dann weiß Ollo, "
                                  "welche Aufgaben du noch üben solltest.");

@@ -22,6 +22,8 @@
 
 #include <memory>
 
+#include <signal.h>
+
 class PgServer {
 public:
     PgServer() = default;
@@ -88,6 +90,39 @@ public:
 
     // The postmaster, for a test that freezes the server (SIGSTOP).
     qint64 pid() const { return m_pid; }
+
+    // Sends signal to the postmaster and every process it started (its
+    // connections' backends too): SIGSTOP freezes the whole server.
+    bool signalAll(int signal) const {
+        QProcess ps;
+        ps.start(QStringLiteral("ps"), {QStringLiteral("-o"), QStringLiteral("pid="),
+                                        QStringLiteral("--ppid"), QString::number(m_pid)});
+        ps.waitForFinished();
+        QStringList pids{QString::number(m_pid)};
+        for (const QByteArray& line : ps.readAllStandardOutput().split('\n'))
+            if (!line.trimmed().isEmpty())
+                pids << QString::fromLatin1(line.trimmed());
+        // A backend may have ended meanwhile: the postmaster is the one that counts.
+        QProcess kill;
+        kill.setStandardErrorFile(QProcess::nullDevice());
+        kill.start(QStringLiteral("kill"), QStringList{QStringLiteral("-%1").arg(signal)} + pids);
+        kill.waitForFinished();
+        return ::kill(pid_t(m_pid), 0) == 0;
+    }
+
+    // Stops the server and starts it again on the same cluster, as a
+    // school's server goes down and comes back.
+    bool halt() const { return control(QStringLiteral("stop")); }
+    bool resume() {
+        QProcess script;
+        script.start(QStringLiteral(OLLO_PGSERVER_SCRIPT), {QStringLiteral("start"), m_folder->path()});
+        if (!script.waitForFinished(120000) || script.exitCode() != 0)
+            return false;
+        for (const QByteArray& line : script.readAllStandardOutput().split('\n'))
+            if (line.startsWith("PGPID="))
+                m_pid = line.mid(6).toLongLong();
+        return true;
+    }
     // The folder of the server's socket: libpq's "host".
     const QString& host() const { return m_host; }
     const QString& port() const { return m_port; }
@@ -156,6 +191,12 @@ public:
     }
 
 private:
+    bool control(const QString& command) const {
+        QProcess script;
+        script.start(QStringLiteral(OLLO_PGSERVER_SCRIPT), {command, m_folder->path()});
+        return script.waitForFinished(120000) && script.exitCode() == 0;
+    }
+
     static QProcessEnvironment clientEnvironment() {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("PGCLIENTENCODING"), QStringLiteral("UTF8"));

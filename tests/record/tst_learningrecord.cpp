@@ -543,7 +543,7 @@ private Q_SLOTS:
             const qint64 afternoon = QDateTime(today, QTime(16, 45)).toSecsSinceEpoch();
             setClock(afternoon);
             const std::set<Record::Fact> expected = dueIn(today);
-            const HardFacts::Due due = HardFacts::Choose(HardFacts::ReadHistory(record), afternoon, 100);
+            const HardFacts::Due due = HardFacts::Choose(*HardFacts::ReadHistory(record), afternoon, 100);
             const std::set<Record::Fact> chosen(due.facts.begin(), due.facts.end());
             QVERIFY2(chosen == expected, qPrintable(QStringLiteral("day %1: %2 chosen, %3 due")
                                                         .arg(day)
@@ -577,7 +577,7 @@ private Q_SLOTS:
                 if (slips(day + 1, fact))
                     wrong.insert(fact);
             const HardFacts::Due after =
-                HardFacts::Choose(HardFacts::ReadHistory(record), afternoon + 600, 100);
+                HardFacts::Choose(*HardFacts::ReadHistory(record), afternoon + 600, 100);
             QCOMPARE(std::set<Record::Fact>(after.facts.begin(), after.facts.end()), wrong);
             QCOMPARE(wrong, dueIn(today));
         }

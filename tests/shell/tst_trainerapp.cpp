@@ -714,7 +714,7 @@ private Q_SLOTS:
         }
         const CLearningRecord& record = static_cast<RecordLog*>(app.record())->record();
         QStringList boxes;
-        for (const HardFacts::Standing& standing : HardFacts::Sort(HardFacts::ReadHistory(record)))
+        for (const HardFacts::Standing& standing : HardFacts::Sort(*HardFacts::ReadHistory(record)))
             boxes << factText(standing.fact) + QStringLiteral(":%1").arg(standing.box);
         QTEST(boxes.join(u' '), "boxesAfter");
     }
@@ -967,6 +967,8 @@ private Q_SLOTS:
         QCOMPARE(app.Run(), 0);
         QVERIFY(!app.mainWindow()->isVisible());
         QCOMPARE(snapshot(m_config->path()), before);
+        // Without ollo-Klasse.conf the status bar is a family's.
+        QCOMPARE(app.mainWindow()->statusLine()->findChild<QLabel*>(QStringLiteral("classState")), nullptr);
     }
 
     void programArguments_data() {
