@@ -1,3 +1,6 @@
+// Sends a class computer's records to the school's server: what the server
+// does not have yet, in order, in transactions, marked sent in each record.
+
 #include "record/classupload.h"
 
 #include <QDir>
@@ -13,56 +16,16 @@
 #include <QUuid>
 #include <QVariant>
 
-#include <dlfcn.h>
 #include <sys/socket.h>
 
 #include <cstdio>
 #include <vector>
 
 #include "base/classroster.h"
+#include "record/libpqcalls.h"
+#include "record/uploadbook.h"
 
 namespace {
-
-// The few calls of libpq that Qt's driver does not make: the connection's
-// socket (to shut it when the server hangs) and what a refused connection
-// was refused for. Taken from the libpq the driver has loaded.
-struct LibPq {
-    using Conn = void*;
-    int (*socket)(const void*) = nullptr;
-    Conn (*connectdb)(const char*) = nullptr;
-    int (*status)(const void*) = nullptr;
-    char* (*errorMessage)(const void*) = nullptr;
-    int (*needsPassword)(const void*) = nullptr;
-    int (*usedPassword)(const void*) = nullptr;
-    void (*finish)(Conn) = nullptr;
-
-    static const LibPq* Get() {
-        static const LibPq pq = [] {
-            LibPq found;
-            void* library = dlopen("libpq.so.5", RTLD_LAZY | RTLD_NOLOAD);
-            if (library == nullptr)
-                return found;
-            const auto take = [library](auto& function, const char* name) {
-                function =
-                    reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
-            };
-            take(found.socket, "PQsocket");
-            take(found.connectdb, "PQconnectdb");
-            take(found.status, "PQstatus");
-            take(found.errorMessage, "PQerrorMessage");
-            take(found.needsPassword, "PQconnectionNeedsPassword");
-            take(found.usedPassword, "PQconnectionUsedPassword");
-            take(found.finish, "PQfinish");
-            return found;
-        }();
-        return pq.socket && pq.connectdb && pq.status && pq.errorMessage && pq.needsPassword &&
-                       pq.usedPassword && pq.finish
-                   ? &pq
-                   : nullptr;
-    }
-};
-
-constexpr int kConnectionBad = 1; // libpq's CONNECTION_BAD
 
 // libpq's connection string: a value in single quotes, ' and \ escaped.
 QString quoted(QString value) {
@@ -97,116 +60,9 @@ private:
     QString m_rows;
 };
 
-struct Marks {
-    QUuid space;
-    qint64 drill = 0;
-    qint64 task = 0;
-    qint64 answer = 0;
-    qint64 openDrill = 0;
-    bool setAside = false;
-};
-
-// A class computer's record, opened for the uploader beside the program's
-// own connection; the program's writing wins any wait for the file.
-class LocalRecord {
-public:
-    explicit LocalRecord(const QString& filePath)
-        : m_name(QStringLiteral("ollo-class-record-%1").arg(quintptr(this))) {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setDatabaseName(filePath);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        if (!QFileInfo(filePath).isFile() || !db.open())
-            return;
-        QSqlQuery query(db);
-        // A record the program is still setting up is left for the next run.
-        if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next() || query.value(0).toInt() < 1)
-            return;
-        m_open = query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS class_upload ("
-                                           " single INTEGER PRIMARY KEY CHECK (single = 1),"
-                                           " namespace TEXT NOT NULL,"
-                                           " drill INTEGER NOT NULL DEFAULT 0,"
-                                           " task INTEGER NOT NULL DEFAULT 0,"
-                                           " answer INTEGER NOT NULL DEFAULT 0,"
-                                           " open_drill INTEGER NOT NULL DEFAULT 0,"
-                                           " set_aside INTEGER NOT NULL DEFAULT 0)")) &&
-                 query.prepare(
-                     QStringLiteral("INSERT OR IGNORE INTO class_upload (single, namespace) VALUES (1, ?)"));
-        if (m_open) {
-            query.addBindValue(QUuid::createUuid().toString(QUuid::WithoutBraces));
-            m_open = query.exec();
-        }
-    }
-    ~LocalRecord() {
-        {
-            QSqlDatabase db = QSqlDatabase::database(m_name, false);
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    LocalRecord(const LocalRecord&) = delete;
-    LocalRecord& operator=(const LocalRecord&) = delete;
-
-    bool isOpen() const { return m_open; }
-    QSqlDatabase db() const { return QSqlDatabase::database(m_name, false); }
-
-    bool readMarks(Marks& marks) const {
-        QSqlQuery query(db());
-        if (!query.exec(QStringLiteral(
-                "SELECT namespace, drill, task, answer, open_drill, set_aside FROM class_upload")) ||
-            !query.next())
-            return false;
-        marks = {QUuid::fromString(query.value(0).toString()),
-                 query.value(1).toLongLong(),
-                 query.value(2).toLongLong(),
-                 query.value(3).toLongLong(),
-                 query.value(4).toLongLong(),
-                 query.value(5).toBool()};
-        return !marks.space.isNull();
-    }
-
-    bool writeMarks(const Marks& marks) const {
-        QSqlQuery query(db());
-        query.prepare(
-            QStringLiteral("UPDATE class_upload SET drill = ?, task = ?, answer = ?, open_drill = ?,"
-                           " set_aside = ?"));
-        for (const QVariant& value : {QVariant(marks.drill), QVariant(marks.task), QVariant(marks.answer),
-                                      QVariant(marks.openDrill), QVariant(int(marks.setAside))})
-            query.addBindValue(value);
-        return query.exec();
-    }
-
-    int waiting(const Marks& marks) const {
-        if (marks.setAside)
-            return 0;
-        QSqlQuery query(db());
-        query.prepare(QStringLiteral("SELECT count(*) FROM answer WHERE id > ?"));
-        query.addBindValue(marks.answer);
-        return query.exec() && query.next() ? query.value(0).toInt() : 0;
-    }
-
-private:
-    QString m_name;
-    bool m_open = false;
-};
-
 QString rowId(const QUuid& space, const char* table, qint64 id) {
     return QUuid::createUuidV5(space, QStringLiteral("%1/%2").arg(QLatin1String(table)).arg(id))
         .toString(QUuid::WithoutBraces);
-}
-
-// This computer's records of the class: the child's id from each name.
-std::vector<std::pair<QString, QString>> classRecords(const ClassRoster& roster) {
-    std::vector<std::pair<QString, QString>> records;
-    const QString prefix = roster.recordBaseName(QString());
-    const QDir folder(ClassRoster::DataFolder());
-    for (const QString& name :
-         folder.entryList({prefix + QStringLiteral("*.sqlite")}, QDir::Files, QDir::Name)) {
-        const QString id = name.mid(prefix.size()).chopped(int(qstrlen(".sqlite")));
-        const QUuid uuid = QUuid::fromString(id);
-        if (!uuid.isNull() && uuid.toString(QUuid::WithoutBraces) == id)
-            records.emplace_back(folder.filePath(name), id);
-    }
-    return records;
 }
 
 } // namespace
@@ -395,7 +251,7 @@ ClassUpload::Outcome ClassUpload::run() {
     }
     Outcome outcome = Outcome::Done;
     const ClassRoster roster(m_programBaseName, m_config.className);
-    for (const auto& [file, childId] : classRecords(roster))
+    for (const auto& [file, childId] : ClassRecords(roster))
         if (!sendRecord(file, childId, &outcome))
             break;
     countWaiting();
@@ -405,9 +261,9 @@ ClassUpload::Outcome ClassUpload::run() {
 void ClassUpload::countWaiting() {
     int waiting = 0;
     const ClassRoster roster(m_programBaseName, m_config.className);
-    for (const auto& [file, childId] : classRecords(roster)) {
-        const LocalRecord record(file);
-        Marks marks;
+    for (const auto& [file, childId] : ClassRecords(roster)) {
+        const UploadBook record(file);
+        UploadMarks marks;
         if (record.isOpen() && record.readMarks(marks))
             waiting += record.waiting(marks);
     }
@@ -420,8 +276,8 @@ QString ClassUpload::childName(const QString& childId) const {
 }
 
 bool ClassUpload::sendRecord(const QString& filePath, const QString& childId, Outcome* outcome) {
-    const LocalRecord record(filePath);
-    Marks marks;
+    const UploadBook record(filePath);
+    UploadMarks marks;
     if (!record.isOpen() || !record.readMarks(marks) || marks.setAside)
         return true;
     QSqlDatabase server = QSqlDatabase::database(m_serverConnection, false);
@@ -436,7 +292,7 @@ bool ClassUpload::sendRecord(const QString& filePath, const QString& childId, Ou
         // The next drills, their tasks and their tasks' answers: rows are
         // numbered in the order they were written, so each is a run of
         // numbers after the last one sent.
-        Marks next = marks;
+        UploadMarks next = marks;
         ValuesList drills(driver);
         ValuesList ends(driver);
         local.prepare(

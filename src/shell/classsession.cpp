@@ -109,5 +109,5 @@ bool CTrainerApp::chooseFromClass(const QString& child, QWidget* owner) {
             return false;
         chosen = &roster.children()[size_t(chooser.chosen())];
     }
-    return runFor({chosen->name, roster.recordBaseName(chosen->id)});
+    return runFor({chosen->name, roster.recordBaseName(chosen->id), {}});
 }
