@@ -154,9 +154,10 @@ private Q_SLOTS:
     // Reached by keyboard alone: Tab to the choice of grid, an arrow to the
     // division grid, Tab into the grid, arrows to the cell. What the cell says, to the eye and to a
     // screen reader, is the fact in that row and column, and a screen reader
-    // reads that cell alone, not its row. Tab goes in reading order, the
-    // "Kinder" box before the buttons, and in a window too low for the page
-    // each stop is scrolled into view.
+    // reads that cell alone, not its row. Tab goes in reading order, the tab
+    // bar, then what the tab brought up by its Alt key shows, before the
+    // buttons, and in a window too low for the page each stop is scrolled
+    // into view.
     void gridByKeyboard_data() {
         QTest::addColumn<bool>("children");
         QTest::addColumn<bool>("division");
