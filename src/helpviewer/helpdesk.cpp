@@ -14,22 +14,30 @@ namespace {
 // Smaller than this, a help window is not worth placing beside a dialog.
 constexpr QSize kSmallestBeside(480, 360);
 
-// Out of the way of the dialog that asked, or at least of its buttons.
+// A child widget's place on the screen; empty where it is not shown.
+QRect onScreen(const QWidget* widget) {
+    if (widget == nullptr || !widget->isVisible())
+        return {};
+    return QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+}
+
+// Out of the way of the dialog that asked; else of its task line and answer
+// (a drill's "task" and "answer") with its buttons, of those alone, or at
+// least of its buttons.
 void placeBeside(HelpWindow* window, const QWidget* dialog) {
     const QRect outer = dialog->frameGeometry();
     QRect buttons;
     for (const QPushButton* button : dialog->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly))
-        if (button->isVisible())
-            buttons |= QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
-    if (buttons.isEmpty())
-        buttons = outer;
+        buttons |= onScreen(button);
+    const QRect task = onScreen(dialog->findChild<QWidget*>(QStringLiteral("task"))) |
+                       onScreen(dialog->findChild<QWidget*>(QStringLiteral("answer")));
     const QScreen* screen = dialog->screen();
     if (screen == nullptr)
         return;
     // Framed as the dialog is, by the same window manager.
     const QSize frame = outer.size() - dialog->size();
-    const QRect place =
-        HelpPlacement(outer, buttons, screen->availableGeometry(), window->size() + frame, kSmallestBeside);
+    const QRect place = HelpPlacement(outer, task, buttons, screen->availableGeometry(),
+                                      window->size() + frame, kSmallestBeside);
     if (place.isEmpty())
         return;
     window->resize(place.size() - frame);

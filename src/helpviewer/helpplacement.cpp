@@ -1,5 +1,8 @@
 #include "helpviewer/helpplacement.h"
 
+#include <QList>
+#include <QPoint>
+
 #include <algorithm>
 #include <array>
 
@@ -46,11 +49,44 @@ QRect besides(const QRect& keepFree, const QRect& area, QSize preferred, QSize s
     return best;
 }
 
+// A window of `size` against one of the four sides of `keepFree`, moved
+// into the area, where it covers the least of it.
+QRect leastInTheWay(const QRect& keepFree, const QRect& area, QSize size) {
+    const QRect free = keepFree.adjusted(-kGap, -kGap, kGap, kGap);
+    const int left =
+        clampTo(keepFree.center().x() - size.width() / 2, area.left(), area.right() + 1 - size.width());
+    const int top = clampTo(keepFree.top(), area.top(), area.bottom() + 1 - size.height());
+    const std::array<QPoint, 4> corners = {
+        QPoint(free.right() + 1, top),            // right
+        QPoint(free.left() - size.width(), top),  // left
+        QPoint(left, free.bottom() + 1),          // below
+        QPoint(left, free.top() - size.height()), // above
+    };
+    QRect best;
+    int bestCovered = 0;
+    for (const QPoint& corner : corners) {
+        const QPoint at(clampTo(corner.x(), area.left(), area.right() + 1 - size.width()),
+                        clampTo(corner.y(), area.top(), area.bottom() + 1 - size.height()));
+        const QRect place(at, size);
+        const QRect covered = place.intersected(keepFree);
+        const int coveredArea = covered.width() * covered.height();
+        if (best.isEmpty() || coveredArea < bestCovered) {
+            best = place;
+            bestCovered = coveredArea;
+        }
+    }
+    return best;
+}
+
 } // namespace
 
-QRect HelpPlacement(const QRect& dialog, const QRect& buttonRow, const QRect& area, QSize preferred,
-                    QSize smallest) {
-    if (const QRect place = besides(dialog, area, preferred, smallest); !place.isEmpty())
-        return place;
-    return besides(buttonRow, area, preferred, smallest);
+QRect HelpPlacement(const QRect& dialog, const QRect& task, const QRect& buttonRow, const QRect& area,
+                    QSize preferred, QSize smallest) {
+    const QRect buttons = buttonRow.isEmpty() ? dialog : buttonRow;
+    const QList<QRect> keepFree =
+        task.isEmpty() ? QList<QRect>{dialog, buttons} : QList<QRect>{dialog, task | buttons, task};
+    for (const QRect& part : keepFree)
+        if (const QRect place = besides(part, area, preferred, smallest); !place.isEmpty())
+            return place;
+    return leastInTheWay(keepFree.last(), area, smallest.boundedTo(area.size()));
 }

@@ -4,10 +4,13 @@
 #include <QSize>
 
 // Where the help window goes when a dialog asks for it, in screen
-// coordinates: beside the dialog where a window of at least `smallest` fits
-// in the screen's area, else at up to its preferred size where it leaves the
-// dialog's button row free, so OK, Abbruch and Hilfe stay in reach. Of the
-// places that fit, the largest wins. An empty rectangle: nothing fits, the
-// window manager decides. All rectangles are outer ones, frames included.
-QRect HelpPlacement(const QRect& dialog, const QRect& buttonRow, const QRect& area, QSize preferred,
-                    QSize smallest);
+// coordinates. It leaves free, as far as the screen's area allows, the whole
+// dialog; else its task (a drill's task line and answer, empty elsewhere)
+// together with its button row; else the task alone; without a task, the
+// button row. The first with room beside, below or above it for a window of
+// at least `smallest` wins, at up to the preferred size; of its places the
+// largest. Where none has room, a window of `smallest` goes where it covers
+// the least of the task, or of the buttons. All rectangles are outer ones,
+// frames included.
+QRect HelpPlacement(const QRect& dialog, const QRect& task, const QRect& buttonRow, const QRect& area,
+                    QSize preferred, QSize smallest);

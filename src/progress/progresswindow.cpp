@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QStandardPaths>
+#include <QTabBar>
 #include <QTableWidget>
 
 #include <utility>
@@ -162,11 +163,25 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
     setUpTable(m_ui->seriesTable,
                {QStringLiteral("Reihe"), QStringLiteral("Übungen"), QStringLiteral("Aufgaben"),
                 QStringLiteral("auf Anhieb\nrichtig"), QStringLiteral("zuletzt\ngeübt")});
-    m_ui->seriesTable->setAccessibleName(m_ui->seriesBox->title());
+    // The tab says it short; the table, to a screen reader, in full.
+    m_ui->seriesTable->setAccessibleName(QStringLiteral("Großes 1×1, Sonderreihen und beliebige Reihen"));
     setUpTable(m_ui->drillsTable, {QStringLiteral("Wann"), QStringLiteral("Reihe"),
                                    QStringLiteral("Aufgaben"), QStringLiteral("auf Anhieb\nrichtig"),
                                    QStringLiteral("mit\nLOESEN"), QStringLiteral("Ende")});
-    m_ui->drillsTable->setAccessibleName(m_ui->drillsBox->title());
+    m_ui->drillsTable->setAccessibleName(QStringLiteral("Die letzten Übungen"));
+    // Tab in reading order: the tabs after the grid, before the tables on
+    // them. The form cannot name the tab bar itself.
+    QTabBar* tabs = m_ui->panelTabs->tabBar();
+    tabs->setObjectName(QStringLiteral("panelTabBar"));
+    // The bar takes the focus itself; the tab widget handing it on would
+    // bring Tab back to the bar from the last button.
+    m_ui->panelTabs->setFocusProxy(nullptr);
+    m_ui->panelTabs->setFocusPolicy(Qt::NoFocus);
+    const QList<QWidget*> order{m_ui->timesMode,   m_ui->factGrid,    tabs,
+                                m_ui->seriesTable, m_ui->drillsTable, m_ui->exportButton,
+                                m_ui->clearButton, m_ui->helpButton,  m_ui->closeButton};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
 
     connect(m_ui->timesMode, &QRadioButton::toggled, this, [this](bool times) {
         m_grid->setOperation(times ? Record::Operation::Multiplication : Record::Operation::Division);
@@ -185,9 +200,12 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
     if (children != nullptr) {
         const QString activeBaseName = m_source.baseName();
         auto* box = new CChildrenBox(*children, activeBaseName, m_source);
-        m_ui->pageLayout->addWidget(box);
-        // Tab follows the reading order: the box comes before the buttons
-        // under the page, its stops in their own order.
+        // The tab names it; a title inside would say it twice.
+        box->setTitle(QString());
+        box->setFlat(true);
+        m_ui->panelTabs->addTab(box, QStringLiteral("Ki&nder"));
+        // Tab follows the reading order: the box's stops after the tables,
+        // in their own order, before the buttons under the page.
         QList<QWidget*> stops;
         for (QWidget* stop = box->nextInFocusChain(); stop != box; stop = stop->nextInFocusChain())
             if (box->isAncestorOf(stop) && (stop->focusPolicy() & Qt::TabFocus))

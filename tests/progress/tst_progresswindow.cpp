@@ -154,9 +154,10 @@ private Q_SLOTS:
     // Reached by keyboard alone: Tab to the choice of grid, an arrow to the
     // division grid, Tab into the grid, arrows to the cell. What the cell says, to the eye and to a
     // screen reader, is the fact in that row and column, and a screen reader
-    // reads that cell alone, not its row. Tab goes in reading order, the
-    // "Kinder" box before the buttons, and in a window too low for the page
-    // each stop is scrolled into view.
+    // reads that cell alone, not its row. Tab goes in reading order, the tab
+    // bar, then what the tab brought up by its Alt key shows, before the
+    // buttons, and in a window too low for the page each stop is scrolled
+    // into view.
     void gridByKeyboard_data() {
         QTest::addColumn<bool>("children");
         QTest::addColumn<bool>("division");
@@ -165,38 +166,45 @@ private Q_SLOTS:
         QTest::addColumn<QString>("details"); // the line under the grid begins so
         QTest::addColumn<QString>("spoken");
         QTest::addColumn<int>("security");
+        QTest::addColumn<QString>("tab");   // brought up with Alt and this letter before the round
+        QTest::addColumn<QString>("stops"); // its stops in the round
         QTest::newRow("8 X 7, right again after a slip: not yet settled")
             << false << false << 7 << 6
             << QString::fromUtf8("8 × 7 = 56: richtig, noch nicht gefestigt. 2-mal geübt, davon 1-mal auf "
                                  "Anhieb richtig; zuletzt am 3. Juni 2024.")
             << QString::fromUtf8(
                    "8 mal 7 gleich 56, richtig, noch nicht gefestigt, 2-mal geübt, 1-mal auf Anhieb richtig")
-            << int(Security::Unsettled);
+            << int(Security::Unsettled) << QString() << QString();
         QTest::newRow("6 X 7, solved: shaky")
             << false << false << 5 << 6
             << QString::fromUtf8("6 × 7 = 42: noch unsicher. 1-mal geübt, davon 0-mal auf Anhieb richtig")
             << QString::fromUtf8("6 mal 7 gleich 42, noch unsicher, 1-mal geübt, 0-mal auf Anhieb richtig")
-            << int(Security::Shaky);
+            << int(Security::Shaky) << "R"
+            << "seriesTable";
         QTest::newRow("3 X 7, right on two days: secure")
             << false << false << 2 << 6 << QString::fromUtf8("3 × 7 = 21: sicher. 2-mal geübt")
             << QString::fromUtf8("3 mal 7 gleich 21, sicher, 2-mal geübt, 2-mal auf Anhieb richtig")
-            << int(Security::Secure);
+            << int(Security::Secure) << "B"
+            << "drillsTable";
         QTest::newRow("7 X 8, never asked")
             << false << false << 6 << 7 << QString::fromUtf8("7 × 8 = 56: noch nicht geübt.")
-            << QString::fromUtf8("7 mal 8 gleich 56, noch nicht geübt") << int(Security::NeverAsked);
+            << QString::fromUtf8("7 mal 8 gleich 56, noch nicht geübt") << int(Security::NeverAsked) << "W"
+            << QString();
         QTest::newRow("56 : 7, right once: not yet secure")
             << false << true << 7 << 6
             << QString::fromUtf8("56 : 7 = 8: richtig, noch nicht gefestigt. 1-mal geübt")
             << QString::fromUtf8(
                    "56 geteilt durch 7 gleich 8, richtig, noch nicht gefestigt, 1-mal geübt, 1-mal "
                    "auf Anhieb richtig")
-            << int(Security::Unsettled);
+            << int(Security::Unsettled) << QString() << QString();
         QTest::newRow("1 X 1, first cell")
             << false << false << 0 << 0 << QString::fromUtf8("1 × 1 = 1: noch nicht geübt.")
-            << QString::fromUtf8("1 mal 1 gleich 1, noch nicht geübt") << int(Security::NeverAsked);
+            << QString::fromUtf8("1 mal 1 gleich 1, noch nicht geübt") << int(Security::NeverAsked)
+            << QString() << QString();
         QTest::newRow("2 X 1 with the Kinder box, in a low window")
             << true << false << 1 << 0 << QString::fromUtf8("2 × 1 = 2: noch nicht geübt.")
-            << QString::fromUtf8("2 mal 1 gleich 2, noch nicht geübt") << int(Security::NeverAsked);
+            << QString::fromUtf8("2 mal 1 gleich 2, noch nicht geübt") << int(Security::NeverAsked) << "N"
+            << "childList addChildButton renameChildButton removeChildButton";
     }
     void gridByKeyboard() {
         QFETCH(bool, children);
@@ -206,6 +214,8 @@ private Q_SLOTS:
         QFETCH(QString, details);
         QFETCH(QString, spoken);
         QFETCH(int, security);
+        QFETCH(QString, tab);
+        QFETCH(QString, stops);
         writeHistory();
         qputenv("XDG_CONFIG_HOME", m_dir->filePath(QStringLiteral("config")).toLocal8Bit());
         CChildList family(QStringLiteral("ollo"), {});
@@ -226,6 +236,8 @@ private Q_SLOTS:
                     ->text(QAccessible::Description);
             QVERIFY2(description.contains(QString::fromUtf8("„Kind wechseln...“")), qPrintable(description));
         }
+        if (!tab.isEmpty())
+            QTest::keyClick(&window, tab.at(0).toLatin1(), Qt::AltModifier);
         auto* times = child<QAbstractButton>(window, "timesMode");
         for (int i = 0; i < 10 && QApplication::focusWidget() != times; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -242,11 +254,9 @@ private Q_SLOTS:
                          qPrintable(now->objectName() + QStringLiteral(" is out of view")));
         } while (QApplication::focusWidget() != times && round.size() < 20);
         QCOMPARE(round.join(u' '),
-                 QStringLiteral("factGrid seriesTable drillsTable %1exportButton clearButton helpButton "
-                                "closeButton timesMode")
-                     .arg(children ? QStringLiteral("childList addChildButton renameChildButton "
-                                                    "removeChildButton ")
-                                   : QString()));
+                 QStringLiteral("factGrid panelTabBar %1exportButton clearButton helpButton closeButton "
+                                "timesMode")
+                     .arg(stops.isEmpty() ? QString() : stops + u' '));
         if (division) {
             QTest::keyClick(times, Qt::Key_Right);
             QVERIFY(child<QAbstractButton>(window, "divideMode")->isChecked());

@@ -684,8 +684,12 @@ def inner(program, content):
         for _ in range(3):
             if focused(reader, progress) == grid:
                 break
+            # Wait for the focus to move, or a busy machine sees the old one and
+            # Tabs past the grid.
+            before = focused(reader, progress)
             keys("Tab")
-            reader.wait(lambda: focused(reader, progress) is not None, "the focus in the progress window")
+            reader.wait(lambda: focused(reader, progress) not in (None, before),
+                        "the focus to move in the progress window")
         check(results, "Lernfortschritt: Tab reaches the grid", reader.wait(
             lambda: focused(reader, progress) == grid, "the grid's focus"))
         for key, cell, neighbour in (("Down", "2 mal 1 gleich 2", "2 mal 2 gleich 4"),

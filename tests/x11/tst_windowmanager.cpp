@@ -4,6 +4,7 @@
 // keys and clicks are real ones, sent with xdotool; outer sizes are read from
 // the window manager's frame windows.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,7 +17,10 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QScopeGuard>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -183,6 +187,13 @@ private Q_SLOTS:
             QVERIFY(clickOn(drill->findChild<CBitmapButton*>(QStringLiteral("helpButton"))));
             if (withHelp) {
                 QTRY_VERIFY(openHelpWindow() && openHelpWindow()->isActiveWindow());
+                // Beside or below the task and the answer, not over them.
+                for (const char* name : {"task", "answer"}) {
+                    const auto* field = drill->findChild<QWidget*>(QLatin1String(name));
+                    QVERIFY2(!outerRect(openHelpWindow())
+                                  .intersects(QRect(field->mapToGlobal(QPoint(0, 0)), field->size())),
+                             name);
+                }
                 QVERIFY(xdotool({"key", close}));
                 QTRY_VERIFY(!openHelpWindow());
             }
@@ -245,6 +256,60 @@ private Q_SLOTS:
         QTRY_VERIFY(openHelpWindow());
         QVERIFY(QTest::qWaitForWindowExposed(openHelpWindow()));
         openHelpWindow()->close();
+    }
+
+    // "Lernfortschritt" on the screen this run has (1280 × 800 in a run of its
+    // own): on every tab no scroll bar, and every button on the screen and in
+    // the window's view.
+    void progressWindowFitsTheScreen() {
+        const auto app = startProgram(false);
+        QVERIFY(app);
+        CMainFrame* frame = app->mainWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+
+        bool reached = false;
+        QTimer::singleShot(0, frame, [&] {
+            auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(window);
+            const auto end = qScopeGuard([window] {
+                if (window->isVisible())
+                    window->reject();
+            });
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            const QRect screen = window->screen()->geometry();
+            const QRect outer = outerRect(window);
+            QVERIFY2(screen.contains(outer), qPrintable(QStringLiteral("%1,%2 %3x%4 on %5x%6")
+                                                            .arg(outer.x())
+                                                            .arg(outer.y())
+                                                            .arg(outer.width())
+                                                            .arg(outer.height())
+                                                            .arg(screen.width())
+                                                            .arg(screen.height())));
+            auto* scroll = window->findChild<QScrollArea*>(QStringLiteral("scrollArea"));
+            auto* tabs = window->findChild<QTabWidget*>(QStringLiteral("panelTabs"));
+            QVERIFY(scroll && tabs);
+            for (int tab = 0; tab < tabs->count(); ++tab) {
+                tabs->setCurrentIndex(tab);
+                QTRY_VERIFY(tabs->currentWidget()->isVisible());
+                // The page's layout, before its scroll bars are looked at.
+                QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+                QVERIFY2(!scroll->verticalScrollBar()->isVisible(), qPrintable(tabs->tabText(tab)));
+                QVERIFY2(!scroll->horizontalScrollBar()->isVisible(), qPrintable(tabs->tabText(tab)));
+                const QRect view(scroll->viewport()->mapToGlobal(QPoint(0, 0)), scroll->viewport()->size());
+                for (const QAbstractButton* button : window->findChildren<QAbstractButton*>()) {
+                    if (!button->isVisible())
+                        continue;
+                    const QRect place(button->mapToGlobal(QPoint(0, 0)), button->size());
+                    const QString name = tabs->tabText(tab) + u' ' + button->text();
+                    QVERIFY2(screen.contains(place), qPrintable(name));
+                    if (scroll->isAncestorOf(button))
+                        QVERIFY2(view.contains(place), qPrintable(name));
+                }
+            }
+            reached = true;
+        });
+        frame->runCommand(Cmd::Progress);
+        QVERIFY(reached);
     }
 
     // Outer sizes, frame included, centred over the main window; minimising

@@ -5,6 +5,7 @@
 # window manager: activation, focus after a window closes, frame sizes, key
 # routing. Both servers are stopped when the command ends.
 #   tests/x11/xsession.sh <command> [arguments...]
+# XSESSION_SCREEN sets the screen's size (default 1280x1024x24).
 # Exit code: the command's; 77 (CTest's "skipped") when Xvfb, openbox or
 # xdotool is missing.
 set -u
@@ -44,7 +45,7 @@ await() {
 }
 
 # The server picks a free display itself and writes its number once it listens.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${XSESSION_SCREEN:-1280x1024x24}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 xvfb=$!
 await "Xvfb" "$xvfb" test -s "$work/display"
 export DISPLAY=":$(head -n 1 "$work/display")"
