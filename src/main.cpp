@@ -28,6 +28,8 @@ int main(int argc, char* argv[]) {
     std::optional<StartupGuard> guard(std::in_place, QFileInfo(arguments.value(0)).fileName());
     QApplication application(argc, argv);
     guard.reset();
+    if (commandLine.classView)
+        return CTrainerApp::RunClassView(QCoreApplication::applicationFilePath());
     FirstPaintProbe::InstallIfWanted();
     CTrainerApp app(QCoreApplication::applicationFilePath());
     // Without a choice in "Wer rechnet heute?" there is nothing to do.

@@ -98,6 +98,10 @@ CTrainerApp::CTrainerApp(const QString& programFile)
 
 CTrainerApp::~CTrainerApp() = default;
 
+QString CTrainerApp::HelpFileFor(const QString& programFile) {
+    return helpFileFor(programFile, ContentFolder(programFile));
+}
+
 QString CTrainerApp::ContentFolder(const QString& programFile) {
     const QString fromEnvironment = qEnvironmentVariable("OLLO_DATA");
     if (!fromEnvironment.isEmpty())
