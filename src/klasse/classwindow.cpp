@@ -235,6 +235,7 @@ ClassWindow::ClassWindow(const ClassConfig& config, DialogHost* host, QWidget* p
     m_print = new QPushButton(QStringLiteral("Bericht &drucken..."));
     m_pdf = new QPushButton(QStringLiteral("Als &PDF speichern..."));
     auto* help = new QPushButton(QStringLiteral("&Hilfe"));
+    help->setObjectName(QStringLiteral("helpButton"));
     auto* close = new QPushButton(QStringLiteral("S&chließen"));
     for (QPushButton* button : {m_csv, m_print, m_pdf})
         bottom->addWidget(button);
