@@ -540,7 +540,9 @@ bool ClassUpload::sendRecord(const QString& filePath, const QString& childId, Ou
             server.commit();
         if (!sent) {
             const QSqlError error = remote.lastError().isValid() ? remote.lastError() : server.lastError();
-            server.rollback();
+            remote.finish();
+            if (server.isOpen())
+                server.rollback();
             const LibPq* pq = LibPq::Get();
             const QVariant handle = server.driver()->handle();
             const bool connectionBad =

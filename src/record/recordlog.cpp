@@ -74,6 +74,9 @@ bool RecordLog::saveAnswersCsv(const QString& path, QString* error) const {
 }
 
 bool RecordLog::clearHistory() {
+    // A class's history is the school's as well: it is not deleted here.
+    if (historyIsShared())
+        return false;
     return m_record.clearHistory();
 }
 

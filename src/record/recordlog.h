@@ -33,12 +33,14 @@ public:
     QString baseName() const override;
     bool saveAnswersCsv(const QString& path, QString* error) const override;
     bool clearHistory() override;
+    bool historyIsShared() const override { return static_cast<bool>(m_written); }
     void removeRecordOf(const QString& baseName) override;
 
     std::optional<std::vector<Record::Fact>> hardFacts(qint64 now, int count) const override;
 
     CLearningRecord& record() { return m_record; }
-    // Called after each answer and each drill's end has been written.
+    // Called after each answer and each drill's end has been written, to
+    // send them on (class mode: the history is then the school's too).
     void setOnWritten(std::function<void()> written) { m_written = std::move(written); }
 
 private:

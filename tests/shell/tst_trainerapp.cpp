@@ -840,6 +840,8 @@ private Q_SLOTS:
         QCOMPARE(app.Run(), 0);
         QVERIFY(!app.mainWindow()->isVisible());
         QCOMPARE(snapshot(m_config->path()), before);
+        // Without ollo-Klasse.conf the status bar is a family's.
+        QCOMPARE(app.mainWindow()->statusLine()->findChild<QLabel*>(QStringLiteral("classState")), nullptr);
     }
 
     void programArguments_data() {
