@@ -97,6 +97,7 @@ bool ClassServer::fail(const QSqlError& error) {
 
 bool ClassServer::open(const ClassConfig& config) {
     close();
+    m_config = config;
     m_classes.clear();
     m_current = {};
     if (!config.problem().isEmpty()) {
@@ -161,6 +162,20 @@ bool ClassServer::open(const ClassConfig& config) {
     m_current = named != m_classes.end() ? *named : m_classes.front();
     m_error.clear();
     return true;
+}
+
+bool ClassServer::reconnect() {
+    const QString chosen = m_current.id;
+    const bool listening = m_listening;
+    if (!open(m_config))
+        return false;
+    chooseClass(chosen);
+    return !listening || listen();
+}
+
+bool ClassServer::answers() {
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    return query.exec(QStringLiteral("SELECT 1"));
 }
 
 bool ClassServer::chooseClass(const QString& classId) {

@@ -83,6 +83,13 @@ public:
     // among them, else the first. False with error() set when it cannot.
     bool open(const ClassConfig& config);
     bool isOpen() const;
+    // After the connection was lost (the server restarted, the network
+    // went): connects again as open() did, with the same class chosen, and
+    // listens again if it did.
+    bool reconnect();
+    // Whether the connection still answers; a lost one is noticed here, as
+    // the server's announcements stop without a word.
+    bool answers();
     // Why the last step failed, in German for the teacher.
     QString error() const { return m_error; }
 
@@ -118,6 +125,7 @@ private:
     void close();
 
     QString m_connection;
+    ClassConfig m_config;
     QString m_error;
     std::vector<ClassInfo> m_classes;
     ClassInfo m_current;

@@ -47,6 +47,10 @@ namespace {
 constexpr int kQuietMs = 4000;
 // Announcements of a burst of answers are read together, this soon after the first.
 constexpr int kGatherMs = 150;
+// After a failed reading, the next try.
+constexpr int kRetryMs = 10000;
+// How often an idle connection is asked whether it still stands.
+constexpr int kWatchMs = 15000;
 
 QString chooseFile(QWidget* owner, const QString& title, const QString& suggested, const QString& filter) {
     QFileDialog dialog(owner, title, suggested, filter);
@@ -123,6 +127,20 @@ ClassWindow::ClassWindow(const ClassConfig& config, DialogHost* host, QWidget* p
     m_live.setSingleShot(true);
     m_live.setInterval(kGatherMs);
     connect(&m_live, &QTimer::timeout, this, &ClassWindow::refresh);
+    m_retry.setSingleShot(true);
+    m_retry.setInterval(kRetryMs);
+    connect(&m_retry, &QTimer::timeout, this, [this] { m_connected ? refresh() : connectToServer(); });
+    // A connection lost without a word (the server restarted) would keep the
+    // announcements away: asked after now and then, and made again.
+    m_watch.setInterval(kWatchMs);
+    connect(&m_watch, &QTimer::timeout, this, [this] {
+        if (m_pending == 0 && m_connected)
+            ask<bool>([](ClassServer& server) { return server.answers(); },
+                      [this](bool alive) {
+                          if (!alive)
+                              refresh();
+                      });
+    });
     m_quiet.setSingleShot(true);
     m_quiet.setInterval(kQuietMs);
     connect(&m_quiet, &QTimer::timeout, this, [this] {
@@ -343,7 +361,8 @@ void ClassWindow::connectToServer() {
         },
         [this](Opened opened) {
             if (!opened.ok) {
-                m_state->setText(QString());
+                m_state->setText(QStringLiteral("Ollo versucht es gleich noch einmal."));
+                m_retry.start();
                 showProblem(opened.error.isEmpty() ? QStringLiteral("Der Schulserver nimmt keine "
                                                                     "Benachrichtigungen an.")
                                                    : opened.error);
@@ -351,6 +370,7 @@ void ClassWindow::connectToServer() {
                 return;
             }
             m_connected = true;
+            m_watch.start();
             m_classes->clear();
             for (const ClassInfo& klass : opened.classes) {
                 m_classes->addItem(klass.name, klass.id);
@@ -382,8 +402,12 @@ void ClassWindow::refresh() {
     ask<Snapshot>(
         [](ClassServer& server) {
             Snapshot snapshot;
-            snapshot.ok =
-                server.readGrid(snapshot.grid) && server.readRoster(Clock::NowSeconds(), snapshot.roster);
+            const auto read = [&] {
+                return server.readGrid(snapshot.grid) &&
+                       server.readRoster(Clock::NowSeconds(), snapshot.roster);
+            };
+            // A connection lost since (the server restarted) is made again once.
+            snapshot.ok = read() || (server.reconnect() && read());
             snapshot.error = server.error();
             return snapshot;
         },
@@ -401,6 +425,9 @@ void ClassWindow::refresh() {
                 Q_EMIT refreshed();
             } else {
                 showProblem(snapshot.error);
+                m_state->setText(QStringLiteral("Ollo versucht es gleich noch einmal."));
+                // Tried again until the server answers; announcements need the connection.
+                m_retry.start();
             }
             if (m_readAgain) {
                 m_readAgain = false;

@@ -110,6 +110,8 @@ private:
     QPushButton* m_pdf = nullptr;
     QTimer m_live;  // gathers a burst of announcements into one reading
     QTimer m_quiet; // a statement that takes this long: the server is said not to answer
+    QTimer m_retry; // after a failed reading
+    QTimer m_watch; // whether an idle connection still stands
     int m_pending = 0;
     bool m_connected = false;
     bool m_started = false;

@@ -143,6 +143,32 @@ class TestClassView : public QObject {
         file.write(QStringLiteral("[Klasse]\nDienst=%1\nKlasse=3b\n").arg(service).toUtf8());
     }
 
+    // A right answer to factor × series, sent as the class computer sends it.
+    void sendAnswer(const QString& child, int factor, int series, qint64 at) {
+        const QString drill = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        const QString task = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        qputenv("PGPASSWORD", kPassword.toUtf8());
+        QString out;
+        const bool sent = m_server.psql(
+            QStringLiteral("ollo"),
+            QStringLiteral(
+                "INSERT INTO ollo.drills VALUES ('%1','%2','%3',%4,NULL,%5,'Reihe',0,%6,1,NULL);"
+                "INSERT INTO ollo.tasks (class_id, child_id, id, drill_id, number, posed, operation,"
+                " factor, series, text, expected) VALUES ('%1','%2','%7','%3',1,%4,0,%8,%6,'?','%9');"
+                "INSERT INTO ollo.answers VALUES ('%1','%2','%10','%7',1,%4,'%9',true,0,2100);")
+                .arg(m_class3b, child, drill)
+                .arg(at)
+                .arg(Cmd::SeriesSmallFirst + series - 1)
+                .arg(series)
+                .arg(task)
+                .arg(factor)
+                .arg(factor * series)
+                .arg(QUuid::createUuid().toString(QUuid::WithoutBraces)),
+            &out, {"-U", "rechner_3b"});
+        qunsetenv("PGPASSWORD");
+        QVERIFY2(sent, qPrintable(out));
+    }
+
     ClassConfig config() const { return ClassConfig::Find(QStringLiteral("ollo")); }
 
 private Q_SLOTS:
@@ -320,25 +346,8 @@ private Q_SLOTS:
         const ClassFact before = window.gridModel().grid().fact(Record::Operation::Multiplication, 9, 9);
         QCOMPARE(before.practised, 0);
         const QString anna = m_ids.value("Anna");
-        const QString drill = QUuid::createUuid().toString(QUuid::WithoutBraces);
-        const QString task = QUuid::createUuid().toString(QUuid::WithoutBraces);
         const qint64 at = QDateTime::currentMSecsSinceEpoch();
-        qputenv("PGPASSWORD", kPassword.toUtf8());
-        QString out;
-        const bool sent = m_server.psql(
-            QStringLiteral("ollo"),
-            QStringLiteral(
-                "INSERT INTO ollo.drills VALUES ('%1','%2','%3',%4,NULL,%5,'9-er Reihe',0,9,1,NULL);"
-                "INSERT INTO ollo.tasks (class_id, child_id, id, drill_id, number, posed, operation,"
-                " factor, series, text, expected) VALUES ('%1','%2','%6','%3',1,%4,0,9,9,'9 X 9','81');"
-                "INSERT INTO ollo.answers VALUES ('%1','%2','%7','%6',1,%4,'81',true,0,2100);")
-                .arg(m_class3b, anna, drill)
-                .arg(at)
-                .arg(Cmd::SeriesSmallFirst + 8)
-                .arg(task, QUuid::createUuid().toString(QUuid::WithoutBraces)),
-            &out, {"-U", "rechner_3b"});
-        qunsetenv("PGPASSWORD");
-        QVERIFY2(sent, qPrintable(out));
+        sendAnswer(anna, 9, 9, at);
         QTRY_COMPARE_WITH_TIMEOUT(
             window.gridModel().grid().fact(Record::Operation::Multiplication, 9, 9).secure, 1, 2000);
         const auto row =
@@ -346,6 +355,20 @@ private Q_SLOTS:
                          [&](const RosterRow& r) { return r.id == anna; });
         QVERIFY(row != window.rosterModel().roster().end());
         QCOMPARE(row->lastPractised, at / 1000);
+    }
+
+    // The server restarts while the view is open: the view connects again
+    // and follows the class as before.
+    void followsAfterRestart() {
+        ClassWindow window(config(), nullptr);
+        window.show();
+        QTRY_VERIFY_WITH_TIMEOUT(window.shown() > 0, 10000);
+        QVERIFY(m_server.halt());
+        QVERIFY(m_server.resume());
+        sendAnswer(m_ids.value("Ben"), 8, 9, QDateTime::currentMSecsSinceEpoch());
+        QTRY_COMPARE_WITH_TIMEOUT(
+            window.gridModel().grid().fact(Record::Operation::Multiplication, 8, 9).practised, 1, 60000);
+        QCOMPARE(window.problem(), QString());
     }
 
     // The PDF has a page per child asked for, each holding the child's name.
@@ -401,8 +424,8 @@ private Q_SLOTS:
             const QString name = QString::fromUtf8(line).section(u';', 0, 0);
             QVERIFY2(m_ids.contains(name) && name != QLatin1String("Zoe"), line.constData());
         }
-        // Every answer of 3b: the generated ones and the one sent live, none of 4a.
-        QCOMPARE(answers, m_answers - 100 + 1);
+        // Every answer of 3b: the generated ones and the two sent live, none of 4a.
+        QCOMPARE(answers, m_answers - 100 + 2);
     }
 };
 
