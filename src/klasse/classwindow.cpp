@@ -30,6 +30,7 @@
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/progressmodule.h"
+#include "kit/radiostop.h"
 #include "kit/showhelp.h"
 #include "klasse/classcsv.h"
 #include "klasse/classgridmodel.h"
@@ -177,6 +178,7 @@ ClassWindow::ClassWindow(const ClassConfig& config, DialogHost* host, QWidget* p
     m_timesMode = new QRadioButton(QStringLiteral("&mal"));
     auto* divideMode = new QRadioButton(QStringLiteral("&geteilt"));
     m_timesMode->setChecked(true);
+    MakeOneTabStop({m_timesMode, divideMode});
     modes->addWidget(m_timesMode);
     modes->addWidget(divideMode);
     modes->addStretch();

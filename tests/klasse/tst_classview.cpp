@@ -427,6 +427,70 @@ private Q_SLOTS:
         // Every answer of 3b: the generated ones and the two sent live, none of 4a.
         QCOMPARE(answers, m_answers - 100 + 2);
     }
+
+    // The roster kept from the view: what the server refuses is said in
+    // German, and a child of another class cannot be reached.
+    void roster_data() {
+        QTest::addColumn<QString>("step"); // add, rename, remove
+        QTest::addColumn<QString>("child");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("refusal"); // part of the message; empty: done
+        QTest::newRow("add") << "add" << QString() << "Ida" << QString();
+        QTest::newRow("add, blanks trimmed") << "add" << QString() << "  Jan  " << QString();
+        QTest::newRow("add a name the class has")
+            << "add" << QString() << "Anna" << QString::fromUtf8("schon ein Kind mit diesem Namen");
+        QTest::newRow("add without a name")
+            << "add" << QString() << "   " << QString::fromUtf8("Bitte geben Sie einen Namen ein");
+        QTest::newRow("add a long name")
+            << "add" << QString() << QString(41, u'x') << QString::fromUtf8("höchstens 40 Zeichen");
+        QTest::newRow("rename") << "rename"
+                                << "Dila"
+                                << "Dilara" << QString();
+        QTest::newRow("rename to a name the class has")
+            << "rename"
+            << "Cem"
+            << "Ben" << QString::fromUtf8("schon ein Kind mit diesem Namen");
+        QTest::newRow("rename a child of 4a") << "rename"
+                                              << "Zoe"
+                                              << "Zora" << QString::fromUtf8("nicht mehr in der Klasse");
+        QTest::newRow("remove") << "remove"
+                                << "Emil" << QString() << QString();
+    }
+    void roster() {
+        QFETCH(QString, step);
+        QFETCH(QString, child);
+        QFETCH(QString, name);
+        QFETCH(QString, refusal);
+        ClassServer server(QStringLiteral("roster"));
+        QVERIFY(server.open(config()));
+        const QString id = m_ids.value(child);
+        const bool done = step == QLatin1String("add")      ? server.addChild(name)
+                          : step == QLatin1String("rename") ? server.renameChild(id, name)
+                                                            : server.removeChild(id);
+        QCOMPARE(done, refusal.isEmpty());
+        if (!done)
+            QVERIFY2(server.error().contains(refusal), qPrintable(server.error()));
+        // What the server holds, read as its owner.
+        QString out;
+        QVERIFY(sql(QStringLiteral("SELECT c.name FROM ollo.children c ORDER BY c.name;"
+                                   "SELECT count(*) FROM ollo.answers WHERE child_id = '%1';")
+                        .arg(m_ids.value("Emil")),
+                    &out));
+        const QStringList names = out.split(u'\n');
+        if (step == QLatin1String("add") && done)
+            QVERIFY2(names.contains(name.trimmed()), qPrintable(out));
+        if (step == QLatin1String("rename")) {
+            QCOMPARE(names.contains(child), !done);
+            QVERIFY(names.contains(name) || !done);
+        }
+        if (child == QLatin1String("Zoe"))
+            QVERIFY(names.contains(QStringLiteral("Zoe")));
+        if (step == QLatin1String("remove")) {
+            // The child goes with every answer.
+            QVERIFY(!names.contains(child));
+            QCOMPARE(names.last(), QStringLiteral("0"));
+        }
+    }
 };
 
 QTEST_MAIN(TestClassView)
