@@ -32,23 +32,6 @@ bool ownerMayWrite(const QFileInfo& info) {
     return info.permissions().testFlag(QFileDevice::WriteOwner);
 }
 
-QString homeFolder() {
-    const QString home = qEnvironmentVariable("HOME");
-    if (!home.isEmpty() && !QDir::isRelativePath(home))
-        return QDir::cleanPath(home);
-    // Started without an environment (a service, "env -i"): the account knows.
-    const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(std::size_t(size > 0 ? size : 16384));
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
-        return {};
-    const QString fromAccount = QFile::decodeName(found->pw_dir);
-    if (fromAccount.isEmpty() || QDir::isRelativePath(fromAccount))
-        return {};
-    return QDir::cleanPath(fromAccount);
-}
-
 // What a failed system call means for the user.
 QString reasonOf(int error) {
     switch (error) {
@@ -131,10 +114,27 @@ CProfile::CProfile(QString filePath)
     : m_filePath(std::move(filePath)) {
 }
 
+QString CProfile::HomeFolder() {
+    const QString home = qEnvironmentVariable("HOME");
+    if (!home.isEmpty() && !QDir::isRelativePath(home))
+        return QDir::cleanPath(home);
+    // Started without an environment (a service, "env -i"): the account knows.
+    const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(std::size_t(size > 0 ? size : 16384));
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr)
+        return {};
+    const QString fromAccount = QFile::decodeName(found->pw_dir);
+    if (fromAccount.isEmpty() || QDir::isRelativePath(fromAccount))
+        return {};
+    return QDir::cleanPath(fromAccount);
+}
+
 QString CProfile::PathFor(const QString& programBaseName) {
     QString folder = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (folder.isEmpty() || QDir::isRelativePath(folder)) {
-        const QString home = homeFolder();
+        const QString home = HomeFolder();
         if (home.isEmpty())
             return {};
         folder = home + QStringLiteral("/.config");

@@ -61,6 +61,9 @@ public:
     // $XDG_CONFIG_HOME/<base>.INI, by default <home>/.config/<base>.INI, the
     // home from $HOME or else from the account. Empty without any home.
     static QString PathFor(const QString& programBaseName);
+    // The account's home: $HOME, or where the account says when it is unset
+    // or relative. Empty without any.
+    static QString HomeFolder();
 
     const QString& filePath() const { return m_filePath; }
 

@@ -1,11 +1,14 @@
 // The learning record's writing: each step of a drill as it runs, in a
-// transaction of its own, and deleting the history. Opening and checking the
+// transaction of its own (with what waited for a passing fault), and
+// deleting the history. Opening and checking the
 // file, and what is said when it fails, are in recordfile.cpp.
 
 #include "record/learningrecord.h"
 
+#include <QAbstractEventDispatcher>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QTimer>
 #include <QVariant>
 
 #include <utility>
@@ -13,6 +16,12 @@
 #include "base/clock.h"
 
 namespace {
+
+// How long a step that could not be written waits for its next try, unless
+// an answer comes first.
+constexpr int kRetryPauseMs = 2000;
+// The last try as the program ends may wait this long for a lock.
+constexpr int kLastTryBusyMs = 1000;
 
 // Text columns hold no NULL: an empty text is stored as empty.
 QVariant text(const QString& value) {
@@ -27,6 +36,13 @@ CLearningRecord::CLearningRecord(QString filePath)
 }
 
 CLearningRecord::~CLearningRecord() {
+    // The program ends: one last try, with a longer wait for a lock than a
+    // drill could bear.
+    if (!m_pending.empty() && keeping()) {
+        if (m_setUp)
+            QSqlQuery(database()).exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(kLastTryBusyMs));
+        flush();
+    }
     disconnect();
 }
 
@@ -46,128 +62,186 @@ bool CLearningRecord::inTransaction(const std::function<bool(QSqlQuery&)>& work)
 
 void CLearningRecord::beginDrill(int commandId, const QString& caption, Record::Operation operation,
                                  int series, int taskCount) {
-    m_drill = PendingDrill{qint64(Clock::NowSeconds()), commandId, caption, operation, series, taskCount};
-    m_drillId = 0;
+    m_drill = std::make_shared<DrillRow>(
+        DrillRow{qint64(Clock::NowSeconds()), commandId, caption, operation, series, taskCount});
     m_task.reset();
-    m_taskId = 0;
 }
 
 void CLearningRecord::addTask(int number, const Record::Fact& fact, const QString& text,
                               const QString& expected) {
     if (!m_drill)
         return;
-    m_task = PendingTask{qint64(Clock::NowSeconds()), number, fact, text, expected};
-    m_taskId = 0;
+    m_task = std::make_shared<TaskRow>(TaskRow{qint64(Clock::NowSeconds()), number, fact, text, expected});
     m_attempt = 0;
     m_taskHadWrong = false;
 }
 
-// The drill's row, and the task's, are written with the first answer that
+// The drill's row, and the task's, are written with the first step that
 // needs them: opening a drill costs no write, and a drill killed before its
-// first answer leaves nothing.
-bool CLearningRecord::writePending(QSqlQuery& q, qint64* drillId, qint64* taskId) {
-    *drillId = m_drillId;
-    *taskId = m_taskId;
-    if (*drillId == 0) {
+// first answer leaves nothing. newIds collects the ids given in this
+// transaction, to be taken back should it fail.
+bool CLearningRecord::writeStep(QSqlQuery& q, Step& step, std::vector<qint64*>* newIds) {
+    DrillRow& drill = *step.drill;
+    if (drill.id == 0) {
         q.prepare(
             QStringLiteral("INSERT INTO drill (started, command, caption, operation, series, task_count) "
                            "VALUES (?, ?, ?, ?, ?, ?)"));
         for (const QVariant& value :
-             {QVariant(m_drill->started), QVariant(m_drill->commandId), text(m_drill->caption),
-              QVariant(int(m_drill->operation)), QVariant(m_drill->series), QVariant(m_drill->taskCount)})
+             {QVariant(drill.started), QVariant(drill.commandId), text(drill.caption),
+              QVariant(int(drill.operation)), QVariant(drill.series), QVariant(drill.taskCount)})
             q.addBindValue(value);
         if (!q.exec())
             return false;
-        *drillId = q.lastInsertId().toLongLong();
+        drill.id = q.lastInsertId().toLongLong();
+        newIds->push_back(&drill.id);
     }
-    if (*taskId == 0 && m_task) {
+    if (step.task && step.task->id == 0) {
+        TaskRow& task = *step.task;
         q.prepare(QStringLiteral("INSERT INTO task (drill, number, posed, operation, factor, series, text, "
                                  "expected) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-        for (const QVariant& value :
-             {QVariant(*drillId), QVariant(m_task->number), QVariant(m_task->posed),
-              QVariant(int(m_task->fact.operation)), QVariant(m_task->fact.factor),
-              QVariant(m_task->fact.series), text(m_task->text), text(m_task->expected)})
+        for (const QVariant& value : {QVariant(drill.id), QVariant(task.number), QVariant(task.posed),
+                                      QVariant(int(task.fact.operation)), QVariant(task.fact.factor),
+                                      QVariant(task.fact.series), text(task.text), text(task.expected)})
             q.addBindValue(value);
         if (!q.exec())
             return false;
-        *taskId = q.lastInsertId().toLongLong();
+        task.id = q.lastInsertId().toLongLong();
+        newIds->push_back(&task.id);
         // A "Beliebige Reihe" learns its number with its first task.
         q.prepare(QStringLiteral("UPDATE drill SET series = ? WHERE id = ? AND series = 0"));
-        q.addBindValue(m_task->fact.series);
-        q.addBindValue(*drillId);
+        q.addBindValue(task.fact.series);
+        q.addBindValue(drill.id);
         if (!q.exec())
             return false;
+    }
+    if (step.end) {
+        q.prepare(QStringLiteral("UPDATE drill SET ended = ?, how_ended = ? WHERE id = ?"));
+        q.addBindValue(step.at);
+        q.addBindValue(int(*step.end));
+        q.addBindValue(drill.id);
+        return q.exec();
+    }
+    q.prepare(QStringLiteral("INSERT INTO answer (task, attempt, at, typed, correct, choice, thinking_ms) "
+                             "VALUES (?, ?, ?, ?, ?, ?, ?)"));
+    for (const QVariant& value :
+         {QVariant(step.task->id), QVariant(step.attempt), QVariant(step.at), text(step.typed),
+          QVariant(step.correct ? 1 : 0), QVariant(step.choice), QVariant(step.thinkingMs)})
+        q.addBindValue(value);
+    if (!q.exec())
+        return false;
+    q.prepare(QStringLiteral("UPDATE task SET outcome = ?, first_ms = coalesce(first_ms, ?) WHERE id = ?"));
+    q.addBindValue(int(step.outcome));
+    q.addBindValue(step.thinkingMs);
+    q.addBindValue(step.task->id);
+    return q.exec();
+}
+
+void CLearningRecord::addAnswer(const QString& typed, Record::Answer answer, qint64 thinkingMs) {
+    if (!keeping() || !m_drill || !m_task)
+        return;
+    using Record::Answer;
+    using Record::TaskOutcome;
+    Step step;
+    step.drill = m_drill;
+    step.task = m_task;
+    step.at = qint64(Clock::NowSeconds());
+    step.typed = typed;
+    step.attempt = ++m_attempt;
+    step.correct = answer == Answer::Right;
+    step.choice = answer == Answer::WrongThenAgain ? 1 : answer == Answer::WrongThenSolved ? 2 : 0;
+    step.thinkingMs = qMax<qint64>(0, thinkingMs);
+    step.outcome = TaskOutcome::WrongUnfinished;
+    if (answer == Answer::Right)
+        step.outcome = m_taskHadWrong ? TaskOutcome::RightAfterAgain : TaskOutcome::RightFirstTry;
+    else if (answer == Answer::WrongThenSolved)
+        step.outcome = TaskOutcome::Solved;
+    m_taskHadWrong = m_taskHadWrong || answer != Answer::Right;
+    m_pending.push_back(std::move(step));
+    flush();
+}
+
+void CLearningRecord::endDrill(Record::DrillEnd how) {
+    if (keeping() && m_drill) {
+        Step step;
+        step.drill = m_drill;
+        step.task = m_task;
+        step.end = how;
+        step.at = qint64(Clock::NowSeconds());
+        m_pending.push_back(std::move(step));
+        flush();
+    }
+    m_drill.reset();
+    m_task.reset();
+}
+
+bool CLearningRecord::flush() {
+    if (m_pending.empty())
+        return true;
+    if (!keeping()) {
+        // A lasting fault: nothing waiting will ever be written.
+        m_pending.clear();
+        return false;
+    }
+    // After a passing fault at the start, the file is set up, or opened, first.
+    bool ready = m_setUp;
+    if (!ready) {
+        ready = QSqlDatabase::contains(m_connectionName) ? setUp(m_version) : openFile(true);
+        m_readable = m_readable || ready;
+    }
+    std::vector<qint64*> newIds;
+    const bool written = ready && inTransaction([this, &newIds](QSqlQuery& q) {
+                             for (Step& step : m_pending)
+                                 if (!writeStep(q, step, &newIds))
+                                     return false;
+                             return true;
+                         });
+    if (!written) {
+        for (qint64* id : newIds)
+            *id = 0;
+        if (keeping())
+            retryLater();
+        else
+            m_pending.clear();
+        return false;
+    }
+    m_pending.clear();
+    if (m_retry)
+        m_retry->stop();
+    m_writable = true;
+    if (m_fault != Record::Fault::None) {
+        qWarning("Ollo: the learning record %s is written again", qUtf8Printable(m_filePath));
+        // Only a family that heard of the fault needs to hear of its end.
+        if (m_faultTold)
+            m_notice +=
+                (m_notice.isEmpty() ? QString() : QStringLiteral("\n\n")) +
+                QStringLiteral("Der Lernverlauf wird wieder gespeichert. Was in der Zwischenzeit geübt "
+                               "wurde, hat Ollo nachgetragen.");
+        m_fault = Record::Fault::None;
+        m_detail.clear();
+        m_faultUntold = false;
+        m_faultTold = false;
     }
     return true;
 }
 
-void CLearningRecord::addAnswer(const QString& typed, Record::Answer answer, qint64 thinkingMs) {
-    if (!m_writable || !m_drill || !m_task)
+void CLearningRecord::retryLater() {
+    // Without an event loop (a command-line tool) the next step is the next try.
+    if (QAbstractEventDispatcher::instance() == nullptr)
         return;
-    using Record::Answer;
-    using Record::TaskOutcome;
-    const int attempt = m_attempt + 1;
-    TaskOutcome outcome = TaskOutcome::WrongUnfinished;
-    if (answer == Answer::Right)
-        outcome = m_taskHadWrong ? TaskOutcome::RightAfterAgain : TaskOutcome::RightFirstTry;
-    else if (answer == Answer::WrongThenSolved)
-        outcome = TaskOutcome::Solved;
-    const int choice = answer == Answer::WrongThenAgain ? 1 : answer == Answer::WrongThenSolved ? 2 : 0;
-    const qint64 ms = qMax<qint64>(0, thinkingMs);
-    qint64 drillId = 0;
-    qint64 taskId = 0;
-    const bool done = inTransaction([&](QSqlQuery& q) {
-        if (!writePending(q, &drillId, &taskId))
-            return false;
-        q.prepare(
-            QStringLiteral("INSERT INTO answer (task, attempt, at, typed, correct, choice, thinking_ms) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?)"));
-        for (const QVariant& value :
-             {QVariant(taskId), QVariant(attempt), QVariant(qint64(Clock::NowSeconds())), text(typed),
-              QVariant(answer == Answer::Right ? 1 : 0), QVariant(choice), QVariant(ms)})
-            q.addBindValue(value);
-        if (!q.exec())
-            return false;
-        q.prepare(
-            QStringLiteral("UPDATE task SET outcome = ?, first_ms = coalesce(first_ms, ?) WHERE id = ?"));
-        q.addBindValue(int(outcome));
-        q.addBindValue(ms);
-        q.addBindValue(taskId);
-        return q.exec();
-    });
-    if (!done)
-        return;
-    m_drillId = drillId;
-    m_taskId = taskId;
-    m_attempt = attempt;
-    m_taskHadWrong = m_taskHadWrong || answer != Answer::Right;
-}
-
-void CLearningRecord::endDrill(Record::DrillEnd how) {
-    if (m_writable && m_drill) {
-        qint64 drillId = 0;
-        qint64 taskId = 0;
-        inTransaction([&](QSqlQuery& q) {
-            if (!writePending(q, &drillId, &taskId))
-                return false;
-            q.prepare(QStringLiteral("UPDATE drill SET ended = ?, how_ended = ? WHERE id = ?"));
-            q.addBindValue(qint64(Clock::NowSeconds()));
-            q.addBindValue(int(how));
-            q.addBindValue(drillId);
-            return q.exec();
-        });
+    if (!m_retry) {
+        m_retry = std::make_unique<QTimer>();
+        m_retry->setSingleShot(true);
+        QObject::connect(m_retry.get(), &QTimer::timeout, m_retry.get(), [this] { flush(); });
     }
-    m_drill.reset();
-    m_task.reset();
-    m_drillId = 0;
-    m_taskId = 0;
+    if (!m_retry->isActive())
+        m_retry->start(kRetryPauseMs);
 }
 
 bool CLearningRecord::clearHistory() {
     m_drill.reset();
     m_task.reset();
-    m_drillId = 0;
-    m_taskId = 0;
+    // What waits to be written is history too.
+    m_pending.clear();
     if (!m_writable)
         return false;
     // Deleted rows are overwritten with zeros where they lay, so that nothing
@@ -191,7 +265,7 @@ bool CLearningRecord::clearHistory() {
         return false;
     }
     if (!query.next() || query.value(0).toInt() != 0) {
-        fail(Record::Fault::Locked);
+        fail(Record::Fault::Locked, {}, QStringLiteral("a reader holds the log, where deleted rows remain"));
         return false;
     }
     return true;

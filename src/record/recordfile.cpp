@@ -1,6 +1,6 @@
 // The learning record's file: where it lies, opening it and bringing its
-// schema up to date, checking it and setting a damaged one aside, and the
-// German words for what went wrong. The writing of drills is in
+// schema up to date, checking it and setting aside a damaged one or one that
+// is not Ollo's, and the German words for what went wrong. The writing of drills is in
 // learningrecord.cpp.
 
 #include "record/learningrecord.h"
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "base/clock.h"
+#include "base/profile.h"
 
 namespace {
 
@@ -32,10 +33,13 @@ constexpr int kCorrupt = 11;
 constexpr int kFull = 13;
 constexpr int kCantOpen = 14;
 constexpr int kNotADatabase = 26;
+// The extended code for a file with another program's unfinished
+// transaction, which only that program's rollback may touch.
+constexpr int kReadOnlyRollback = kReadOnly | (3 << 8);
 
-// A second Ollo may hold the file for a moment; longer than this, and the
-// record gives up rather than keep the child waiting.
-constexpr int kBusyTimeoutMs = 1000;
+// Longer than this no answer waits for another program's lock: what cannot
+// be written then waits in memory for the next try.
+constexpr int kBusyTimeoutMs = 100;
 
 // Below this much free space an input/output error is taken for a full disk.
 constexpr qint64 kNearlyFullBytes = 1024 * 1024;
@@ -96,12 +100,29 @@ bool isWritableFolder(const QString& folder) {
     return info.isDir() && info.isWritable();
 }
 
+// Faults that may pass while Ollo runs.
+bool passes(Fault fault) {
+    return fault == Fault::Locked || fault == Fault::DiskFull;
+}
+
+// Every version of the schema has these tables; a file without Ollo's mark
+// that has them was made by an Ollo from before the mark.
+bool hasOllosTables(const QSqlDatabase& db) {
+    const QStringList tables = db.tables(QSql::Tables);
+    return tables.contains(QLatin1String("drill")) && tables.contains(QLatin1String("task")) &&
+           tables.contains(QLatin1String("answer"));
+}
+
 } // namespace
 
 QString CLearningRecord::PathFor(const QString& programBaseName) {
     QString folder = qEnvironmentVariable("XDG_DATA_HOME");
-    if (folder.isEmpty() || QDir::isRelativePath(folder))
-        folder = QDir::homePath() + QStringLiteral("/.local/share");
+    if (folder.isEmpty() || QDir::isRelativePath(folder)) {
+        const QString home = CProfile::HomeFolder();
+        if (home.isEmpty())
+            return {};
+        folder = home + QStringLiteral("/.local/share");
+    }
     return folder + QStringLiteral("/ollo/") + programBaseName + QStringLiteral(".sqlite");
 }
 
@@ -113,41 +134,62 @@ bool CLearningRecord::open() {
     disconnect();
     m_fault = Fault::None;
     m_detail.clear();
+    m_faultUntold = false;
+    m_faultTold = false;
     m_readable = false;
     m_writable = false;
     return openFile(true);
 }
 
 bool CLearningRecord::openFile(bool mayStartAgain) {
+    disconnect();
     if (!QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
-        fail(Fault::Unavailable, QStringLiteral("der SQLite-Treiber von Qt fehlt"));
+        fail(Fault::Unavailable, QStringLiteral("Der SQLite-Treiber von Qt fehlt."),
+             QStringLiteral("no QSQLITE driver"));
+        return false;
+    }
+    if (m_filePath.isEmpty()) {
+        fail(Fault::Unavailable,
+             QStringLiteral("Ollo findet keinen persönlichen Ordner, in dem sie liegen könnte."),
+             QStringLiteral("no home folder"));
         return false;
     }
     if (!QDir().mkpath(QFileInfo(m_filePath).absolutePath())) {
-        fail(Fault::ReadOnly);
+        fail(Fault::ReadOnly, {}, QStringLiteral("its folder cannot be made"));
+        return false;
+    }
+    // Written through a link, it would be another file: perhaps another child's record.
+    if (QFileInfo(m_filePath).isSymLink()) {
+        fail(Fault::Unavailable,
+             QStringLiteral(
+                 "Sie ist nur eine Verknüpfung mit einer anderen Datei. Ollo schreibt nur in eine "
+                 "eigene Datei; löschen Sie die Verknüpfung, dann beginnt Ollo einen neuen Verlauf."),
+             QStringLiteral("it is a symbolic link"));
+        return false;
+    }
+    int version = 0;
+    const Check check = checkFile(&version);
+    if (check == Check::Damaged || check == Check::Foreign) {
+        if (mayStartAgain && setFileAside(check))
+            return openFile(false);
+        const QString left = QStringLiteral("Ollo konnte sie nicht beiseitelegen; sie bleibt, wie sie ist.");
+        if (check == Check::Damaged)
+            fail(Fault::Corrupt, left, QStringLiteral("it is damaged and cannot be set aside"));
+        else
+            fail(Fault::Unavailable, QStringLiteral("Sie stammt nicht von Ollo. ") + left,
+                 QStringLiteral("it is another program's file and cannot be set aside"));
+        return false;
+    }
+    if (check == Check::Failed)
+        return false;
+    if (version > SchemaVersion) {
+        fail(Fault::NewerSchema, {}, QStringLiteral("a newer Ollo made it"));
         return false;
     }
     if (!connect())
         return false;
-    int version = 0;
-    const Check check = checkFile(&version);
-    if (check == Check::Damaged) {
-        if (mayStartAgain && setFileAside())
-            return openFile(false);
-        disconnect();
-        fail(Fault::Corrupt, QStringLiteral("Ollo konnte sie nicht beiseitelegen; sie bleibt, wie sie ist."));
-        return false;
-    }
-    if (check == Check::Failed) {
-        disconnect();
-        return false;
-    }
-    if (version > SchemaVersion) {
-        disconnect();
-        fail(Fault::NewerSchema);
-        return false;
-    }
     // A file that cannot be brought up to date can still be shown when it is.
+    m_version = version;
     m_readable = version == SchemaVersion;
     if (!setUp(version))
         return false;
@@ -156,26 +198,63 @@ bool CLearningRecord::openFile(bool mayStartAgain) {
     return true;
 }
 
+// Through a connection that cannot write: a file that is not Ollo's keeps
+// every byte, its journal mode, and the log of a program that has it open.
 CLearningRecord::Check CLearningRecord::checkFile(int* version) {
-    QSqlQuery query(database());
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
-        const QSqlError error = query.lastError();
-        if (primaryCode(error) == kCorrupt || primaryCode(error) == kNotADatabase)
-            return Check::Damaged;
-        fail(error);
-        return Check::Failed;
-    }
-    *version = query.value(0).toInt();
-    if (*version > SchemaVersion)
+    *version = 0;
+    if (!QFileInfo::exists(m_filePath))
         return Check::Fine;
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()) {
-        const QSqlError error = query.lastError();
-        if (primaryCode(error) == kCorrupt || primaryCode(error) == kNotADatabase)
-            return Check::Damaged;
-        fail(error);
-        return Check::Failed;
+    const QString name = m_connectionName + QStringLiteral("-check");
+    Check check = Check::Fine;
+    QSqlError error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(m_filePath);
+        db.setConnectOptions(
+            QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+        if (db.open()) {
+            QSqlQuery query(db);
+            const auto read = [&query, &error](const char* pragma) {
+                if (query.exec(QLatin1String(pragma)) && query.next())
+                    return query.value(0).toLongLong();
+                error = query.lastError();
+                return qint64(-1);
+            };
+            const qint64 mark = read("PRAGMA application_id");
+            *version = int(read("PRAGMA user_version"));
+            const qint64 objects = read("SELECT count(*) FROM sqlite_master");
+            if (error.isValid()) {
+                check = Check::Failed;
+            } else if (mark == ApplicationId || (mark == 0 && *version == 0 && objects == 0)) {
+                check = Check::Fine;
+            } else if (mark == 0 && *version > 0 && hasOllosTables(db)) {
+                check = Check::Fine;
+            } else {
+                check = Check::Foreign;
+            }
+            // A newer schema is left alone, checked or not.
+            if (check == Check::Fine && *version <= SchemaVersion) {
+                if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()) {
+                    error = query.lastError();
+                    check = Check::Failed;
+                } else if (query.value(0).toString() != QLatin1String("ok")) {
+                    check = Check::Damaged;
+                }
+            }
+        } else {
+            error = db.lastError();
+            check = Check::Failed;
+        }
     }
-    return query.value(0).toString() == QLatin1String("ok") ? Check::Fine : Check::Damaged;
+    QSqlDatabase::removeDatabase(name);
+    if (check != Check::Failed)
+        return check;
+    if (primaryCode(error) == kCorrupt || primaryCode(error) == kNotADatabase)
+        return Check::Damaged;
+    if (error.nativeErrorCode().toInt() == kReadOnlyRollback)
+        return Check::Foreign;
+    fail(error);
+    return Check::Failed;
 }
 
 bool CLearningRecord::connect() {
@@ -188,19 +267,20 @@ bool CLearningRecord::connect() {
             return true;
         error = db.lastError();
     }
+    disconnect();
     if (primaryCode(error) == kCantOpen || !error.isValid()) {
         const bool exists = QFileInfo::exists(m_filePath);
         const bool writable = exists ? QFileInfo(m_filePath).isWritable()
                                      : isWritableFolder(QFileInfo(m_filePath).absolutePath());
-        fail(writable ? Fault::Unavailable : Fault::ReadOnly, error.databaseText());
+        fail(writable ? Fault::Unavailable : Fault::ReadOnly, {}, error.databaseText());
     } else {
         fail(error);
     }
-    disconnect();
     return false;
 }
 
 void CLearningRecord::disconnect() {
+    m_setUp = false;
     if (!QSqlDatabase::contains(m_connectionName))
         return;
     {
@@ -211,8 +291,8 @@ void CLearningRecord::disconnect() {
 }
 
 // Journal and durability first (a commit reaches the disk before the next
-// task shows), then a write transaction that proves the file writable and
-// migrates it.
+// task shows), then a write transaction that proves the file writable,
+// migrates it and marks it as Ollo's.
 bool CLearningRecord::setUp(int version) {
     QSqlQuery query(database());
     for (const char* statement :
@@ -225,11 +305,15 @@ bool CLearningRecord::setUp(int version) {
     }
     if (m_pageLimit > 0)
         setPageLimit(m_pageLimit);
-    return inTransaction([this, version](QSqlQuery& q) {
+    m_setUp = inTransaction([this, version](QSqlQuery& q) {
         // Written even when unchanged: the write that proves the file writable.
         // The failing step runs on q, so its error is the one reported.
-        return migrate(q, version) && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion));
+        return migrate(q, version) && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) &&
+               q.exec(QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId));
     });
+    if (m_setUp)
+        m_version = SchemaVersion;
+    return m_setUp;
 }
 
 bool CLearningRecord::migrate(QSqlQuery& query, int fromVersion) {
@@ -240,15 +324,17 @@ bool CLearningRecord::migrate(QSqlQuery& query, int fromVersion) {
     return true;
 }
 
-// "<name>-beschaedigt-<date>.sqlite" beside it, numbered when that is taken;
-// its write-ahead log goes with it, under the matching name.
-bool CLearningRecord::setFileAside() {
+// "<name>-beschaedigt-<date>.sqlite" (another program's file: "-fremd-")
+// beside it, numbered when that is taken; its journal goes with it, under
+// the matching name.
+bool CLearningRecord::setFileAside(Check why) {
     disconnect();
     const QFileInfo info(m_filePath);
     const QString date =
         QDateTime::fromSecsSinceEpoch(Clock::NowSeconds()).date().toString(QStringLiteral("yyyy-MM-dd"));
-    const QString stem =
-        info.dir().filePath(info.completeBaseName() + QStringLiteral("-beschaedigt-") + date);
+    const QString stem = info.dir().filePath(
+        info.completeBaseName() +
+        (why == Check::Foreign ? QStringLiteral("-fremd-") : QStringLiteral("-beschaedigt-")) + date);
     const QString suffix = info.suffix().isEmpty() ? QString() : u'.' + info.suffix();
     QString target = stem + suffix;
     for (int n = 2; QFileInfo::exists(target) || QFileInfo::exists(target + QStringLiteral("-wal")); ++n)
@@ -262,6 +348,7 @@ bool CLearningRecord::setFileAside() {
     }
     QFile::remove(m_filePath + QStringLiteral("-shm"));
     m_setAsidePath = target;
+    m_setAsideWhy = why;
     m_notice = stateText();
     return true;
 }
@@ -295,20 +382,27 @@ void CLearningRecord::fail(const QSqlError& error) {
     default:
         break;
     }
-    // The driver's own words help only where no German reason says more.
-    fail(fault, fault == Fault::Unavailable ? error.databaseText() : QString());
+    // The driver's words are English: standard error keeps them.
+    fail(fault, {}, error.databaseText());
 }
 
-void CLearningRecord::fail(Fault fault, const QString& detail) {
+void CLearningRecord::fail(Fault fault, const QString& detail, const QString& cause) {
     m_writable = false;
     if (fault == Fault::Corrupt || fault == Fault::NewerSchema)
         m_readable = false;
-    if (m_fault != Fault::None)
+    // The first fault is the one told, unless a lasting one follows a passing one.
+    if (m_fault != Fault::None && (passes(fault) || !passes(m_fault)))
         return;
     m_fault = fault;
     m_detail = detail;
-    // A damaged file set aside just before stays in the notice.
-    m_notice = m_notice.isEmpty() ? faultReason() : m_notice + QStringLiteral("\n\n") + faultReason();
+    m_faultUntold = true;
+    m_faultTold = false;
+    qWarning("Ollo: the learning record %s is not written: %s", qUtf8Printable(m_filePath),
+             qUtf8Printable(cause));
+}
+
+bool CLearningRecord::keeping() const {
+    return m_writable || passes(m_fault);
 }
 
 QString CLearningRecord::faultReason() const {
@@ -319,7 +413,8 @@ QString CLearningRecord::faultReason() const {
     case Fault::Locked:
         why =
             QStringLiteral("Die Datei des Lernverlaufs wird gerade von einem anderen Programm benutzt, "
-                           "vielleicht von einem zweiten Ollo. Nach einem Neustart von Ollo geht es wieder.");
+                           "vielleicht von einem zweiten Ollo. Ollo merkt sich die Ergebnisse und trägt sie "
+                           "nach, sobald die Datei wieder frei ist; beenden Sie Ollo bis dahin bitte nicht.");
         break;
     case Fault::ReadOnly:
         why = QStringLiteral("Die Datei des Lernverlaufs oder ihr Ordner ist schreibgeschützt.");
@@ -332,19 +427,23 @@ QString CLearningRecord::faultReason() const {
                    : m_detail);
         break;
     case Fault::DiskFull:
-        why = QStringLiteral("Der Datenträger ist voll. Schaffen Sie Platz, und starten Sie Ollo dann neu.");
+        why = QStringLiteral("Der Datenträger ist voll. Ollo merkt sich die Ergebnisse und trägt sie nach, "
+                             "sobald wieder Platz ist; beenden Sie Ollo bis dahin bitte nicht.");
         break;
     case Fault::NewerSchema:
         why = QStringLiteral("Der Lernverlauf stammt von einer neueren Ollo-Version. Diese Version lässt ihn "
                              "unverändert.");
         break;
     case Fault::Unavailable:
-        why = QStringLiteral("Die Datei des Lernverlaufs lässt sich nicht öffnen");
-        why += m_detail.isEmpty() ? QStringLiteral(".") : QStringLiteral(" (%1).").arg(m_detail);
+        why = QStringLiteral("Die Datei des Lernverlaufs lässt sich nicht öffnen.");
+        if (!m_detail.isEmpty())
+            why += u' ' + m_detail;
         break;
     }
-    return QStringLiteral("Die Ergebnisse der Übungen werden zur Zeit nicht gespeichert. ") + why +
-           QStringLiteral("\nDatei: %1").arg(QDir::toNativeSeparators(m_filePath));
+    why.prepend(QStringLiteral("Die Ergebnisse der Übungen werden zur Zeit nicht gespeichert. "));
+    if (!m_filePath.isEmpty())
+        why += QStringLiteral("\nDatei: %1").arg(QDir::toNativeSeparators(m_filePath));
+    return why;
 }
 
 QString CLearningRecord::stateText() const {
@@ -352,6 +451,11 @@ QString CLearningRecord::stateText() const {
         return faultReason();
     if (m_setAsidePath.isEmpty())
         return {};
+    if (m_setAsideWhy == Check::Foreign)
+        return QStringLiteral(
+                   "An der Stelle des Lernverlaufs lag eine Datei, die nicht von Ollo stammt. Ollo hat "
+                   "sie unverändert als „%1“ beiseitegelegt und einen neuen Verlauf begonnen.")
+            .arg(QDir::toNativeSeparators(m_setAsidePath));
     return QStringLiteral(
                "Der bisherige Lernverlauf war beschädigt. Ollo hat ihn als „%1“ beiseitegelegt und "
                "einen neuen Verlauf begonnen.")
@@ -359,13 +463,25 @@ QString CLearningRecord::stateText() const {
 }
 
 QString CLearningRecord::takeNotice() {
-    return std::exchange(m_notice, QString());
+    QString notice = std::exchange(m_notice, QString());
+    if (m_faultUntold && m_fault != Fault::None) {
+        // A damaged file set aside just before comes first.
+        notice += (notice.isEmpty() ? QString() : QStringLiteral("\n\n")) + faultReason();
+        m_faultUntold = false;
+        m_faultTold = true;
+    }
+    return notice;
 }
 
 void CLearningRecord::setPageLimit(int pages) {
     m_pageLimit = pages;
-    if (!QSqlDatabase::contains(m_connectionName) || pages <= 0)
+    if (!QSqlDatabase::contains(m_connectionName))
         return;
     QSqlQuery query(database());
-    query.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages));
+    if (m_pageMaximum == 0 && query.exec(QStringLiteral("PRAGMA max_page_count")) && query.next())
+        m_pageMaximum = query.value(0).toLongLong();
+    query.finish();
+    if (pages > 0 || m_pageMaximum > 0)
+        query.exec(
+            QStringLiteral("PRAGMA max_page_count = %1").arg(pages > 0 ? qint64(pages) : m_pageMaximum));
 }

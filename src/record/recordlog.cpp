@@ -82,6 +82,8 @@ bool RecordLog::clearHistory() {
 
 void RecordLog::removeRecordOf(const QString& baseName) {
     const QString record = CLearningRecord::PathFor(baseName);
+    if (record.isEmpty())
+        return;
     for (const QString& suffix :
          {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral("-journal")})
         QFile::remove(record + suffix);

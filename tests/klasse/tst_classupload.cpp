@@ -3,9 +3,12 @@
 // server holds is read back with psql as its owner and compared with the
 // rows of the records, whatever the server did in between.
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,7 +24,11 @@
 #include "record/classsync.h"
 #include "record/classupload.h"
 #include "record/learningrecord.h"
+#include "record/answerscsv.h"
+#include "record/hardfacts.h"
+#include "record/progressreading.h"
 #include "record/recordlog.h"
+#include "record/serverstore.h"
 
 namespace {
 
@@ -60,6 +67,49 @@ QStringList localRows(const QString& file) {
     }
     QSqlDatabase::removeDatabase(QStringLiteral("check"));
     return rows;
+}
+
+// The figures of a report as one text, for comparing two.
+QString describe(const ProgressReport& report) {
+    QStringList lines;
+    for (const auto* facts : {&report.times, &report.divide})
+        for (const FactStanding& fact : *facts)
+            lines << QStringLiteral("%1 %2/%3 %4 %5 %6")
+                         .arg(int(fact.security))
+                         .arg(fact.rightFirst)
+                         .arg(fact.asked)
+                         .arg(fact.lastAsked)
+                         .arg(fact.recent.size())
+                         .arg(fact.typicalMs);
+    for (const DayCount& day : report.days)
+        lines << QStringLiteral("%1 %2/%3")
+                     .arg(day.day.toString(Qt::ISODate))
+                     .arg(day.rightFirst)
+                     .arg(day.tasks);
+    for (const SeriesSummary& series : report.series)
+        lines << QStringLiteral("series %1 %2 %3 %4 %5")
+                     .arg(series.series)
+                     .arg(series.drills)
+                     .arg(series.tasks)
+                     .arg(series.rightFirst)
+                     .arg(series.lastPractised);
+    for (const DrillSummary& drill : report.lastDrills)
+        lines << QStringLiteral("drill %1 %2 %3 %4 %5 %6")
+                     .arg(drill.started)
+                     .arg(drill.caption)
+                     .arg(drill.answered)
+                     .arg(drill.rightFirst)
+                     .arg(drill.solved)
+                     .arg(drill.end ? int(*drill.end) : -1);
+    const Totals& t = report.totals;
+    lines << QStringLiteral("totals %1 %2 %3 %4 %5 %6")
+                 .arg(t.drills)
+                 .arg(t.tasks)
+                 .arg(t.rightFirst)
+                 .arg(t.daysPractised)
+                 .arg(t.firstPractised)
+                 .arg(t.lastPractised);
+    return lines.join(u'\n');
 }
 
 } // namespace
@@ -289,6 +339,43 @@ private Q_SLOTS:
                 ClassRoster roster(QStringLiteral("ollo"), QStringLiteral("3b"));
                 QVERIFY(roster.find(QStringLiteral("Anna")) && roster.find(QStringLiteral("ben")));
                 QVERIFY(!roster.find(QStringLiteral("Cem")));
+                // A teacher reads the same figures from the server as the record gives.
+                QVERIFY(
+                    m_server.psql(QStringLiteral("ollo"),
+                                  QStringLiteral("SELECT ollo.create_teacher('lehrer_3b', '3b', 'Lehrer-3b');"
+                                                 "SELECT id FROM ollo.classes WHERE name = '3b';"),
+                                  &out));
+                const QString classId = out.split(u'\n').last();
+                QVERIFY(m_server.writeLogin(m_home->path(), QStringLiteral("lehrer3b"),
+                                            QStringLiteral("ollo"), QStringLiteral("lehrer_3b"),
+                                            QStringLiteral("Lehrer-3b")));
+                {
+                    QSqlDatabase teacher =
+                        QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), QStringLiteral("teacher"));
+                    teacher.setConnectOptions(QStringLiteral("service=lehrer3b"));
+                    QVERIFY2(teacher.open(), qPrintable(teacher.lastError().text()));
+                    const ServerStore store(QStringLiteral("teacher"), classId, m_annaId);
+                    const QDate today = QDateTime::fromSecsSinceEpoch(Clock::NowSeconds()).date();
+                    const ProgressReport fromServer = ProgressReading::Read(store, today);
+                    const ProgressReport fromRecord = ProgressReading::Read(anna, today);
+                    QVERIFY2(fromServer.unreadable.isEmpty(), qPrintable(fromServer.unreadable));
+                    QCOMPARE(describe(fromServer), describe(fromRecord));
+                    QVERIFY(fromServer.totals.tasks > 0);
+                    std::vector<HardFacts::Answered> serverHistory;
+                    std::vector<HardFacts::Answered> recordHistory;
+                    QVERIFY(store.readHistory(serverHistory) && anna.readHistory(recordHistory));
+                    QVERIFY(HardFacts::Sort(serverHistory) == HardFacts::Sort(recordHistory));
+                    QCOMPARE(serverHistory.size(), recordHistory.size());
+                    QByteArray serverCsv;
+                    QByteArray recordCsv;
+                    QBuffer serverOut(&serverCsv);
+                    QBuffer recordOut(&recordCsv);
+                    serverOut.open(QIODevice::WriteOnly);
+                    recordOut.open(QIODevice::WriteOnly);
+                    QVERIFY(WriteAnswersCsv(store, serverOut) && WriteAnswersCsv(anna, recordOut));
+                    QCOMPARE(serverCsv, recordCsv);
+                }
+                QSqlDatabase::removeDatabase(QStringLiteral("teacher"));
             }
             return;
         }

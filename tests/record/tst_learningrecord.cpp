@@ -15,6 +15,7 @@
 
 #include <grp.h>
 #include <memory>
+#include <pwd.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -112,53 +113,113 @@ private Q_SLOTS:
     }
 
     // Each kind of file the record cannot use: the drill's steps still run
-    // through, the reason is given once, and nothing of the family's is lost.
+    // through, the reason is given once, in German only, and nothing of the
+    // family's is lost. A lock or a full disk may come and go: "locked 3..8"
+    // holds the file from the fourth drill to the ninth, "..5" from before
+    // the record opens, "..pause" until the twenty drills are over, when the
+    // record must try again by itself.
     void faults_data() {
         QTest::addColumn<QString>("prepare");
-        QTest::addColumn<int>("fault");
-        QTest::addColumn<QString>("because"); // part of the notice
-        QTest::addColumn<bool>("readable");   // the history can still be shown
-        QTest::addColumn<bool>("keepsBytes"); // the file is left exactly as it was
-        QTest::addColumn<QString>("drills");  // drills in the file afterwards: "n", "from..to", "" unread
+        QTest::addColumn<int>("fault");        // at the end
+        QTest::addColumn<QStringList>("told"); // part of each notice, in order, one per notice
+        QTest::addColumn<bool>("readable");    // the history can still be shown
+        QTest::addColumn<bool>("keepsBytes");  // the file is left exactly as it was
+        QTest::addColumn<QString>("aside");    // the name it was set aside under
+        QTest::addColumn<QString>("drills");   // drills in the file afterwards: "n", "from..to", "" unread
 
+        const QString damaged = QStringLiteral("ollo-beschaedigt-2024-06-03.sqlite");
+        const QString foreign = QStringLiteral("ollo-fremd-2024-06-03.sqlite");
+        const QString locked = QStringLiteral("von einem anderen Programm benutzt");
+        const QString again = QStringLiteral("wieder gespeichert");
         QTest::newRow("locked by another program")
-            << "locked" << int(Fault::Locked) << "von einem anderen Programm benutzt" << true << true << "1";
-        QTest::newRow("read-only file")
-            << "read-only file" << int(Fault::ReadOnly) << "schreibgeschützt" << true << true << "1";
+            << "locked" << int(Fault::Locked) << QStringList{locked} << true << true << ""
+            << "1";
+        QTest::newRow("locked for a while")
+            << "locked 3..8" << int(Fault::None) << QStringList{locked, again} << true << false << ""
+            << "21";
+        QTest::newRow("locked at the start for a while")
+            << "locked ..5" << int(Fault::None) << QStringList{locked, again} << true << false << ""
+            << "21";
+        QTest::newRow("locked until the drills are over")
+            << "locked 3..pause" << int(Fault::None) << QStringList{locked, again} << true << false << ""
+            << "21";
+        QTest::newRow("read-only file") << "read-only file" << int(Fault::ReadOnly)
+                                        << QStringList{"schreibgeschützt"} << true << true << ""
+                                        << "1";
         QTest::newRow("read-only folder, no file yet")
-            << "read-only folder" << int(Fault::ReadOnly) << "schreibgeschützt" << false << true << "";
+            << "read-only folder" << int(Fault::ReadOnly) << QStringList{"schreibgeschützt"} << false << true
+            << ""
+            << "";
+        QTest::newRow("a folder in its place")
+            << "folder" << int(Fault::Unavailable) << QStringList{"lässt sich nicht öffnen."} << false << true
+            << ""
+            << "";
+        QTest::newRow("a link to another child's record")
+            << "link" << int(Fault::Unavailable) << QStringList{"Verknüpfung"} << false << true << ""
+            << "1";
         QTest::newRow("not a database")
-            << "garbage" << int(Fault::None) << "beschädigt" << true << false << "20";
+            << "garbage" << int(Fault::None) << QStringList{"beschädigt"} << true << false << damaged << "20";
         QTest::newRow("damaged pages")
-            << "damaged" << int(Fault::None) << "beschädigt" << true << false << "20";
-        QTest::newRow("disk full") << "full" << int(Fault::DiskFull) << "Datenträger ist voll" << true
-                                   << false << "1..20";
-        QTest::newRow("newer schema")
-            << "newer" << int(Fault::NewerSchema) << "neueren Ollo-Version" << false << true << "";
+            << "damaged" << int(Fault::None) << QStringList{"beschädigt"} << true << false << damaged << "20";
+        QTest::newRow("another program's database")
+            << "foreign" << int(Fault::None) << QStringList{"nicht von Ollo"} << true << false << foreign
+            << "20";
+        QTest::newRow("another program's mark on Ollo's tables")
+            << "foreign mark" << int(Fault::None) << QStringList{"nicht von Ollo"} << true << false << foreign
+            << "20";
+        QTest::newRow("an Ollo's record from before the mark")
+            << "unmarked" << int(Fault::None) << QStringList{} << true << false << ""
+            << "21";
+        QTest::newRow("empty file") << "empty" << int(Fault::None) << QStringList{} << true << false << ""
+                                    << "20";
+        QTest::newRow("disk full") << "full" << int(Fault::DiskFull) << QStringList{"Datenträger ist voll"}
+                                   << true << false << ""
+                                   << "1..20";
+        QTest::newRow("disk full, then freed")
+            << "full 5..10" << int(Fault::None) << QStringList{"Datenträger ist voll", again} << true << false
+            << ""
+            << "21";
+        QTest::newRow("newer schema") << "newer" << int(Fault::NewerSchema)
+                                      << QStringList{"neueren Ollo-Version"} << false << true << ""
+                                      << "";
     }
     void faults() {
         QFETCH(QString, prepare);
         QFETCH(int, fault);
-        QFETCH(QString, because);
+        QFETCH(QStringList, told);
         QFETCH(bool, readable);
         QFETCH(bool, keepsBytes);
+        QFETCH(QString, aside);
         QFETCH(QString, drills);
         if (prepare.startsWith(u"read-only") && !g_permissionsHold)
             QSKIP("running as root, which no permission stops, and unable to leave it");
+        const QString kind = prepare.section(u' ', 0, 0);
+        const QString window = prepare.section(u' ', 1);
+        const bool before = window.isEmpty() || window.startsWith(u"..");
+        const int from = before ? -1 : window.section(QStringLiteral(".."), 0, 0).toInt();
+        const QString until =
+            window.isEmpty() ? QStringLiteral("never") : window.section(QStringLiteral(".."), 1);
 
-        if (prepare != u"read-only folder") {
+        if (!QStringList{"read-only folder", "folder", "foreign", "foreign mark", "empty"}.contains(
+                prepare)) {
             CLearningRecord seed(m_path);
             QVERIFY(seed.open());
             oneTaskDrill(seed, QStringLiteral("56"));
         }
         std::unique_ptr<LockHolder> holder;
-        if (prepare == u"locked") {
+        if (kind == u"locked" && before) {
             holder = std::make_unique<LockHolder>(m_path);
             QVERIFY(holder->locked());
         } else if (prepare == u"read-only file") {
             QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner));
         } else if (prepare == u"read-only folder") {
             QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::ExeOwner));
+        } else if (prepare == u"folder") {
+            QVERIFY(QDir().mkdir(m_path));
+        } else if (prepare == u"link") {
+            const QString anna = m_dir->filePath(QStringLiteral("ollo-anna.sqlite"));
+            QVERIFY(QFile::rename(m_path, anna));
+            QVERIFY(QFile::link(anna, m_path));
         } else if (prepare == u"garbage") {
             writeAll(m_path, QByteArray("Kein Lernverlauf, sondern ein Einkaufszettel.\n").repeated(200));
         } else if (prepare == u"damaged") {
@@ -167,51 +228,116 @@ private Q_SLOTS:
             QVERIFY(file.size() > 8192);
             file.seek(4096);
             file.write(QByteArray(4096, '\xA5'));
+        } else if (prepare == u"foreign") {
+            execOn(m_path, QStringLiteral("CREATE TABLE kunde (name TEXT)"));
+            execOn(m_path, QStringLiteral("INSERT INTO kunde VALUES ('Meier')"));
+        } else if (prepare == u"foreign mark") {
+            for (const char* sql :
+                 {"PRAGMA application_id = 1", "PRAGMA user_version = 1", "CREATE TABLE drill (x)",
+                  "CREATE TABLE task (x)", "CREATE TABLE answer (x)"})
+                execOn(m_path, QLatin1String(sql));
+        } else if (prepare == u"unmarked") {
+            execOn(m_path, QStringLiteral("PRAGMA application_id = 0"));
+        } else if (prepare == u"empty") {
+            writeAll(m_path, {});
         } else if (prepare == u"newer") {
             execOn(m_path, QStringLiteral("PRAGMA user_version = 99"));
         }
-        const QByteArray before = readAll(m_path);
+        const QByteArray bytesBefore = readAll(m_path);
 
         {
             CLearningRecord record(m_path);
             const bool opened = record.open();
-            if (prepare == u"full") {
-                QVERIFY(opened);
-                const QStringList pages = RecordRows(m_path, QStringLiteral("PRAGMA page_count"));
-                record.setPageLimit(pages.value(0).toInt());
-            }
             QCOMPARE(record.canRead(), readable);
-            // Twenty drills; on a full disk the first answer that needs a
-            // new page fails (a long pasted answer needs them soon).
-            for (int i = 0; i < 20; ++i)
-                oneTaskDrill(record, prepare == u"full" ? QString(1500, u'5') : QStringLiteral("56"));
+            QStringList notices;
+            const auto takeNotice = [&record, &notices] {
+                const QString notice = record.takeNotice();
+                if (!notice.isEmpty())
+                    notices << notice;
+            };
+            // Twenty drills, each followed by what the family is told; on a
+            // full disk the first answer that needs a new page fails (a long
+            // pasted answer needs them soon).
+            for (int i = 0; i < 20; ++i) {
+                if (i == from && kind == u"locked") {
+                    holder = std::make_unique<LockHolder>(m_path);
+                    QVERIFY(holder->locked());
+                } else if (i == qMax(from, 0) && kind == u"full") {
+                    QVERIFY(opened);
+                    const QStringList pages = RecordRows(m_path, QStringLiteral("PRAGMA page_count"));
+                    record.setPageLimit(pages.value(0).toInt());
+                }
+                oneTaskDrill(record, kind == u"full" ? QString(1500, u'5') : QStringLiteral("56"));
+                takeNotice();
+                if (QString::number(i) == until) {
+                    holder.reset();
+                    record.setPageLimit(0);
+                }
+            }
+            if (until == u"pause") {
+                holder.reset();
+                QTRY_VERIFY_WITH_TIMEOUT(record.canWrite(), 10000);
+                takeNotice();
+            }
             QCOMPARE(int(record.fault()), fault);
             QCOMPARE(record.canWrite(), fault == int(Fault::None));
-            const QString notice = record.takeNotice();
-            QVERIFY2(notice.contains(because), qPrintable(notice));
-            QVERIFY(record.takeNotice().isEmpty());
+            QCOMPARE(notices.size(), told.size());
+            for (qsizetype i = 0; i < told.size(); ++i)
+                QVERIFY2(notices[i].contains(told[i]), qPrintable(notices[i]));
             // The progress window goes on saying it.
-            QVERIFY(!record.stateText().isEmpty());
+            QCOMPARE(record.stateText().isEmpty(), fault == int(Fault::None) && aside.isEmpty());
+            // SQLite's words are English: they go to standard error only.
+            static const QRegularExpression english(QStringLiteral("\\b(database|disk|unable|error|file)\\b"),
+                                                    QRegularExpression::CaseInsensitiveOption);
+            for (const QString& text : notices + QStringList{record.stateText()})
+                QVERIFY2(!text.section(QStringLiteral("\nDatei: "), 0, 0).contains(english),
+                         qPrintable(text));
 
-            if (prepare == u"garbage" || prepare == u"damaged") {
-                // Kept aside under its date, whole; a new record took its place.
-                const QString aside = record.setAsidePath();
-                QCOMPARE(QFileInfo(aside).fileName(), QStringLiteral("ollo-beschaedigt-2024-06-03.sqlite"));
-                QCOMPARE(readAll(aside), before);
-                QVERIFY(notice.contains(QFileInfo(aside).fileName()));
+            if (!aside.isEmpty()) {
+                // Kept aside under its date, byte for byte; a new record took its place.
+                QCOMPARE(QFileInfo(record.setAsidePath()).fileName(), aside);
+                QCOMPARE(readAll(record.setAsidePath()), bytesBefore);
+                QVERIFY(notices.value(0).contains(aside));
             }
         }
         holder.reset();
         QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
         QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (keepsBytes)
-            QCOMPARE(readAll(m_path), before);
+            QCOMPARE(readAll(m_path), bytesBefore);
+        if (prepare == u"link")
+            QVERIFY(QFileInfo(m_path).isSymLink());
         if (drills.isEmpty())
             return;
-        const int count = RecordRows(m_path, QStringLiteral("SELECT count(*) FROM drill")).value(0).toInt();
+        const QStringList counts =
+            RecordRows(m_path, QStringLiteral("SELECT count(*), (SELECT count(*) FROM answer) FROM drill"))
+                .value(0)
+                .split(u'|');
+        const int count = counts.value(0).toInt();
         const QStringList range = drills.split(QStringLiteral(".."));
         QVERIFY2(count >= range.first().toInt() && count <= range.last().toInt(),
                  qPrintable(QString::number(count)));
+        // Each drill with its one answer, none twice.
+        QCOMPARE(counts.value(1).toInt(), count);
+        if (fault == int(Fault::None))
+            QCOMPARE(RecordRows(m_path, QStringLiteral("PRAGMA application_id")),
+                     QStringList{QString::number(CLearningRecord::ApplicationId)});
+    }
+
+    // Without HOME, the record lies in the account's home, where the settings are.
+    void homeOfTheAccount() {
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray data = qgetenv("XDG_DATA_HOME");
+        qunsetenv("HOME");
+        qunsetenv("XDG_DATA_HOME");
+        const QString path = CLearningRecord::PathFor(QStringLiteral("ollo"));
+        qputenv("HOME", home);
+        if (!data.isNull())
+            qputenv("XDG_DATA_HOME", data);
+        const passwd* account = getpwuid(getuid());
+        QVERIFY(account != nullptr);
+        QCOMPARE(path, QDir::cleanPath(QFile::decodeName(account->pw_dir)) +
+                           QStringLiteral("/.local/share/ollo/ollo.sqlite"));
     }
 
     // A second damaged file on the same day never replaces the first one set aside.

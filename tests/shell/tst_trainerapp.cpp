@@ -564,6 +564,9 @@ private Q_SLOTS:
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("newer"));
             db.setDatabaseName(recordFile);
             QVERIFY(db.open());
+            // A newer Ollo marks its file as every Ollo does.
+            QVERIFY(QSqlQuery(db).exec(
+                QStringLiteral("PRAGMA application_id = %1").arg(CLearningRecord::ApplicationId)));
             QVERIFY(QSqlQuery(db).exec(QStringLiteral("PRAGMA user_version = 9")));
             db.close();
             db = QSqlDatabase();
