@@ -128,6 +128,34 @@ QString yearFor(const QString& folder, const QString& classId, const QString& ch
     return copy + QStringLiteral("\\.\n");
 }
 
+// How often each index of the schema was scanned, and each table read
+// whole, as the server counts them: what the view's statements took. A
+// connection's counts reach these figures when it closes, as each view's
+// does after its run.
+QMap<QString, qint64> scans(const PgServer& server) {
+    QString out;
+    server.psql(QStringLiteral("ollo"),
+                QStringLiteral("SELECT pg_stat_force_next_flush();"
+                               "SELECT 'index ' || indexrelname || '|' || idx_scan FROM pg_stat_user_indexes"
+                               " WHERE schemaname = 'ollo' UNION ALL"
+                               " SELECT 'whole ' || relname || '|' || seq_scan FROM pg_stat_user_tables"
+                               " WHERE schemaname = 'ollo'"),
+                &out);
+    QMap<QString, qint64> counts;
+    for (const QString& line : out.split(u'\n'))
+        if (line.contains(u'|'))
+            counts.insert(line.section(u'|', 0, 0), line.section(u'|', 1, 1).toLongLong());
+    return counts;
+}
+
+void sayScans(const QMap<QString, qint64>& before, const QMap<QString, qint64>& after, int runs) {
+    QStringList used;
+    for (auto it = after.begin(); it != after.end(); ++it)
+        if (const qint64 more = it.value() - before.value(it.key()); more > 0)
+            used << QStringLiteral("%1 %2×").arg(it.key()).arg(double(more) / runs, 0, 'f', 1);
+    std::printf("  (per run: %s)\n", qPrintable(used.join(QStringLiteral(", "))));
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -218,6 +246,7 @@ int main(int argc, char* argv[]) {
     const ClassConfig config = ClassConfig::Find(QStringLiteral("ollo"));
 
     // The view: from the window's making until the class is painted.
+    const QMap<QString, qint64> beforeViews = scans(server);
     std::vector<double> opened;
     for (int run = 0; run < 5; ++run) {
         QElapsedTimer timer;
@@ -232,6 +261,7 @@ int main(int argc, char* argv[]) {
         opened.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     say("Class view opened and painted, median of 5", median(opened), 500);
+    sayScans(beforeViews, scans(server), 5);
 
     // A child's page: read from the server and the progress window painted.
     ClassServer reader(QStringLiteral("bench"));

@@ -15,7 +15,7 @@
 
 #include <algorithm>
 
-#include "klasse/serverstore.h"
+#include "record/serverstore.h"
 
 namespace {
 

@@ -25,7 +25,7 @@
 #include "klasse/classserver.h"
 #include "klasse/classwindow.h"
 #include "klasse/rostermodel.h"
-#include "klasse/serverstore.h"
+#include "record/serverstore.h"
 #include "record/progressreading.h"
 #include "record/recordstore.h"
 
