@@ -61,8 +61,8 @@ public:
         answer = task.answer;
         m_record.taskPosed(task);
     }
-    void answerGiven(const QString& typed, Record::Answer given, qint64 ms) override {
-        m_record.answerGiven(typed, given, ms);
+    void answerGiven(const QString& typed, Record::Answer given, qint64 ms, qint64 at) override {
+        m_record.answerGiven(typed, given, ms, at);
     }
     void drillEnded(Record::DrillEnd how) override { m_record.drillEnded(how); }
     QString answer;

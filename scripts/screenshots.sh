@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots under Xvfb: the main window, a drill of the
 # "7-er Reihe" with a praised answer, "Einstellungen" and "Sound" by keyboard,
-# and the progress window over a year of generated drills, these at 100 % and
-# 200 % scaling, and the teacher's "Klassenübersicht" over a class of 25 with
-# a year each on a private PostgreSQL (bench_classview --serve), at 100 % and
-# 200 %, with openbox framing it as on a desktop. Uses fresh settings and data
+# the progress window over a year of generated drills, "Wer rechnet heute?"
+# for three children and the teacher's "Klassenübersicht" over a class of 25
+# with a year each on a private PostgreSQL (bench_classview --serve), these at
+# 100 % and 200 % scaling. Uses fresh settings and data
 # folders, so the shipped default settings are what shows.
 #   scripts/screenshots.sh [build folder]   (default: build; benchmarks built,
 #                                            for bench_progress writes the year)
@@ -101,14 +101,25 @@ for scale in 1 2; do
     wait $ollo $xvfb 2>/dev/null || true
 done
 
+# The progress window and "Wer rechnet heute?" as a family's desktop shows
+# them: under openbox, the whole screen taken, at 100 % and 200 %.
+#   desktop <width> <height> <scale>: starts Xvfb and openbox on $display
+desktop() {
+    Xvfb $display -screen 0 "$1x$2x24" >/dev/null 2>&1 &
+    xvfb=$!
+    sleep 1
+    XDG_CONFIG_HOME=$(mktemp -d) openbox >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
+}
+
 # "Optionen" → "&Lernfortschritt..." (above the last item) over a year of
-# drills, on a screen big enough for the window at each scale.
+# drills, on a 1280 × 1024 screen (twice that at 200 %).
 mkdir -p "$data/ollo"
 "$build/benchmarks/bench_progress" --write "$data/ollo/ollo.sqlite" >/dev/null
 for scale in 1 2; do
-    Xvfb $display -screen 0 $((1280 * scale))x$((1024 * scale))x24 >/dev/null 2>&1 &
-    xvfb=$!
-    sleep 1
+    rm -rf "$config"/*
+    desktop $((1280 * scale)) $((1024 * scale))
     QT_SCALE_FACTOR=$scale "$build/ollo" >/dev/null 2>&1 &
     ollo=$!
     main=$(xdotool search --sync --name "Ollo für" | head -1)
@@ -119,13 +130,29 @@ for scale in 1 2; do
     xdotool key Right Right Right Right
     sleep 0.3
     xdotool key Up Up Return
-    progress=$(xdotool search --sync --name "^Lernfortschritt$" | head -1)
-    sleep 1
+    xdotool search --sync --name "^Lernfortschritt$" >/dev/null
+    sleep 2
     name=lernfortschritt.png
     [ "$scale" = 2 ] && name=lernfortschritt-200.png
-    import -window "$progress" "$out/$name"
-    kill $ollo $xvfb
-    wait $ollo $xvfb 2>/dev/null || true
+    import -window root "$out/$name"
+    kill $ollo $wm $xvfb
+    wait $ollo $wm $xvfb 2>/dev/null || true
+done
+
+# "Wer rechnet heute?" for a family of three, as it opens at the start.
+for scale in 1 2; do
+    suffix=""
+    [ "$scale" = 2 ] && suffix=-200
+    rm -rf "$config"/*
+    printf 'ollo-anna=Anna\nollo-joerg=Jörg\nollo-ben=Ben\n' >"$config/ollo-Kinder.txt"
+    desktop $((1024 * scale)) $((768 * scale))
+    QT_SCALE_FACTOR=$scale "$build/ollo" >/dev/null 2>&1 &
+    ollo=$!
+    xdotool search --sync --name "^Ollo$" >/dev/null
+    sleep 2
+    import -window root "$out/kinderwahl$suffix.png"
+    kill $ollo $wm $xvfb
+    wait $ollo $wm $xvfb 2>/dev/null || true
 done
 # "ollo --klasse" over a class on a private server, a cell of the grid chosen
 # with the arrow keys (its shaky children under the grid) and the roster sorted
@@ -135,12 +162,7 @@ if command -v psql >/dev/null && command -v openbox >/dev/null; then
     exec {serve}> >("$build/benchmarks/bench_classview" --serve "$klasse" 25 >"$klasse/serve.log" 2>&1)
     until grep -q READY "$klasse/serve.log" 2>/dev/null; do sleep 1; done
     for scale in 1 2; do
-        Xvfb $display -screen 0 $((1280 * scale))x$((800 * scale))x24 >/dev/null 2>&1 &
-        xvfb=$!
-        sleep 1
-        openbox >/dev/null 2>&1 &
-        wm=$!
-        sleep 1
+        desktop $((1280 * scale)) $((800 * scale))
         XDG_CONFIG_HOME=$klasse PGSERVICEFILE=$klasse/pg_service.conf PGPASSFILE=$klasse/pgpass \
             QT_SCALE_FACTOR=$scale "$build/ollo" --klasse >/dev/null 2>&1 &
         ollo=$!

@@ -1,13 +1,36 @@
 #include <QApplication>
 #include <QFileInfo>
+#include <QMessageBox>
 
 #include <cstdio>
 #include <optional>
+#include <unistd.h>
 
 #include "shell/commandline.h"
 #include "shell/firstpaintprobe.h"
+#include "shell/mainframe.h"
 #include "shell/startupguard.h"
 #include "shell/trainerapp.h"
+
+namespace {
+
+// Started from a launcher, with no terminal to read standard error, the
+// family sees the error in a window, where there is a screen to show it on.
+void TellInWindow(int argc, char* argv[], const QString& programFile, const QString& text) {
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return;
+    std::optional<StartupGuard> guard(std::in_place, QFileInfo(programFile).fileName());
+    QApplication application(argc, argv);
+    guard.reset();
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Ollo"), text.trimmed());
+    box.setWindowIcon(CMainFrame::ProgramIcon());
+    box.exec();
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // The command line is judged before Qt connects to the display, so
@@ -19,6 +42,8 @@ int main(int argc, char* argv[]) {
     if (commandLine.action != CommandLine::Action::Run) {
         std::FILE* stream = commandLine.action == CommandLine::Action::Error ? stderr : stdout;
         std::fputs(commandLine.text.toLocal8Bit().constData(), stream);
+        if (commandLine.action == CommandLine::Action::Error && !::isatty(STDERR_FILENO))
+            TellInWindow(argc, argv, arguments.value(0), commandLine.text);
         return commandLine.exitCode;
     }
 

@@ -126,9 +126,18 @@ void CChildList::load() {
     QHash<QString, QString> nameOfFile;
     QSet<QString> names; // case folded
     int lineNumber = 0;
+    // Former names follow their child's line; only a listed child's count.
+    QList<std::pair<QString, QString>> formerNames;
     for (const QByteArray& line : bytes.split('\n')) {
         ++lineNumber;
         const QString text = QString::fromUtf8(line).trimmed();
+        if (text.startsWith(u'#')) {
+            const qsizetype equals = text.indexOf(u'=');
+            const QString name = Tidy(text.mid(equals + 1));
+            if (equals > 1 && !name.isEmpty())
+                formerNames.append({text.mid(1, equals - 1).trimmed(), name});
+            continue;
+        }
         const qsizetype equals = text.indexOf(u'=');
         if (equals <= 0)
             continue;
@@ -148,7 +157,7 @@ void CChildList::load() {
         } else if (names.contains(name.toCaseFolded())) {
             why = QString::fromUtf8("Der Name steht schon weiter oben.");
         } else {
-            m_children.push_back({name, baseName});
+            m_children.push_back({name, baseName, {}});
             nameOfFile.insert(baseName, name);
             names.insert(name.toCaseFolded());
             continue;
@@ -157,6 +166,11 @@ void CChildList::load() {
                            ? QString::fromUtf8("Zeile %1: %2").arg(lineNumber).arg(why)
                            : QString::fromUtf8("Zeile %1 („%2“): %3").arg(lineNumber).arg(name, why));
     }
+    for (const auto& [baseName, name] : std::as_const(formerNames))
+        for (Child& child : m_children)
+            if (child.baseName == baseName && child.name.compare(name, Qt::CaseInsensitive) != 0 &&
+                !child.formerNames.contains(name, Qt::CaseInsensitive))
+                child.formerNames << name;
 }
 
 QString CChildList::setAsideNotice() const {
@@ -175,10 +189,17 @@ QString CChildList::setAsideNotice() const {
 
 const CChildList::Child* CChildList::find(const QString& name) const {
     const QString wanted = Tidy(name);
-    const auto it = std::find_if(m_children.begin(), m_children.end(), [&wanted](const Child& child) {
+    auto it = std::find_if(m_children.begin(), m_children.end(), [&wanted](const Child& child) {
         return child.name.compare(wanted, Qt::CaseInsensitive) == 0;
     });
-    return it == m_children.end() ? nullptr : &*it;
+    if (it != m_children.end())
+        return &*it;
+    // The one renamed most recently away from the name, as the list keeps them in order.
+    const Child* former = nullptr;
+    for (const Child& child : m_children)
+        if (child.formerNames.contains(wanted, Qt::CaseInsensitive))
+            former = &child;
+    return former;
 }
 
 bool CChildList::nameTaken(const QString& name, const QString& exceptBaseName) const {
@@ -211,7 +232,7 @@ CChildList::Result CChildList::add(const QString& name) {
             return Result::WriteFailed;
         QFile::setPermissions(settings, QFile::permissions(settings) | QFile::ReadOwner | QFile::WriteOwner);
     }
-    m_children.push_back({tidy, baseName});
+    m_children.push_back({tidy, baseName, {}});
     if (save())
         return Result::Done;
     m_children.pop_back();
@@ -227,10 +248,18 @@ CChildList::Result CChildList::rename(const QString& baseName, const QString& ne
         return Result::NameTaken;
     for (Child& child : m_children)
         if (child.baseName == baseName) {
-            const QString before = std::exchange(child.name, tidy);
+            const Child before = child;
+            if (child.name.compare(tidy, Qt::CaseInsensitive) != 0) {
+                child.formerNames.removeIf([&tidy](const QString& former) {
+                    return former.compare(tidy, Qt::CaseInsensitive) == 0;
+                });
+                if (!child.formerNames.contains(child.name, Qt::CaseInsensitive))
+                    child.formerNames << child.name;
+            }
+            child.name = tidy;
             if (save())
                 return Result::Done;
-            child.name = before;
+            child = before;
             return Result::WriteFailed;
         }
     return Result::WriteFailed;
@@ -241,6 +270,8 @@ CChildList::Result CChildList::remove(const QString& baseName) {
                                  [&baseName](const Child& child) { return child.baseName == baseName; });
     if (it == m_children.end())
         return Result::WriteFailed;
+    if (m_inUse && m_inUse(baseName))
+        return Result::InUse;
     const Child removed = *it;
     m_children.erase(it);
     if (!save()) {
@@ -259,7 +290,10 @@ bool CChildList::save() const {
     if (!file.open(QIODevice::WriteOnly))
         return false;
     QByteArray bytes;
-    for (const Child& child : m_children)
+    for (const Child& child : m_children) {
         bytes += child.baseName.toUtf8() + '=' + child.name.toUtf8() + '\n';
+        for (const QString& former : child.formerNames)
+            bytes += '#' + child.baseName.toUtf8() + '=' + former.toUtf8() + '\n';
+    }
     return file.write(bytes) == bytes.size() && file.commit();
 }

@@ -8,11 +8,14 @@
 // <base>-<name in plain letters>: "Jörg Müller" becomes "ollo-joerg-mueller",
 // letters beyond a–z are spelled out or left away, anything else becomes "-",
 // so any file system takes it; a name whose plain form is taken gets "-2",
-// "-3", … The name itself is kept as typed.
+// "-3", … The name itself is kept as typed. A renamed child's former names
+// are kept too, on lines "#<file name>=<former name>" that older versions
+// pass over, so that a launcher's "--kind <former name>" still finds them.
 
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <vector>
 
 class CChildList {
@@ -21,9 +24,14 @@ public:
         QString name;
         // "ollo-anna": the base name of the child's settings file and record.
         QString baseName;
+        // Names the child had before, the latest last.
+        QStringList formerNames;
     };
 
-    enum class Result { Done, EmptyName, NameTaken, WriteFailed };
+    // InUse: the child's files are in use by another running Ollo.
+    enum class Result { Done, EmptyName, NameTaken, WriteFailed, InUse };
+    // True when another running Ollo uses the files of <baseName>.
+    using InUseCheck = std::function<bool(const QString& baseName)>;
 
     // shippedDefaults: the settings file a new child's settings are copied from.
     CChildList(QString programBaseName, QString shippedDefaults);
@@ -49,7 +57,8 @@ public:
     // why; empty when none was.
     QString setAsideNotice() const;
     const std::vector<Child>& children() const { return m_children; }
-    // By name, ignoring case and blanks at the ends; null when none.
+    // By name, ignoring case and blanks at the ends; null when none. A
+    // child's former name counts when no child has it now.
     const Child* find(const QString& name) const;
 
     // Adds a child, their settings a copy of the shipped defaults (or no file
@@ -58,10 +67,14 @@ public:
     // The files keep their name.
     Result rename(const QString& baseName, const QString& newName);
     // Takes the child off the list and deletes their settings file; the list
-    // file goes with the last child.
+    // file goes with the last child. Refused (InUse) while the check says
+    // another Ollo runs on the child's files.
     Result remove(const QString& baseName);
+    void setInUseCheck(InUseCheck check) { m_inUse = std::move(check); }
 
     const QString& filePath() const { return m_filePath; }
+    // "ollo": the base name of the family's own settings and record.
+    const QString& programBaseName() const { return m_programBaseName; }
 
 private:
     bool save() const;
@@ -71,6 +84,7 @@ private:
     QString m_shippedDefaults;
     QString m_filePath;
     std::vector<Child> m_children;
+    InUseCheck m_inUse;
     // "Zeile 3 („Ben“): …", one for each line set aside by the last load.
     QStringList m_setAside;
 };

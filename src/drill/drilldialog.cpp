@@ -1,11 +1,14 @@
 #include "drill/drilldialog.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QColor>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QPalette>
 #include <QShortcut>
@@ -14,6 +17,7 @@
 #include <optional>
 #include <utility>
 
+#include "base/clock.h"
 #include "base/profile.h"
 #include "base/settingskeys.h"
 #include "base/textstyle.h"
@@ -83,8 +87,22 @@ void setColours(QWidget* widget, QPalette::ColorRole backgroundRole, QPalette::C
     widget->setPalette(palette);
 }
 
+// Room a window frame takes below and above a window's own area.
+constexpr int kFrameAllowance = 40;
+
 int runWrongAnswerDialog(QWidget* owner) {
     CWrongAnswerDlg dialog(owner);
+    // Below the answer where the screen has room, not over the task and what
+    // the child typed; elsewhere where the window system puts it.
+    if (const auto* answer = owner->findChild<QWidget*>(QStringLiteral("answer"));
+        answer != nullptr && owner->screen() != nullptr) {
+        dialog.adjustSize();
+        const QRect typed(answer->mapToGlobal(QPoint(0, 0)), answer->size());
+        const QRect place(QPoint(typed.center().x() - dialog.width() / 2, typed.bottom() + 12),
+                          dialog.size());
+        if (owner->screen()->availableGeometry().contains(place.adjusted(0, 0, 0, kFrameAllowance)))
+            dialog.move(place.topLeft());
+    }
     return dialog.exec();
 }
 
@@ -112,13 +130,21 @@ CDrillDialog::CDrillDialog(CProfile& profile, int commandId, QWidget* parent)
     setWindowTitle(series ? QString::fromUtf8(series->menuText) : QString());
     m_messageText = QStringLiteral(u"Löse obige Aufgabe !");
 
-    for (CBitmapButton* button : {m_ui->okButton, m_ui->cancelButton, m_ui->helpButton})
+    for (CBitmapButton* button : {m_ui->okButton, m_ui->cancelButton, m_ui->helpButton}) {
         button->AttachByCaption();
+        button->installEventFilter(this);
+    }
 
     const QFont big = readFont(m_profile, BigFontSection(), m_ui->task);
     m_ui->task->setFont(big);
     m_ui->message->setFont(readFont(m_profile, SmallFontSection(), m_ui->message));
     m_ui->answer->setFont(big);
+    // The largest sizes are taller than the template's fields: those grow
+    // around their middle, so that question marks and digits keep their feet.
+    const int cell = QFontMetrics(big).height() + 4;
+    for (QWidget* field : {static_cast<QWidget*>(m_ui->task), static_cast<QWidget*>(m_ui->answer)})
+        if (field->height() < cell)
+            field->setGeometry(field->x(), field->y() - (cell - field->height()) / 2, field->width(), cell);
     applyColours();
     m_ui->answer->setFocus();
 
@@ -243,9 +269,11 @@ void CDrillDialog::onOk() {
     }
     m_typedText = m_ui->answer->text();
     const qint64 thinkingMs = m_thinking.elapsed();
-    const auto report = [this, thinkingMs](Record::Answer outcome) {
+    // A wrong answer is told after the "Oh! Oooooh!" choice, but happened now.
+    const qint64 answeredAt = Clock::NowSeconds();
+    const auto report = [this, thinkingMs, answeredAt](Record::Answer outcome) {
         if (m_observer)
-            m_observer->answerGiven(m_typedText, outcome, thinkingMs);
+            m_observer->answerGiven(m_typedText, outcome, thinkingMs, answeredAt);
     };
     if (m_state.Submit(m_typedText) == CDrillState::Verdict::Correct) {
         showNextFaces(true);
@@ -310,6 +338,25 @@ void CDrillDialog::applyColours() {
     setColours(m_ui->message, QPalette::Window, QPalette::WindowText,
                readColour(m_profile, Section::SmallFont));
     setColours(m_ui->answer, QPalette::Base, QPalette::Text, big);
+}
+
+// The answer field holds the keyboard: Tab may reach the buttons, but digits
+// typed there go to the field, and with them the keyboard, so that Enter
+// then answers rather than pressing the button Tab or a slipped click left
+// it on.
+bool CDrillDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && watched != m_ui->answer) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (text.size() == 1 && text[0].isDigit() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            m_ui->answer->setFocus(Qt::OtherFocusReason);
+            QKeyEvent forwarded(QEvent::KeyPress, key->key(), key->modifiers(), text, key->isAutoRepeat());
+            QCoreApplication::sendEvent(m_ui->answer, &forwarded);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CDrillDialog::changeEvent(QEvent* event) {

@@ -2,7 +2,12 @@
 
 #include <QDesktopServices>
 #include <QHelpEngineCore>
+#include <QScrollBar>
+#include <QTextFrame>
+#include <QTextFrameFormat>
 #include <QUrl>
+
+#include <algorithm>
 
 HelpBrowser::HelpBrowser(QHelpEngineCore& engine, QWidget* parent)
     : QTextBrowser(parent)
@@ -18,6 +23,19 @@ QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
         return m_engine.fileData(file);
     }
     return QTextBrowser::loadResource(type, name);
+}
+
+void HelpBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType type) {
+    QTextBrowser::doSetSource(name, type);
+    if (!name.hasFragment())
+        return;
+    // Room under the last section, so that it can scroll up to the top
+    // rather than leave the one before it in view.
+    QTextFrame* root = document()->rootFrame();
+    QTextFrameFormat format = root->frameFormat();
+    format.setBottomMargin(std::max(0, viewport()->height() - 2 * fontMetrics().height()));
+    root->setFrameFormat(format);
+    scrollToAnchor(name.fragment());
 }
 
 void HelpBrowser::followLink(const QUrl& link) {

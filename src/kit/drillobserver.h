@@ -37,8 +37,10 @@ public:
     // typed: the field's text at OK. A wrong answer is told once the
     // wrong-answer dialog has been answered. thinkingMs: from the task's
     // showing (or the emptied field after "NOCHMALS") to OK, the wrong-answer
-    // dialog not included.
-    virtual void answerGiven(const QString& typed, Record::Answer answer, qint64 thinkingMs) = 0;
+    // dialog not included; answeredAt: the program's clock (seconds since
+    // 1970) as OK was pressed.
+    virtual void answerGiven(const QString& typed, Record::Answer answer, qint64 thinkingMs,
+                             qint64 answeredAt) = 0;
     // How it ended: after its last task, by the cancel button (or Escape), by
     // the close box, or before its first task because the limit prompt was
     // refused or gave a number below 2.

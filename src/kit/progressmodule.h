@@ -4,6 +4,8 @@
 #include <QString>
 #include <QtPlugin>
 
+#include <vector>
+
 #include "kit/progressreport.h"
 
 class CChildList;
@@ -28,9 +30,8 @@ public:
     virtual QString takeNotice() = 0;
     // The base name of the settings file this record belongs to.
     virtual QString baseName() const = 0;
-    // Every answer as a CSV file at path, replaced whole or not at all; on
-    // failure error receives a German sentence.
-    virtual bool saveAnswersCsv(const QString& path, QString* error) const = 0;
+    // Every answer, oldest first; false when the record cannot be read.
+    virtual bool readAnswers(std::vector<AnswerRow>* rows) const = 0;
     // Deletes every drill, task and answer; false (with the fault set) when
     // it failed.
     virtual bool clearHistory() = 0;
@@ -41,6 +42,14 @@ public:
     // Deletes the record of another child's settings <baseName>.INI, as the
     // child is removed.
     virtual void removeRecordOf(const QString& baseName) = 0;
+    // The answered tasks in the record of the settings <baseName>.INI; 0
+    // when it has none or cannot be read. Nothing is made or changed.
+    virtual int answeredTasksOf(const QString& baseName) const = 0;
+    // Makes this record's history that of the settings <baseName>.INI (a
+    // first child's, whose record holds nothing yet) and empties this one.
+    // False, with a German sentence in error, when it could not be done;
+    // this record then keeps its history.
+    virtual bool giveHistoryTo(const QString& baseName, QString* error) = 0;
 };
 
 // What the progress module (ollo-progress, built with Qt Charts) offers the

@@ -13,8 +13,11 @@
 // from the learning record (record/progressreading.h) and shown by the
 // progress window (progress/progresswindow.h), which is a module of its own.
 
-// How secure a fact is, judged from its most recent tasks.
-enum class Security { NeverAsked, Secure, Slow, Shaky };
+// How secure a fact is, judged by the box it is in (record/hardfacts.h):
+// Shaky in the first (the last answer was not right at the first try),
+// Unsettled in the second (right, but on one day only), Secure or Slow
+// (by its recent thinking times) from the third on.
+enum class Security { NeverAsked, Secure, Slow, Shaky, Unsettled };
 
 // One fact of the small tables: how often and how well it was answered.
 struct FactStanding {
@@ -30,6 +33,7 @@ struct DayCount {
     QDate day;
     int tasks = 0;
     int rightFirst = 0;
+    int seconds = 0; // in the drills begun that day, from their start to their end or last answer
 };
 
 // The drills of one series outside the small tables, or of a chosen one.
@@ -63,6 +67,20 @@ struct Totals {
     int daysPractised = 0;
     qint64 firstPractised = 0;
     qint64 lastPractised = 0;
+};
+
+// One typed answer, as the export lists it.
+struct AnswerRow {
+    qint64 at = 0;    // seconds since 1970, as OK was pressed
+    qint64 drill = 0; // the drill's number in the record
+    QString series;   // "7-er Reihe (mal)", "Beliebige Reihe: 13 (geteilt)", "Schwierige Aufgaben"
+    QString task;     // "8 X 7", "56 : 7"
+    QString expected;
+    QString typed;
+    int attempt = 1; // 1 for the task's first answer
+    bool right = false;
+    int choice = 0; // after a wrong answer: 1 "NOCHMALS", 2 "LOESEN"; else 0
+    qint64 thinkingMs = 0;
 };
 
 // Everything the progress window shows, read from the record in one go.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QtPlugin>
 
@@ -13,16 +14,28 @@
 #include "kit/progressmodule.h"
 #include "kit/recordtypes.h"
 
+// The facts "Schwierige Aufgaben" drills (record/hardfacts.h), and when
+// the next come back.
+struct DueFacts {
+    std::vector<Record::Fact> facts;
+    QDate nextDay;     // the local day the next facts are due; none when nothing was asked
+    int nextCount = 0; // how many are due that day
+};
+
 // The learning record of one settings file, as the program uses it: it
 // listens to every drill (DrillObserver), and the "Lernfortschritt" window
 // shows it (ProgressSource). A record that cannot be kept takes what it is
 // given and says so through takeNotice(); nothing here ever fails loudly.
 class LearningLog : public DrillObserver, public ProgressSource {
 public:
-    // The hardest facts at `now` (seconds since 1970), at most count of them;
-    // empty when nothing has been answered yet, nothing when the record
-    // cannot be read (faultReason() or the report then says why).
-    virtual std::optional<std::vector<Record::Fact>> hardFacts(qint64 now, int count) const = 0;
+    // The facts due at `now` (seconds since 1970), at most count of them,
+    // and when the next come back; nothing when the record cannot be read
+    // (faultReason() or the report then says why), which never passes for
+    // a child with nothing to practise.
+    virtual std::optional<DueFacts> hardFacts(qint64 now, int count) const = 0;
+    // The base name this record's history was last given to
+    // (giveHistoryTo); empty when it was not.
+    virtual QString historyGivenTo() const = 0;
 };
 
 // What the record module (ollo-record, built with Qt SQL) offers the

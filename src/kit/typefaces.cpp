@@ -18,6 +18,16 @@ bool isArialTwin(const QString& family) {
            family.compare(QLatin1String("Arimo"), Qt::CaseInsensitive) == 0;
 }
 
+// The desktop's generic names, each only another name of an installed face
+// ("Sans Serif" is DejaVu Sans on most systems), listed there already.
+bool isGenericAlias(const QString& family) {
+    for (const char* alias : {"Monospace", "Sans Serif", "Serif", "Sans", "Mono", "System-ui", "Cursive",
+                              "Fantasy", "Emoji", "Math"})
+        if (family.compare(QLatin1String(alias), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 bool isSymbolFamily(const QString& family) {
     return QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
 }
@@ -49,6 +59,8 @@ QString PlainFamilyName(const QString& family) {
 
 QStringList ChoosableFamilies() {
     QStringList families = installedFamilies(false);
+    // A settings file that names one still gets it in the drill (DrillFamily).
+    families.removeIf(isGenericAlias);
     if (!families.contains(kArial, Qt::CaseInsensitive) && arialStandsIn())
         families << kArial;
     std::sort(families.begin(), families.end(), [](const QString& a, const QString& b) {

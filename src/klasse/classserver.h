@@ -3,9 +3,9 @@
 // The teacher's "Klassenübersicht": a class on the school's PostgreSQL at a
 // glance. ClassServer (here) holds the teacher's connection and reads the
 // class's grid and roster from the standings the server keeps per child and
-// fact; ServerStore reads one child's record for the family's progress
-// window; ClassCsv and ClassReport write the class's answers and children's
-// pages; ClassWindow shows it all and runs the server's work in a thread of
+// fact; ServerStore (record/serverstore.h) reads one child's record for the
+// family's progress window; classexport.h and classreport.h write the
+// class's answers and children's pages; ClassWindow shows it all and runs the server's work in a thread of
 // its own (ClassWorker), so a slow or hung server never freezes it.
 
 #include <QObject>

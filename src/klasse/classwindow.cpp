@@ -32,12 +32,12 @@
 #include "kit/progressmodule.h"
 #include "kit/radiostop.h"
 #include "kit/showhelp.h"
-#include "klasse/classcsv.h"
+#include "klasse/classexport.h"
 #include "klasse/classgridmodel.h"
 #include "klasse/rostermodel.h"
 #include "progress/progresstext.h"
 #include "progress/progresswindow.h"
-#include "record/answerscsv.h"
+#include "record/answerrows.h"
 #include "record/progressreading.h"
 #include "record/recordstore.h"
 
@@ -62,14 +62,14 @@ QString chooseFile(QWidget* owner, const QString& title, const QString& suggeste
 
 // One child's record on the server, as the progress window reads it. The
 // figures were read on the server's thread before the window opened; the
-// export runs there too, the window waiting for it.
+// export's rows are read there too, the window waiting for them.
 class ServerChild : public ProgressSource {
 public:
-    using Export = std::function<bool(const QString& path, QString* error)>;
-    ServerChild(QString name, ProgressReport report, Export exportCsv)
+    using Rows = std::function<bool(std::vector<AnswerRow>* rows)>;
+    ServerChild(QString name, ProgressReport report, Rows rows)
         : m_name(std::move(name))
         , m_report(std::move(report))
-        , m_export(std::move(exportCsv)) {}
+        , m_rows(std::move(rows)) {}
 
     ProgressReport report(QDate) const override { return m_report; }
     bool canRead() const override { return true; }
@@ -78,15 +78,21 @@ public:
     QString stateText() const override { return {}; }
     QString takeNotice() override { return {}; }
     QString baseName() const override { return m_name; }
-    bool saveAnswersCsv(const QString& path, QString* error) const override { return m_export(path, error); }
+    bool readAnswers(std::vector<AnswerRow>* rows) const override { return m_rows(rows); }
     bool clearHistory() override { return false; }
     bool historyIsShared() const override { return true; }
     void removeRecordOf(const QString&) override {}
+    int answeredTasksOf(const QString&) const override { return 0; }
+    bool giveHistoryTo(const QString&, QString* error) override {
+        if (error)
+            *error = QStringLiteral("Der Lernverlauf liegt auf dem Schulserver.");
+        return false;
+    }
 
 private:
     QString m_name;
     ProgressReport m_report;
-    Export m_export;
+    Rows m_rows;
 };
 
 struct Snapshot {
@@ -251,19 +257,20 @@ ClassWindow::ClassWindow(const ClassConfig& config, DialogHost* host, QWidget* p
     layout->addLayout(middle, 1);
 
     auto* bottom = new QHBoxLayout;
-    m_csv = new QPushButton(QStringLiteral("Als &CSV speichern..."));
+    m_table = new QPushButton(QStringLiteral("Als &Tabelle speichern..."));
     m_print = new QPushButton(QStringLiteral("Bericht &drucken..."));
     m_pdf = new QPushButton(QStringLiteral("Als &PDF speichern..."));
     auto* help = new QPushButton(QStringLiteral("&Hilfe"));
     help->setObjectName(QStringLiteral("helpButton"));
     auto* close = new QPushButton(QStringLiteral("S&chließen"));
-    for (QPushButton* button : {m_csv, m_print, m_pdf})
+    for (QPushButton* button : {m_table, m_print, m_pdf})
         bottom->addWidget(button);
     bottom->addStretch();
     bottom->addWidget(help);
     bottom->addWidget(close);
     layout->addLayout(bottom);
-    m_csv->setToolTip(QStringLiteral("Jede Antwort der Klasse als Tabelle, eine Zeile je Antwort"));
+    m_table->setToolTip(
+        QStringLiteral("Jede Antwort der Klasse für eine Tabellenkalkulation, eine Zeile je Antwort"));
     m_print->setToolTip(QStringLiteral("Die Seite jedes gewählten Kindes, eine Seite je Kind"));
     m_pdf->setToolTip(m_print->toolTip());
 
@@ -282,7 +289,7 @@ ClassWindow::ClassWindow(const ClassConfig& config, DialogHost* host, QWidget* p
     connect(m_add, &QPushButton::clicked, this, &ClassWindow::onAdd);
     connect(m_rename, &QPushButton::clicked, this, &ClassWindow::onRename);
     connect(m_remove, &QPushButton::clicked, this, &ClassWindow::onRemove);
-    connect(m_csv, &QPushButton::clicked, this, &ClassWindow::onSaveCsv);
+    connect(m_table, &QPushButton::clicked, this, &ClassWindow::onSaveTable);
     connect(m_print, &QPushButton::clicked, this, &ClassWindow::onPrint);
     connect(m_pdf, &QPushButton::clicked, this, &ClassWindow::onPdf);
     connect(help, &QPushButton::clicked, this, &ClassWindow::onHelp);
@@ -460,7 +467,7 @@ void ClassWindow::updateButtons() {
     m_rename->setEnabled(m_connected && selected == 1);
     m_remove->setEnabled(m_connected && selected == 1);
     m_add->setEnabled(m_connected);
-    m_csv->setEnabled(m_connected && m_roster->rowCount() > 0);
+    m_table->setEnabled(m_connected && m_roster->rowCount() > 0);
     m_print->setEnabled(m_connected && selected > 0);
     m_pdf->setEnabled(m_connected && selected > 0);
 }
@@ -504,27 +511,28 @@ void ClassWindow::onChildPage() {
             return;
         }
         // The export waits for the server's thread; the window stays responsive meanwhile.
-        ServerChild child(pages.front().name, pages.front().report,
-                          [this, id](const QString& path, QString* error) {
-                              QEventLoop loop;
-                              Done result;
-                              ask<Done>(
-                                  [id, path](ClassServer& server) {
-                                      Done saved;
-                                      saved.ok = SaveAnswersCsv(*server.childStore(id), path, &saved.error);
-                                      return saved;
-                                  },
-                                  [&loop, &result](Done saved) {
-                                      result = saved;
-                                      loop.quit();
-                                  });
-                              loop.exec();
-                              if (error)
-                                  *error = result.error;
-                              return result.ok;
-                          });
+        ServerChild child(pages.front().name, pages.front().report, [this, id](std::vector<AnswerRow>* rows) {
+            QEventLoop loop;
+            struct Read {
+                bool ok = false;
+                std::vector<AnswerRow> rows;
+            } result;
+            ask<Read>(
+                [id](ClassServer& server) {
+                    Read read;
+                    read.ok = ReadAnswers(*server.childStore(id), &read.rows);
+                    return read;
+                },
+                [&loop, &result](Read read) {
+                    result = std::move(read);
+                    loop.quit();
+                });
+            loop.exec();
+            *rows = std::move(result.rows);
+            return result.ok;
+        });
         CProgressWindow window(child, m_host, this);
-        window.setWindowTitle(QStringLiteral("Lernfortschritt – %1").arg(pages.front().name));
+        window.setChildName(pages.front().name);
         window.exec();
     });
 }
@@ -598,20 +606,20 @@ void ClassWindow::onRemove() {
         });
 }
 
-void ClassWindow::onSaveCsv() {
+void ClassWindow::onSaveTable() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     const QString suggested = QDir(folder).filePath(
-        QStringLiteral("Klasse-%1-%2.csv")
+        QStringLiteral("Lernverlauf-Klasse-%1-%2.xlsx")
             .arg(fileStem(m_classes->currentText()), ProgressText::today().toString(Qt::ISODate)));
-    const QString path = m_chooseFile(this, QStringLiteral("Antworten der Klasse als CSV speichern"),
-                                      suggested, QStringLiteral("CSV-Dateien (*.csv)"));
+    const QString path = m_chooseFile(this, QStringLiteral("Antworten der Klasse als Tabelle speichern"),
+                                      suggested, QStringLiteral("Tabellen (*.xlsx)"));
     if (path.isEmpty())
         return;
-    m_csv->setEnabled(false);
+    m_table->setEnabled(false);
     ask<Done>(
         [path, children = m_roster->roster()](ClassServer& server) {
             Done saved;
-            saved.ok = SaveClassCsv(server, children, path, &saved.error);
+            saved.ok = SaveClassWorkbook(server, children, path, &saved.error);
             return saved;
         },
         [this](Done saved) {

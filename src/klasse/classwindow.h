@@ -26,7 +26,7 @@ class RosterModel;
 // "Klassenübersicht": the window of "ollo --klasse". The class's grid and
 // roster, read when it opens and again whenever the server announces new
 // answers of the class; a child's page in the family's progress window; the
-// roster kept here; the class's answers as CSV and children's pages printed
+// roster kept here; the class's answers as a workbook and children's pages printed
 // or as PDF. Every statement runs on the server's thread, so the window
 // stays with the teacher while the server thinks, and says so when it does
 // not answer.
@@ -78,7 +78,7 @@ private:
     void onAdd();
     void onRename();
     void onRemove();
-    void onSaveCsv();
+    void onSaveTable();
     void onPrint();
     void onPdf();
     void onHelp();
@@ -105,7 +105,7 @@ private:
     QPushButton* m_rename = nullptr;
     QPushButton* m_remove = nullptr;
     QPushButton* m_add = nullptr;
-    QPushButton* m_csv = nullptr;
+    QPushButton* m_table = nullptr;
     QPushButton* m_print = nullptr;
     QPushButton* m_pdf = nullptr;
     QTimer m_live;  // gathers a burst of announcements into one reading

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "base/childlist.h"
+#include "kit/progressmodule.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ namespace {
 constexpr int kLongestName = 40;
 
 std::optional<QString> askName(QWidget* owner, const QString& title, const QString& prompt,
-                               const QString& preset) {
+                               const QString& preset, const QString& note = {}) {
     QDialog dialog(owner);
     dialog.setObjectName(QStringLiteral("childNameDialog"));
     dialog.setWindowTitle(title);
@@ -33,6 +34,12 @@ std::optional<QString> askName(QWidget* owner, const QString& title, const QStri
     label->setBuddy(field);
     layout->addWidget(label);
     layout->addWidget(field);
+    if (!note.isEmpty()) {
+        auto* remark = new QLabel(note);
+        remark->setWordWrap(true);
+        field->setAccessibleDescription(note);
+        layout->addWidget(remark);
+    }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
@@ -64,6 +71,11 @@ bool accepted(QWidget* owner, CChildList::Result result, const QString& name) {
         why = QStringLiteral("Ollo konnte die Liste der Kinder nicht speichern. Ist der Ordner der "
                              "Einstellungen schreibgeschützt oder die Festplatte voll?");
         break;
+    case CChildList::Result::InUse:
+        why = QStringLiteral("Für „%1“ ist Ollo gerade in einem anderen Fenster offen. Beenden Sie Ollo dort "
+                             "zuerst; dann lässt sich „%1“ entfernen.")
+                  .arg(name);
+        break;
     }
     QMessageBox::warning(owner, QStringLiteral("Ollo"), why);
     return false;
@@ -71,19 +83,19 @@ bool accepted(QWidget* owner, CChildList::Result result, const QString& name) {
 
 } // namespace
 
-CChildrenBox::CChildrenBox(CChildList& children, QString activeBaseName, RecordRemover removeRecord,
+CChildrenBox::CChildrenBox(CChildList& children, QString activeBaseName, ProgressSource& source,
                            QWidget* parent)
     : QGroupBox(QStringLiteral("Kinder"), parent)
     , m_children(children)
     , m_activeBaseName(std::move(activeBaseName))
-    , m_removeRecord(std::move(removeRecord)) {
+    , m_source(source) {
     setObjectName(QStringLiteral("childrenBox"));
     auto* layout = new QHBoxLayout(this);
     auto* left = new QVBoxLayout;
     m_list = new QListWidget;
     m_list->setObjectName(QStringLiteral("childList"));
     m_list->setAccessibleName(QStringLiteral("Kinder"));
-    m_list->setMaximumHeight(m_list->fontMetrics().height() * 6);
+    m_list->setMaximumHeight(m_list->fontMetrics().height() * 4);
     left->addWidget(m_list);
     m_note = new QLabel;
     m_note->setWordWrap(true);
@@ -124,13 +136,24 @@ void CChildrenBox::fill(const QString& selectBaseName) {
     }
     if (m_list->currentRow() < 0 && m_list->count() > 0)
         m_list->setCurrentRow(0);
-    m_note->setText(
+    QString note =
         m_children.children().empty()
             ? QStringLiteral("Noch keine Kinder: Alle üben mit denselben Einstellungen und einem "
                              "gemeinsamen Lernverlauf. Mit „Kind hinzufügen...“ bekommt jedes Kind "
                              "seine eigenen.")
             : QStringLiteral("Mit „Kind wechseln...“ im Menü Optionen wechseln Sie zwischen den "
-                             "Kindern. Wer gerade rechnet, kann nicht entfernt werden."));
+                             "Kindern. Wer gerade rechnet, kann erst als letztes Kind entfernt werden.");
+    // The family's history from before the children is never out of sight without a word.
+    const QString family = m_children.programBaseName();
+    if (!m_children.children().empty() && m_activeBaseName != family) {
+        const int aside = m_source.answeredTasksOf(family);
+        if (aside > 0)
+            note +=
+                QStringLiteral(" Der gemeinsame Lernverlauf aus der Zeit vor den Kindern (%1 Aufgaben) liegt "
+                               "beiseite; er gilt wieder, sobald kein Kind mehr eingerichtet ist.")
+                    .arg(aside);
+    }
+    m_note->setText(note);
     // Read with the list as the keyboard reaches it.
     m_list->setAccessibleDescription(m_note->text());
     updateButtons();
@@ -144,7 +167,9 @@ QString CChildrenBox::selectedBaseName() const {
 void CChildrenBox::updateButtons() {
     const QString selected = selectedBaseName();
     m_rename->setEnabled(!selected.isEmpty());
-    m_remove->setEnabled(!selected.isEmpty() && selected != m_activeBaseName);
+    // The running child only as the last: then the family's own files take over.
+    m_remove->setEnabled(!selected.isEmpty() &&
+                         (selected != m_activeBaseName || m_children.children().size() == 1));
 }
 
 void CChildrenBox::onAdd() {
@@ -153,9 +178,38 @@ void CChildrenBox::onAdd() {
     if (!name)
         return;
     m_children.load();
+    const bool first = m_children.children().empty();
     if (!accepted(this, m_children.add(*name), *name))
         return;
-    fill(m_children.children().back().baseName);
+    const CChildList::Child added = m_children.children().back();
+    fill(added.baseName);
+    if (first && m_activeBaseName == m_children.programBaseName() &&
+        m_source.answeredTasksOf(m_activeBaseName) > 0)
+        askWhoseHistory(added);
+}
+
+void CChildrenBox::askWhoseHistory(const CChildList::Child& child) {
+    QMessageBox question(QMessageBox::Question, QStringLiteral("Ollo"),
+                         QStringLiteral("Gehört der bisherige Lernverlauf „%1“?").arg(child.name),
+                         QMessageBox::NoButton, this);
+    question.setInformativeText(
+        QStringLiteral(
+            "Bisher haben alle mit einem gemeinsamen Lernverlauf geübt (%1 Aufgaben). Gehört er "
+            "„%2“, übernimmt „%2“ ihn, und Ollo rechnet nach dem Schließen dieses Fensters für "
+            "„%2“. Sonst bleibt er beiseite: Er gilt wieder, sobald kein Kind mehr eingerichtet ist.")
+            .arg(m_source.answeredTasksOf(m_activeBaseName))
+            .arg(child.name));
+    QPushButton* hers = question.addButton(
+        QStringLiteral("Gehört „%1“").arg(QString(child.name).replace(u'&', QStringLiteral("&&"))),
+        QMessageBox::AcceptRole);
+    QPushButton* aside = question.addButton(QStringLiteral("&Beiseitelegen"), QMessageBox::RejectRole);
+    question.setDefaultButton(hers);
+    question.setEscapeButton(aside);
+    question.exec();
+    QString error;
+    if (question.clickedButton() == hers && !m_source.giveHistoryTo(child.baseName, &error))
+        QMessageBox::warning(this, QStringLiteral("Ollo"), error);
+    fill(child.baseName);
 }
 
 void CChildrenBox::onRename() {
@@ -166,9 +220,12 @@ void CChildrenBox::onRename() {
             child = &candidate;
     if (child == nullptr)
         return;
-    const std::optional<QString> name =
-        askName(this, QStringLiteral("Umbenennen"), QStringLiteral("&Neuer Name für „%1“:").arg(child->name),
-                child->name);
+    const std::optional<QString> name = askName(
+        this, QStringLiteral("Umbenennen"), QStringLiteral("&Neuer Name für „%1“:").arg(child->name),
+        child->name,
+        QStringLiteral("Eine Verknüpfung, die Ollo mit „--kind %1“ startet, findet das Kind auch unter "
+                       "dem neuen Namen.")
+            .arg(child->name));
     if (!name)
         return;
     m_children.load();
@@ -178,14 +235,21 @@ void CChildrenBox::onRename() {
 
 void CChildrenBox::onRemove() {
     const QString baseName = selectedBaseName();
-    if (baseName.isEmpty() || baseName == m_activeBaseName)
+    const bool last = m_children.children().size() == 1;
+    if (baseName.isEmpty() || (baseName == m_activeBaseName && !last))
         return;
-    const QString name = m_list->currentItem()->text();
+    QString name;
+    for (const CChildList::Child& child : m_children.children())
+        if (child.baseName == baseName)
+            name = child.name;
     QMessageBox question(QMessageBox::Question, QStringLiteral("Ollo"),
                          QStringLiteral("Soll „%1“ entfernt werden?").arg(name), QMessageBox::NoButton, this);
-    question.setInformativeText(
-        QStringLiteral("Die Einstellungen und der ganze Lernverlauf dieses Kindes werden "
-                       "gelöscht. Das lässt sich nicht rückgängig machen."));
+    QString consequences = QStringLiteral("Die Einstellungen und der ganze Lernverlauf dieses Kindes werden "
+                                          "gelöscht. Das lässt sich nicht rückgängig machen.");
+    if (last)
+        consequences += QStringLiteral(" Danach üben alle wieder mit den gemeinsamen Einstellungen und dem "
+                                       "gemeinsamen Lernverlauf.");
+    question.setInformativeText(consequences);
     QPushButton* remove = question.addButton(QStringLiteral("&Entfernen"), QMessageBox::DestructiveRole);
     QPushButton* keep = question.addButton(QStringLiteral("&Behalten"), QMessageBox::RejectRole);
     question.setDefaultButton(keep);
@@ -196,6 +260,6 @@ void CChildrenBox::onRemove() {
     m_children.load();
     if (!accepted(this, m_children.remove(baseName), name))
         return;
-    m_removeRecord(baseName);
+    m_source.removeRecordOf(baseName);
     fill(m_activeBaseName);
 }

@@ -55,6 +55,8 @@ QColor FactGridModel::ColourOf(Security security) {
         return QColor(0xff, 0xdc, 0x6e);
     case Security::Shaky:
         return QColor(0xf0, 0x8c, 0x84);
+    case Security::Unsettled:
+        return QColor(0xcf, 0xec, 0xf7);
     case Security::NeverAsked:
         break;
     }
@@ -94,6 +96,8 @@ QString FactGridModel::NameOf(Security security) {
         return QStringLiteral("richtig, aber langsam");
     case Security::Shaky:
         return QStringLiteral("noch unsicher");
+    case Security::Unsettled:
+        return QStringLiteral("richtig, noch nicht gefestigt");
     case Security::NeverAsked:
         break;
     }

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QGridLayout>
 #include <QItemSelectionModel>
@@ -27,6 +28,7 @@
 #include "kit/helpcontexts.h"
 #include "kit/progressmodule.h"
 #include "kit/showhelp.h"
+#include "progress/answersworkbook.h"
 #include "progress/childrenbox.h"
 #include "progress/factgridaccess.h"
 #include "progress/factgridmodel.h"
@@ -69,11 +71,23 @@ void finishTable(QTableWidget* table, int visibleRows) {
 }
 
 QString chooseSaveFile(QWidget* owner, const QString& suggested) {
-    QFileDialog dialog(owner, QStringLiteral("Lernverlauf als CSV speichern"), suggested,
-                       QStringLiteral("CSV-Dateien (*.csv)"));
+    QFileDialog dialog(owner, QStringLiteral("Lernverlauf als Tabelle speichern"), suggested,
+                       QStringLiteral("Tabellen (*.xlsx)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.setDefaultSuffix(QStringLiteral("xlsx"));
+    // German whether or not Qt's own translations are installed.
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Suchen in:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Dateiname:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Dateityp:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("&Speichern"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Abbrechen"));
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+// The documents folder where there is one, else the home folder.
+QString saveFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 // A swatch of each colour with its name, two by two.
@@ -84,7 +98,7 @@ void fillLegend(QWidget* legend) {
     const int side = legend->fontMetrics().height();
     int place = 0;
     for (const Security security :
-         {Security::Secure, Security::Slow, Security::Shaky, Security::NeverAsked}) {
+         {Security::Secure, Security::Slow, Security::Unsettled, Security::Shaky, Security::NeverAsked}) {
         QPixmap swatch(side, side);
         swatch.fill(Qt::white);
         QPainter painter(&swatch);
@@ -105,8 +119,8 @@ void fillLegend(QWidget* legend) {
     }
     grid->setColumnMinimumWidth(1, 10 * side);
     legend->setAccessibleName(
-        QStringLiteral("Farben: grün sicher, gelb richtig, aber langsam, rot und schraffiert noch unsicher, "
-                       "grau noch nicht geübt"));
+        QStringLiteral("Farben: grün sicher, gelb richtig, aber langsam, hellblau richtig, noch nicht "
+                       "gefestigt, rot und schraffiert noch unsicher, grau noch nicht geübt"));
 }
 
 } // namespace
@@ -161,7 +175,7 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
     connect(grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { showFact(current); });
     connect(grid, &QTableView::entered, this, &CProgressWindow::showFact);
-    connect(m_ui->csvButton, &QPushButton::clicked, this, &CProgressWindow::onSaveCsv);
+    connect(m_ui->exportButton, &QPushButton::clicked, this, &CProgressWindow::onExport);
     connect(m_ui->clearButton, &QPushButton::clicked, this, &CProgressWindow::onClear);
     connect(m_ui->helpButton, &QPushButton::clicked, this, &CProgressWindow::onHelp);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -170,8 +184,7 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
 
     if (children != nullptr) {
         const QString activeBaseName = m_source.baseName();
-        auto* box = new CChildrenBox(*children, activeBaseName,
-                                     [this](const QString& baseName) { m_source.removeRecordOf(baseName); });
+        auto* box = new CChildrenBox(*children, activeBaseName, m_source);
         m_ui->pageLayout->addWidget(box);
         // Tab follows the reading order: the box comes before the buttons
         // under the page, its stops in their own order.
@@ -186,9 +199,11 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
         }
         for (const CChildList::Child& child : children->children())
             if (child.baseName == activeBaseName)
-                setWindowTitle(QStringLiteral("Lernfortschritt – %1").arg(child.name));
+                m_childName = child.name;
     }
 
+    if (!m_childName.isEmpty())
+        setWindowTitle(QStringLiteral("Lernfortschritt – %1").arg(m_childName));
     refresh();
     // Said here, so the main window need not say it again.
     m_source.takeNotice();
@@ -200,13 +215,21 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
     for (QLayout* layout : m_ui->page->findChildren<QLayout*>())
         layout->invalidate();
     const QMargins margins = m_ui->windowLayout->contentsMargins();
+    // The scroll area's frame too, or a page that fits gets scroll bars.
+    const int frame = 2 * m_ui->scrollArea->frameWidth();
     const QSize wanted = m_ui->page->sizeHint().expandedTo(m_ui->page->minimumSizeHint()) +
+                         QSize(frame, frame) +
                          QSize(margins.left() + margins.right(), margins.top() + margins.bottom() +
                                                                      m_ui->windowLayout->spacing() +
                                                                      m_ui->buttonRow->sizeHint().height());
     const QScreen* screen = parent ? parent->screen() : QApplication::primaryScreen();
     const QSize room = screen ? screen->availableGeometry().size() * 0.95 : wanted;
-    resize(wanted.boundedTo(room));
+    // Taller than the screen, the page scrolls up and down; its scroll bar
+    // then takes width that the right column would otherwise lose.
+    QSize size = wanted;
+    if (wanted.height() > room.height())
+        size.rwidth() += m_ui->scrollArea->verticalScrollBar()->sizeHint().width();
+    resize(size.boundedTo(room));
     // The keyboard starts at the top; Enter closes from there too.
     m_ui->timesMode->setFocus();
     // Wherever the keyboard goes on the page, the page scrolls to show it,
@@ -218,6 +241,11 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
 }
 
 CProgressWindow::~CProgressWindow() = default;
+
+void CProgressWindow::setChildName(const QString& name) {
+    m_childName = name;
+    setWindowTitle(QStringLiteral("Lernfortschritt – %1").arg(name));
+}
 
 void CProgressWindow::setSaveFileChooser(SaveFileChooser chooser) {
     m_chooseFile = std::move(chooser);
@@ -252,7 +280,7 @@ void CProgressWindow::refresh() {
     fillSeries();
     fillDrills();
 
-    m_ui->csvButton->setEnabled(readable() && m_report.totals.tasks > 0);
+    m_ui->exportButton->setEnabled(readable() && m_report.totals.tasks > 0);
     m_ui->clearButton->setEnabled(m_source.canWrite() && !m_report.lastDrills.empty());
     m_ui->clearButton->setVisible(!m_source.historyIsShared());
 }
@@ -290,7 +318,7 @@ void CProgressWindow::fillSeries() {
         table->setItem(row, 3, number(percent(series.rightFirst, series.tasks)));
         table->setItem(row, 4, cell(local(series.lastPractised).toString(QStringLiteral("dd.MM.yyyy"))));
     }
-    finishTable(table, 6);
+    finishTable(table, 4);
 }
 
 void CProgressWindow::fillDrills() {
@@ -317,25 +345,35 @@ void CProgressWindow::fillDrills() {
                        number(drill.solved > 0 ? QString::number(drill.solved) : QStringLiteral("–")));
         table->setItem(row, 5, cell(endText(drill.end)));
     }
-    finishTable(table, 6);
+    finishTable(table, 4);
 }
 
-void CProgressWindow::onSaveCsv() {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString suggested = QDir(folder).filePath(
-        QStringLiteral("Lernverlauf-%1.csv").arg(today().toString(QStringLiteral("yyyy-MM-dd"))));
+void CProgressWindow::onExport() {
+    // "Lernverlauf-Anna-2024-06-03.xlsx"; a name that holds a slash keeps the file in its folder.
+    const QString child = m_childName.isEmpty() ? QString() : QString(m_childName).replace(u'/', u'-') + u'-';
+    const QString suggested = QDir(saveFolder())
+                                  .filePath(QStringLiteral("Lernverlauf-%1%2.xlsx")
+                                                .arg(child, today().toString(QStringLiteral("yyyy-MM-dd"))));
     const QString path = m_chooseFile(this, suggested);
     if (path.isEmpty())
         return;
+    std::vector<AnswerRow> rows;
     QString error;
-    if (!m_source.saveAnswersCsv(path, &error))
+    if (!m_source.readAnswers(&rows))
+        error = QString::fromUtf8("Der Lernverlauf lässt sich nicht lesen.\n\n") + m_source.faultReason();
+    else
+        SaveAnswersWorkbook(rows, m_childName, path, &error);
+    if (!error.isEmpty())
         QMessageBox::warning(this, QStringLiteral("Ollo"), error);
 }
 
 void CProgressWindow::onClear() {
-    QMessageBox question(QMessageBox::Question, QStringLiteral("Ollo"),
-                         QStringLiteral("Soll der ganze Lernverlauf gelöscht werden?"), QMessageBox::NoButton,
-                         this);
+    QMessageBox question(
+        QMessageBox::Question, QStringLiteral("Ollo"),
+        m_childName.isEmpty()
+            ? QStringLiteral("Soll der ganze Lernverlauf gelöscht werden?")
+            : QStringLiteral("Soll der ganze Lernverlauf von %1 gelöscht werden?").arg(m_childName),
+        QMessageBox::NoButton, this);
     question.setInformativeText(QStringLiteral("Alle aufgezeichneten Übungen, Aufgaben und Antworten gehen "
                                                "verloren. Das lässt sich nicht rückgängig machen."));
     QPushButton* erase = question.addButton(QStringLiteral("Verlauf &löschen"), QMessageBox::DestructiveRole);

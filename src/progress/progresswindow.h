@@ -19,7 +19,8 @@ class CProgressWindow;
 // "Lernfortschritt": what the child has practised, for a parent. The small
 // tables as a grid of facts coloured by how secure each is, the last four
 // weeks as a chart, the other series summed up, the last drills as a list,
-// and the whole record as a CSV file or deleted (after a question). When the
+// and the whole record saved as a workbook (answersworkbook.h) or deleted
+// (after a question that names the child). When the
 // record cannot be kept, a line at the top says why. Read when the window
 // opens, and again after deleting. The record comes from a ProgressSource
 // (kit/progressmodule.h), so the window shows any keeper's records.
@@ -42,6 +43,9 @@ public:
     void setSaveFileChooser(SaveFileChooser chooser);
 
     const ProgressReport& report() const { return m_report; }
+    // The child whose record this is, for the title and the export, where
+    // no list of children says it (a teacher's view of a child).
+    void setChildName(const QString& name);
 
 private:
     void refresh();
@@ -51,7 +55,7 @@ private:
     void fillSeries();
     void fillDrills();
     void showFact(const QModelIndex& index);
-    void onSaveCsv();
+    void onExport();
     void onClear();
     void onHelp();
     void fitGrid();
@@ -62,4 +66,6 @@ private:
     FactGridModel* m_grid = nullptr;
     SaveFileChooser m_chooseFile;
     ProgressReport m_report;
+    // The running child's name; empty for a family without children.
+    QString m_childName;
 };

@@ -1,5 +1,7 @@
 #include "record/hardfacts.h"
 
+#include <QDateTime>
+
 #include <algorithm>
 #include <array>
 #include <map>
@@ -9,9 +11,21 @@
 
 namespace HardFacts {
 
-qint64 WaitOf(int box) {
-    static constexpr std::array<qint64, BoxCount> days = {0, 1, 3, 7, 14};
-    return days[size_t(std::clamp(box, 1, BoxCount) - 1)] * 24 * 60 * 60;
+namespace {
+
+QDate dayOf(qint64 seconds) {
+    return QDateTime::fromSecsSinceEpoch(seconds).date();
+}
+
+qint64 startOf(QDate day) {
+    return QDateTime(day, QTime(0, 0)).toSecsSinceEpoch();
+}
+
+} // namespace
+
+int WaitDaysOf(int box) {
+    static constexpr std::array<int, BoxCount> days = {0, 1, 3, 7, 14};
+    return days[size_t(std::clamp(box, 1, BoxCount) - 1)];
 }
 
 std::vector<Standing> Sort(const std::vector<Answered>& history) {
@@ -19,14 +33,18 @@ std::vector<Standing> Sort(const std::vector<Answered>& history) {
     for (const Answered& task : history) {
         if (task.outcome == Record::TaskOutcome::Unanswered)
             continue;
-        auto [at, added] = boxes.try_emplace(task.fact, Standing{task.fact, 1, 0, 0});
+        auto [at, added] = boxes.try_emplace(task.fact, Standing{task.fact, 1, 0, 0, {}});
         Standing& standing = at->second;
-        if (task.outcome == Record::TaskOutcome::RightFirstTry)
-            standing.box = added ? 2 : std::min(standing.box + 1, BoxCount);
-        else
+        const QDate day = dayOf(task.posed);
+        if (task.outcome != Record::TaskOutcome::RightFirstTry) {
             standing.box = 1;
+            standing.climbedOn = {};
+        } else if (standing.climbedOn != day) {
+            standing.box = std::min(standing.box + 1, BoxCount);
+            standing.climbedOn = day;
+        }
         standing.lastAsked = task.posed;
-        standing.due = task.posed + WaitOf(standing.box);
+        standing.due = standing.box == 1 ? task.posed : startOf(day.addDays(WaitDaysOf(standing.box)));
     }
     std::vector<Standing> sorted;
     sorted.reserve(boxes.size());
@@ -35,19 +53,29 @@ std::vector<Standing> Sort(const std::vector<Answered>& history) {
     return sorted;
 }
 
-std::vector<Record::Fact> Choose(const std::vector<Answered>& history, qint64 now, int count) {
-    std::vector<Standing> standings = Sort(history);
-    const auto rank = [now](const Standing& s) {
-        const bool due = s.due <= now;
-        return std::tuple(!due, due ? s.box : 0, s.due, s.fact);
-    };
-    std::sort(standings.begin(), standings.end(),
-              [&rank](const Standing& a, const Standing& b) { return rank(a) < rank(b); });
-    std::vector<Record::Fact> chosen;
-    for (const Standing& standing : standings) {
-        if (int(chosen.size()) >= count)
+Due Choose(const std::vector<Answered>& history, qint64 now, int count) {
+    std::vector<Standing> due;
+    Due chosen;
+    for (const Standing& standing : Sort(history)) {
+        if (standing.due <= now) {
+            due.push_back(standing);
+            continue;
+        }
+        const QDate day = dayOf(standing.due);
+        if (!chosen.nextDay.isValid() || day < chosen.nextDay) {
+            chosen.nextDay = day;
+            chosen.nextCount = 0;
+        }
+        if (day == chosen.nextDay)
+            ++chosen.nextCount;
+    }
+    std::sort(due.begin(), due.end(), [](const Standing& a, const Standing& b) {
+        return std::tuple(a.box, a.due, a.fact) < std::tuple(b.box, b.due, b.fact);
+    });
+    for (const Standing& standing : due) {
+        if (int(chosen.facts.size()) >= count)
             break;
-        chosen.push_back(standing.fact);
+        chosen.facts.push_back(standing.fact);
     }
     return chosen;
 }

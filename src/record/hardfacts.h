@@ -1,19 +1,25 @@
 #pragma once
 
+#include <QDate>
 #include <QtGlobal>
 
 #include <optional>
 #include <vector>
 
+#include "kit/recordmodule.h"
 #include "kit/recordtypes.h"
 
 class RecordStore;
 
 // Which facts are still hard: every fact the child was ever asked, in any
-// series, sits in one of five boxes. A task answered right at the first try
-// moves its fact up one box (at most to the fifth), any other answered task
-// puts it back in the first. A fact comes again this many days after it was
-// last asked: box 1 at once, then 1, 3, 7 and 14 days.
+// series, sits in one of five boxes. Its first right answer at the first try
+// puts a fact in the second box, each later one moves it up one more (to the
+// fifth at most), but never more than one box on one calendar day; any other
+// answered task puts it back in the first, from where it may climb again the
+// same day. A fact is due again at once from box 1, and from the others on
+// the first, third, seventh and fourteenth day after the day it was last
+// asked. "Schwierige Aufgaben" drills the due facts only, and the progress
+// window colours a fact by its box (progressreading.h).
 namespace HardFacts {
 
 inline constexpr int BoxCount = 5;
@@ -29,22 +35,27 @@ struct Standing {
     Record::Fact fact;
     int box = 1;
     qint64 lastAsked = 0;
-    qint64 due = 0; // seconds since 1970
+    // Seconds since 1970: the moment it was last asked in box 1, local
+    // midnight of the day it comes back in the others.
+    qint64 due = 0;
+    // The local day it last moved up; none since it last fell to box 1.
+    QDate climbedOn;
 
     bool operator==(const Standing&) const = default;
 };
 
-// Seconds a fact waits in this box (1 to BoxCount) before it is due.
-qint64 WaitOf(int box);
+// Days a fact waits in this box (1 to BoxCount) after the day it was last asked.
+int WaitDaysOf(int box);
 
 // The facts' boxes after these tasks, taken in the order given (oldest
 // first); unanswered tasks leave a fact where it was. Sorted by fact.
 std::vector<Standing> Sort(const std::vector<Answered>& history);
 
-// The count least secure facts at now: the due ones first, lower boxes
-// before higher, longer due before more recently due; then those not yet due,
-// the soonest first. Ties go by fact. Fewer when fewer facts are known.
-std::vector<Record::Fact> Choose(const std::vector<Answered>& history, qint64 now, int count);
+// What "Schwierige Aufgaben" drills at now: at most count of the due facts,
+// lower boxes before higher, longer due before more recently due, ties by
+// fact; and, for a child with nothing due, when the next ones come back.
+using Due = DueFacts;
+Due Choose(const std::vector<Answered>& history, qint64 now, int count);
 
 // Every answered task of the record, oldest first; nothing when it cannot be read.
 std::optional<std::vector<Answered>> ReadHistory(const RecordStore& store);

@@ -136,7 +136,8 @@ bool CLearningRecord::writeStep(QSqlQuery& q, Step& step, std::vector<qint64*>* 
     return q.exec();
 }
 
-void CLearningRecord::addAnswer(const QString& typed, Record::Answer answer, qint64 thinkingMs) {
+void CLearningRecord::addAnswer(const QString& typed, Record::Answer answer, qint64 thinkingMs,
+                                qint64 answeredAt) {
     if (!keeping() || !m_drill || !m_task)
         return;
     using Record::Answer;
@@ -144,7 +145,7 @@ void CLearningRecord::addAnswer(const QString& typed, Record::Answer answer, qin
     Step step;
     step.drill = m_drill;
     step.task = m_task;
-    step.at = qint64(Clock::NowSeconds());
+    step.at = answeredAt > 0 ? answeredAt : qint64(Clock::NowSeconds());
     step.typed = typed;
     step.attempt = ++m_attempt;
     step.correct = answer == Answer::Right;
@@ -269,4 +270,13 @@ bool CLearningRecord::clearHistory() {
         return false;
     }
     return true;
+}
+
+bool CLearningRecord::copyTo(const QString& path) const {
+    if (!m_readable)
+        return false;
+    QSqlQuery query(database());
+    query.prepare(QStringLiteral("VACUUM INTO ?"));
+    query.addBindValue(path);
+    return query.exec();
 }

@@ -10,8 +10,8 @@
 //    of another program, a full disk), it keeps what was given in memory,
 //    tries again with the next answer or after a pause, and says once that
 //    it writes again. It opens only its own files: empty, or marked as Ollo's.
-//  - ProgressReading reads the figures of the progress window, AnswersCsv
-//    writes one line per answer, both through the record's reading
+//  - ProgressReading reads the figures of the progress window, AnswerRows
+//    lists every answer for the export, both through the record's reading
 //    (RecordStore, recordstore.h, in sqlitereads.cpp); RecordLog
 //    (recordplugin.h) hands them, and the drills' steps, between the record
 //    and the rest of the program.
@@ -89,23 +89,28 @@ public:
     void beginDrill(int commandId, const QString& caption, Record::Operation operation, int series,
                     int taskCount);
     void addTask(int number, const Record::Fact& fact, const QString& text, const QString& expected);
-    void addAnswer(const QString& typed, Record::Answer answer, qint64 thinkingMs);
+    // answeredAt: when OK was pressed, seconds since 1970; 0: now.
+    void addAnswer(const QString& typed, Record::Answer answer, qint64 thinkingMs, qint64 answeredAt = 0);
     void endDrill(Record::DrillEnd how);
 
     // Deletes every drill, task and answer, and compacts the file so that
     // nothing of them remains in it or in its log. False (with the fault set)
     // when that failed, the compaction too.
     bool clearHistory();
+    // Writes a compacted copy of the whole record to path, where no file may
+    // be yet; false when it could not.
+    bool copyTo(const QString& path) const;
 
-    // Reading, for ProgressReading, HardFacts and AnswersCsv (recordstore.h).
+    // Reading, for ProgressReading, HardFacts and AnswerRows (recordstore.h).
     QString readError() const override;
     bool readFacts(std::vector<FactTasks>& facts) const override;
     bool readTaskTimes(qint64 from, qint64 to, std::vector<TaskTime>& tasks) const override;
+    bool readDrillSpans(qint64 from, qint64 to, std::vector<DrillSpan>& drills) const override;
     bool readSeries(std::vector<SeriesSummary>& series) const override;
     bool readLastDrills(int count, std::vector<DrillSummary>& drills) const override;
     bool readTotals(Totals& totals, std::vector<qint64>& drillStarts) const override;
     bool readHistory(std::vector<HardFacts::Answered>& history) const override;
-    bool readAnswers(const std::function<bool(const AnswerRow& answer)>& each) const override;
+    bool readAnswers(const std::function<bool(const TypedAnswer& answer)>& each) const override;
 
     // The file's connection; valid while canRead().
     QSqlDatabase database() const;
@@ -124,6 +129,8 @@ private:
     void disconnect();
     bool setUp(int version);
     bool migrate(QSqlQuery& query, int fromVersion);
+    // The word tables and views that explain the codes (recordfile.cpp).
+    bool addKeys();
     bool setFileAside(Check why);
     // Runs statements in one immediate transaction; on failure rolls back and
     // turns the record quiet with the fault the error shows.

@@ -8,8 +8,10 @@
 
 #include <algorithm>
 #include <iterator>
+#include <optional>
 #include <tuple>
 
+#include "record/hardfacts.h"
 #include "record/recordstore.h"
 
 namespace {
@@ -44,7 +46,23 @@ bool readStandings(const RecordStore& store, ProgressReport& report) {
                 thinking.push_back(fact.recentMs[i]);
         if (!thinking.empty())
             standing.typicalMs = median(thinking);
-        standing.security = ProgressReading::Judge(standing.recent, std::move(thinking));
+    }
+    return true;
+}
+
+// The colours by the boxes "Schwierige Aufgaben" drills by.
+bool judgeStandings(const RecordStore& store, ProgressReport& report) {
+    const std::optional<std::vector<HardFacts::Answered>> history = HardFacts::ReadHistory(store);
+    if (!history)
+        return false;
+    for (const HardFacts::Standing& box : HardFacts::Sort(*history)) {
+        const Record::Fact& fact = box.fact;
+        if (fact.series < 1 || fact.series > 10 || fact.factor < 1 || fact.factor > 10)
+            continue;
+        FactStanding& standing = report.standing(fact.operation, fact.factor, fact.series);
+        standing.security =
+            ProgressReading::Judge(box.box, standing.typicalMs > 0 ? std::vector<qint64>{standing.typicalMs}
+                                                                   : std::vector<qint64>{});
     }
     return true;
 }
@@ -68,6 +86,20 @@ bool readDays(const RecordStore& store, QDate today, ProgressReport& report) {
         ++day.tasks;
         if (task.outcome == TaskOutcome::RightFirstTry)
             ++day.rightFirst;
+    }
+    // The time practised: each drill from its start to its end, or to its
+    // last answer where the program was ended during it; at most three hours
+    // of a drill left open count.
+    std::vector<RecordStore::DrillSpan> drills;
+    if (!store.readDrillSpans(starts.front(), starts.back(), drills))
+        return false;
+    for (const RecordStore::DrillSpan& drill : drills) {
+        const auto next = std::upper_bound(starts.begin(), starts.end(), drill.started);
+        const auto index = std::distance(starts.begin(), next) - 1;
+        if (index < 0 || index >= qsizetype(report.days.size()))
+            continue;
+        report.days[size_t(index)].seconds +=
+            int(std::clamp(drill.until - drill.started, qint64(0), qint64(3 * 60 * 60)));
     }
     return true;
 }
@@ -107,12 +139,13 @@ bool readTotals(const RecordStore& store, Totals& totals) {
 
 } // namespace
 
-Security ProgressReading::Judge(const std::vector<TaskOutcome>& recent, std::vector<qint64> thinkingMs) {
-    if (recent.empty())
+Security ProgressReading::Judge(int box, std::vector<qint64> thinkingMs) {
+    if (box <= 0)
         return Security::NeverAsked;
-    if (std::any_of(recent.begin(), recent.end(),
-                    [](TaskOutcome o) { return o != TaskOutcome::RightFirstTry; }))
+    if (box == 1)
         return Security::Shaky;
+    if (box == 2)
+        return Security::Unsettled;
     if (!thinkingMs.empty() && median(std::move(thinkingMs)) > ProgressReport::SlowMs)
         return Security::Slow;
     return Security::Secure;
@@ -122,14 +155,14 @@ ProgressReport ProgressReading::Read(const RecordStore& store, QDate today) {
     const auto emptyDays = [today](ProgressReport& report) {
         report.days.clear();
         for (QDate day = today.addDays(1 - ProgressReport::ChartDays); day <= today; day = day.addDays(1))
-            report.days.push_back({day, 0, 0});
+            report.days.push_back({day, 0, 0, 0});
     };
     ProgressReport report;
     emptyDays(report);
     if (!store.canRead())
         return report;
-    if (readStandings(store, report) && readDays(store, today, report) && readSeries(store, report) &&
-        store.readLastDrills(ProgressReport::LastDrills, report.lastDrills) &&
+    if (readStandings(store, report) && judgeStandings(store, report) && readDays(store, today, report) &&
+        readSeries(store, report) && store.readLastDrills(ProgressReport::LastDrills, report.lastDrills) &&
         readTotals(store, report.totals))
         return report;
     // Half a report would pass for a record with less practice than it holds.

@@ -12,10 +12,11 @@ class RecordStore;
 // learning record, the family's file or the school's server (recordstore.h).
 namespace ProgressReading {
 
-// NeverAsked without tasks; Shaky when one of them was not right at the
-// first try; Slow when the median of the thinking times exceeds
-// ProgressReport::SlowMs.
-Security Judge(const std::vector<Record::TaskOutcome>& recent, std::vector<qint64> thinkingMs);
+// A fact in this box (0: never answered) with these thinking times of its
+// recent first answers: NeverAsked, Shaky in box 1, Unsettled in box 2;
+// further up Slow when their median exceeds ProgressReport::SlowMs, else
+// Secure.
+Security Judge(int box, std::vector<qint64> thinkingMs);
 
 // Days are local calendar days; the chart's last day is today. An
 // unreadable record gives an empty report; one whose reading failed an

@@ -91,6 +91,59 @@ const std::vector<std::vector<const char*>>& migrations() {
     return steps;
 }
 
+// The keys to the codes above, for whoever opens the file with an SQLite
+// tool: word tables for each code and views that use them, with times as
+// local dates. They hang on no version: made where missing at every open, in
+// the same transaction, so that a file stays readable to older Ollos, which
+// pass over them.
+const std::vector<const char*>& keys() {
+    static const std::vector<const char*> statements = {
+        "CREATE TABLE IF NOT EXISTS operation_word (code INTEGER PRIMARY KEY, word TEXT NOT NULL)",
+        "INSERT OR IGNORE INTO operation_word VALUES (0, 'mal'), (1, 'geteilt')",
+        "CREATE TABLE IF NOT EXISTS outcome_word (code INTEGER PRIMARY KEY, word TEXT NOT NULL)",
+        "INSERT OR IGNORE INTO outcome_word VALUES (0, 'nicht beantwortet'), (1, 'auf Anhieb richtig'),"
+        " (2, 'richtig nach NOCHMALS'), (3, 'mit LOESEN gelöst'), (4, 'falsch, dann Übung beendet')",
+        "CREATE TABLE IF NOT EXISTS drill_end_word (code INTEGER PRIMARY KEY, word TEXT NOT NULL)",
+        "INSERT OR IGNORE INTO drill_end_word VALUES (1, 'fertig'), (2, 'mit ENDE beendet'),"
+        " (3, 'Fenster geschlossen'), (4, 'keine Reihe gewählt')",
+        "CREATE TABLE IF NOT EXISTS choice_word (code INTEGER PRIMARY KEY, word TEXT NOT NULL)",
+        "INSERT OR IGNORE INTO choice_word VALUES (0, ''), (1, 'NOCHMALS'), (2, 'LOESEN')",
+        // The menu commands that start a drill (kit/commandids.h).
+        "CREATE TABLE IF NOT EXISTS command_word (code INTEGER PRIMARY KEY, word TEXT NOT NULL)",
+        "INSERT OR IGNORE INTO command_word"
+        " WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 10)"
+        " SELECT 32770 + i, i || '-er Reihe (mal)' FROM n"
+        " UNION ALL SELECT 32780 + i, (10 + i) || '-er Reihe (mal)' FROM n"
+        " UNION ALL SELECT 32793 + i, i || '-er Reihe (geteilt)' FROM n",
+        "INSERT OR IGNORE INTO command_word VALUES (32791, 'Beliebige Reihe (mal)'),"
+        " (32792, '100-er Reihe (mal)'), (32793, '1000-er Reihe (mal)'), (32804, 'Beliebige Reihe "
+        "(geteilt)'),"
+        " (32807, '100-er Reihe (geteilt)'), (32810, '1000-er Reihe (geteilt)'),"
+        " (32871, 'Schwierige Aufgaben')",
+        "CREATE VIEW IF NOT EXISTS uebungen AS SELECT d.id AS uebung,"
+        " datetime(d.started, 'unixepoch', 'localtime') AS beginn,"
+        " datetime(d.ended, 'unixepoch', 'localtime') AS ende, coalesce(c.word, d.command) AS befehl,"
+        " d.caption AS titel, o.word AS rechenart, d.series AS reihe, d.task_count AS aufgaben,"
+        " coalesce(e.word, 'unterbrochen') AS wie_beendet"
+        " FROM drill d LEFT JOIN command_word c ON c.code = d.command"
+        " LEFT JOIN operation_word o ON o.code = d.operation LEFT JOIN drill_end_word e ON e.code = "
+        "d.how_ended",
+        "CREATE VIEW IF NOT EXISTS aufgaben AS SELECT t.id AS aufgabe, t.drill AS uebung, t.number AS nummer,"
+        " datetime(t.posed, 'unixepoch', 'localtime') AS gestellt, o.word AS rechenart, t.factor AS faktor,"
+        " t.series AS reihe, t.text AS text, t.expected AS richtige_antwort, r.word AS ergebnis,"
+        " round(t.first_ms / 1000.0, 1) AS sekunden"
+        " FROM task t LEFT JOIN operation_word o ON o.code = t.operation"
+        " LEFT JOIN outcome_word r ON r.code = t.outcome",
+        "CREATE VIEW IF NOT EXISTS antworten AS SELECT a.id AS antwort, t.drill AS uebung, a.task AS aufgabe,"
+        " a.attempt AS versuch, datetime(a.at, 'unixepoch', 'localtime') AS zeit, t.text AS text,"
+        " t.expected AS richtige_antwort, a.typed AS eingabe,"
+        " CASE a.correct WHEN 1 THEN 'richtig' ELSE 'falsch' END AS bewertung, w.word AS danach,"
+        " round(a.thinking_ms / 1000.0, 1) AS sekunden"
+        " FROM answer a JOIN task t ON t.id = a.task LEFT JOIN choice_word w ON w.code = a.choice",
+    };
+    return statements;
+}
+
 int primaryCode(const QSqlError& error) {
     return error.nativeErrorCode().toInt() & 0xff;
 }
@@ -309,7 +362,7 @@ bool CLearningRecord::setUp(int version) {
         // Written even when unchanged: the write that proves the file writable.
         // The failing step runs on q, so its error is the one reported.
         return migrate(q, version) && q.exec(QStringLiteral("PRAGMA user_version = %1").arg(SchemaVersion)) &&
-               q.exec(QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId));
+               q.exec(QStringLiteral("PRAGMA application_id = %1").arg(ApplicationId)) && addKeys();
     });
     if (m_setUp)
         m_version = SchemaVersion;
@@ -321,6 +374,14 @@ bool CLearningRecord::migrate(QSqlQuery& query, int fromVersion) {
         for (const char* statement : migrations()[size_t(version)])
             if (!query.exec(QLatin1String(statement)))
                 return false;
+    return true;
+}
+
+bool CLearningRecord::addKeys() {
+    QSqlQuery query(database());
+    for (const char* statement : keys())
+        if (!query.exec(QString::fromUtf8(statement)))
+            return false;
     return true;
 }
 

@@ -4,8 +4,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QVariant>
 
-#include "record/answerscsv.h"
+#include "record/answerrows.h"
 #include "record/hardfacts.h"
 #include "record/progressreading.h"
 
@@ -28,8 +31,9 @@ void RecordLog::taskPosed(const PosedTask& task) {
     m_record.addTask(task.number, {task.operation, task.factor, task.series}, task.text, task.answer);
 }
 
-void RecordLog::answerGiven(const QString& typed, Record::Answer answer, qint64 thinkingMs) {
-    m_record.addAnswer(typed, answer, thinkingMs);
+void RecordLog::answerGiven(const QString& typed, Record::Answer answer, qint64 thinkingMs,
+                            qint64 answeredAt) {
+    m_record.addAnswer(typed, answer, thinkingMs, answeredAt);
     if (m_written)
         m_written();
 }
@@ -69,8 +73,8 @@ QString RecordLog::baseName() const {
     return QFileInfo(m_record.filePath()).completeBaseName();
 }
 
-bool RecordLog::saveAnswersCsv(const QString& path, QString* error) const {
-    return SaveAnswersCsv(m_record, path, error);
+bool RecordLog::readAnswers(std::vector<AnswerRow>* rows) const {
+    return ReadAnswers(m_record, rows);
 }
 
 bool RecordLog::clearHistory() {
@@ -89,9 +93,46 @@ void RecordLog::removeRecordOf(const QString& baseName) {
         QFile::remove(record + suffix);
 }
 
-std::optional<std::vector<Record::Fact>> RecordLog::hardFacts(qint64 now, int count) const {
+std::optional<DueFacts> RecordLog::hardFacts(qint64 now, int count) const {
     const std::optional<std::vector<HardFacts::Answered>> history = HardFacts::ReadHistory(m_record);
     if (!history)
         return std::nullopt;
     return HardFacts::Choose(*history, now, count);
+}
+
+int RecordLog::answeredTasksOf(const QString& baseName) const {
+    const QString path = CLearningRecord::PathFor(baseName);
+    if (!QFileInfo::exists(path))
+        return 0;
+    const QString name = QStringLiteral("ollo-count-%1").arg(quintptr(this));
+    int count = 0;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (db.open()) {
+            QSqlQuery query(db);
+            if (query.exec(QStringLiteral("SELECT count(*) FROM task WHERE outcome > 0")) && query.next())
+                count = query.value(0).toInt();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return count;
+}
+
+bool RecordLog::giveHistoryTo(const QString& baseName, QString* error) {
+    const QString target = CLearningRecord::PathFor(baseName);
+    // A first child's record holds nothing that could be lost.
+    bool given = answeredTasksOf(baseName) == 0;
+    if (given) {
+        removeRecordOf(baseName);
+        given = !QFileInfo::exists(target) && m_record.copyTo(target) && m_record.clearHistory();
+    }
+    if (given)
+        m_givenTo = baseName;
+    else if (error != nullptr)
+        *error = QString::fromUtf8("Ollo konnte den bisherigen Lernverlauf nicht übergeben. Er bleibt, wo er "
+                                   "war.\n\n") +
+                 m_record.faultReason();
+    return given;
 }

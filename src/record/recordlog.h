@@ -21,7 +21,8 @@ public:
     void drillStarted(int commandId, const QString& caption, Record::Operation operation, int series,
                       int taskCount) override;
     void taskPosed(const PosedTask& task) override;
-    void answerGiven(const QString& typed, Record::Answer answer, qint64 thinkingMs) override;
+    void answerGiven(const QString& typed, Record::Answer answer, qint64 thinkingMs,
+                     qint64 answeredAt) override;
     void drillEnded(Record::DrillEnd how) override;
 
     ProgressReport report(QDate today) const override;
@@ -31,12 +32,15 @@ public:
     QString stateText() const override;
     QString takeNotice() override;
     QString baseName() const override;
-    bool saveAnswersCsv(const QString& path, QString* error) const override;
+    bool readAnswers(std::vector<AnswerRow>* rows) const override;
     bool clearHistory() override;
     bool historyIsShared() const override { return static_cast<bool>(m_written); }
     void removeRecordOf(const QString& baseName) override;
+    int answeredTasksOf(const QString& baseName) const override;
+    bool giveHistoryTo(const QString& baseName, QString* error) override;
+    QString historyGivenTo() const override { return m_givenTo; }
 
-    std::optional<std::vector<Record::Fact>> hardFacts(qint64 now, int count) const override;
+    std::optional<DueFacts> hardFacts(qint64 now, int count) const override;
 
     CLearningRecord& record() { return m_record; }
     // Called after each answer and each drill's end has been written, to
@@ -47,4 +51,5 @@ private:
     std::unique_ptr<CLearningRecord> m_owned;
     CLearningRecord& m_record;
     std::function<void()> m_written;
+    QString m_givenTo;
 };

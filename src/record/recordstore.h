@@ -2,7 +2,7 @@
 
 // One child's learning record as its readers meet it: the progress window's
 // figures (progressreading.h), the facts still hard (hardfacts.h) and every
-// answer for a spreadsheet (answerscsv.h). Two keep such records: the
+// answer for the export (answerrows.h). Two keep such records: the
 // family's SQLite file (CLearningRecord) and the school's PostgreSQL server
 // (ServerStore, one child's rows there). What the two SQL dialects do
 // differently stays inside them: keys (the file's own row numbers against
@@ -42,9 +42,18 @@ public:
         Record::TaskOutcome outcome = Record::TaskOutcome::RightFirstTry;
     };
 
-    // One typed answer with its task and drill, as the spreadsheet shows it.
-    struct AnswerRow {
-        qint64 at = 0; // seconds since 1970
+    // A drill's start and its end, or its last answer where the program
+    // was ended during it, or its start again without either.
+    struct DrillSpan {
+        qint64 started = 0; // seconds since 1970
+        qint64 until = 0;
+    };
+
+    // One typed answer with its task and drill, as the export lists it.
+    struct TypedAnswer {
+        qint64 at = 0;    // seconds since 1970
+        qint64 drill = 0; // the drill's number, counted in the order drills began
+        int command = 0;  // the menu command that started the drill
         Record::Operation operation = Record::Operation::Multiplication;
         qint64 factor = 0;
         qint64 series = 0;
@@ -69,10 +78,13 @@ public:
     virtual bool readFacts(std::vector<FactTasks>& facts) const = 0;
     // The answered tasks posed from `from` up to, not including, `to`.
     virtual bool readTaskTimes(qint64 from, qint64 to, std::vector<TaskTime>& tasks) const = 0;
+    // The drills begun from `from` up to, not including, `to`.
+    virtual bool readDrillSpans(qint64 from, qint64 to, std::vector<DrillSpan>& drills) const = 0;
     // The drills of the series beyond the small tables and of "Beliebige
     // Reihe", one summary per series, operation and kind; in no order.
     virtual bool readSeries(std::vector<SeriesSummary>& series) const = 0;
-    // The last count drills, newest first.
+    // The last count drills, newest first, but those a refused limit prompt
+    // ended before their first task.
     virtual bool readLastDrills(int count, std::vector<DrillSummary>& drills) const = 0;
     // The totals but the days practised, and the start of every drill that
     // has its series, from which the days are counted.
@@ -81,5 +93,5 @@ public:
     virtual bool readHistory(std::vector<HardFacts::Answered>& history) const = 0;
     // Every answer, oldest first, handed to each in turn; false when the
     // read failed or each returned false.
-    virtual bool readAnswers(const std::function<bool(const AnswerRow& answer)>& each) const = 0;
+    virtual bool readAnswers(const std::function<bool(const TypedAnswer& answer)>& each) const = 0;
 };

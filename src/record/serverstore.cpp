@@ -104,6 +104,24 @@ bool ServerStore::readTaskTimes(qint64 from, qint64 to, std::vector<TaskTime>& t
     return ended(query);
 }
 
+bool ServerStore::readDrillSpans(qint64 from, qint64 to, std::vector<DrillSpan>& drills) const {
+    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
+    if (!run(query,
+             QStringLiteral(
+                 "SELECT d.started / 1000, coalesce(d.ended, (SELECT max(a.at) FROM ollo.answers a"
+                 "  JOIN ollo.tasks t ON t.class_id = a.class_id AND t.child_id = a.child_id"
+                 "  AND t.id = a.task_id"
+                 "  WHERE t.class_id = d.class_id AND t.child_id = d.child_id AND t.drill_id = d.id),"
+                 " d.started) / 1000"
+                 " FROM ollo.drills d WHERE d.class_id = ? AND d.child_id = ?"
+                 " AND d.started >= ? AND d.started < ?"),
+             {from * 1000, to * 1000}))
+        return false;
+    while (query.next())
+        drills.push_back({query.value(0).toLongLong(), query.value(1).toLongLong()});
+    return ended(query);
+}
+
 bool ServerStore::readSeries(std::vector<SeriesSummary>& series) const {
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     if (!run(query,
@@ -130,14 +148,16 @@ bool ServerStore::readLastDrills(int count, std::vector<DrillSummary>& drills) c
                  "SELECT d.started / 1000, d.caption, d.operation, d.series, d.command IN %1,"
                  " d.task_count, d.how_ended, count(t.id), count(t.id) FILTER (WHERE t.outcome = 1),"
                  " count(t.id) FILTER (WHERE t.outcome = 3)"
+                 // A refused limit prompt posed nothing: its row stays, out of the list.
                  " FROM (SELECT * FROM ollo.drills WHERE class_id = ? AND child_id = ?"
-                 "  ORDER BY started DESC, id LIMIT ?) d"
+                 "  AND how_ended IS DISTINCT FROM %2 ORDER BY started DESC, id LIMIT ?) d"
                  " LEFT JOIN ollo.tasks t ON t.class_id = d.class_id AND t.child_id = d.child_id"
                  "  AND t.drill_id = d.id AND t.outcome > 0"
                  " GROUP BY d.class_id, d.child_id, d.id, d.started, d.caption, d.operation, d.series,"
                  "  d.command, d.task_count, d.how_ended"
                  " ORDER BY d.started DESC, d.id")
-                 .arg(kChosen),
+                 .arg(kChosen)
+                 .arg(int(Record::DrillEnd::LimitRefused)),
              {count}))
         return false;
     while (query.next()) {
@@ -201,11 +221,12 @@ bool ServerStore::readHistory(std::vector<HardFacts::Answered>& history) const {
     return ended(query);
 }
 
-bool ServerStore::readAnswers(const std::function<bool(const AnswerRow& answer)>& each) const {
+bool ServerStore::readAnswers(const std::function<bool(const TypedAnswer& answer)>& each) const {
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     if (!run(query,
              QStringLiteral(
-                 "SELECT a.at / 1000, t.operation, t.factor, t.series, d.command IN %1, t.expected,"
+                 "SELECT a.at / 1000, dense_rank() OVER (ORDER BY d.started, d.id), d.command,"
+                 " t.operation, t.factor, t.series, d.command IN %1, t.expected,"
                  " a.typed, a.attempt, a.correct, a.choice, a.thinking_ms"
                  " FROM ollo.answers a"
                  " JOIN ollo.tasks t ON t.class_id = a.class_id AND t.child_id = a.child_id"
@@ -216,12 +237,13 @@ bool ServerStore::readAnswers(const std::function<bool(const AnswerRow& answer)>
                  .arg(kChosen)))
         return false;
     while (query.next()) {
-        const AnswerRow answer{query.value(0).toLongLong(), Operation(query.value(1).toInt()),
-                               query.value(2).toLongLong(), query.value(3).toLongLong(),
-                               query.value(4).toBool(),     query.value(5).toString(),
-                               query.value(6).toString(),   query.value(7).toInt(),
-                               query.value(8).toBool(),     query.value(9).toInt(),
-                               query.value(10).toLongLong()};
+        const TypedAnswer answer{query.value(0).toLongLong(), query.value(1).toLongLong(),
+                                 query.value(2).toInt(),      Operation(query.value(3).toInt()),
+                                 query.value(4).toLongLong(), query.value(5).toLongLong(),
+                                 query.value(6).toBool(),     query.value(7).toString(),
+                                 query.value(8).toString(),   query.value(9).toInt(),
+                                 query.value(10).toBool(),    query.value(11).toInt(),
+                                 query.value(12).toLongLong()};
         if (!each(answer))
             return false;
     }

@@ -23,11 +23,12 @@ public:
     QString readError() const override { return m_readError; }
     bool readFacts(std::vector<FactTasks>& facts) const override;
     bool readTaskTimes(qint64 from, qint64 to, std::vector<TaskTime>& tasks) const override;
+    bool readDrillSpans(qint64 from, qint64 to, std::vector<DrillSpan>& drills) const override;
     bool readSeries(std::vector<SeriesSummary>& series) const override;
     bool readLastDrills(int count, std::vector<DrillSummary>& drills) const override;
     bool readTotals(Totals& totals, std::vector<qint64>& drillStarts) const override;
     bool readHistory(std::vector<HardFacts::Answered>& history) const override;
-    bool readAnswers(const std::function<bool(const AnswerRow& answer)>& each) const override;
+    bool readAnswers(const std::function<bool(const TypedAnswer& answer)>& each) const override;
 
 private:
     // Runs sql with the class and the child as its first two values.

@@ -109,6 +109,20 @@ bool CLearningRecord::readTaskTimes(qint64 from, qint64 to, std::vector<TaskTime
     return readEnded(query);
 }
 
+bool CLearningRecord::readDrillSpans(qint64 from, qint64 to, std::vector<DrillSpan>& drills) const {
+    QSqlQuery query(database());
+    if (!runRead(
+            query,
+            QStringLiteral("SELECT d.started, coalesce(d.ended, (SELECT max(a.at) FROM answer a JOIN task t"
+                           " ON t.id = a.task WHERE t.drill = d.id), d.started)"
+                           " FROM drill d WHERE d.started >= ? AND d.started < ?"),
+            {from, to}))
+        return false;
+    while (query.next())
+        drills.push_back({query.value(0).toLongLong(), query.value(1).toLongLong()});
+    return readEnded(query);
+}
+
 bool CLearningRecord::readSeries(std::vector<SeriesSummary>& series) const {
     QSqlQuery query(database());
     if (!runRead(query, QStringLiteral(
@@ -133,11 +147,13 @@ bool CLearningRecord::readLastDrills(int count, std::vector<DrillSummary>& drill
                      "SELECT d.started, d.caption, d.operation, d.series, d.command IN %1, d.task_count,"
                      " d.how_ended, count(t.id), coalesce(sum(t.outcome = 1), 0),"
                      " coalesce(sum(t.outcome = 3), 0)"
-                     " FROM (SELECT * FROM drill ORDER BY id DESC LIMIT %2) d"
+                     // A refused limit prompt posed nothing: its row stays, out of the list.
+                     " FROM (SELECT * FROM drill WHERE how_ended IS NOT %3 ORDER BY id DESC LIMIT %2) d"
                      " LEFT JOIN task t ON t.drill = d.id AND t.outcome > 0"
                      " GROUP BY d.id ORDER BY d.id DESC")
                      .arg(kChosen)
-                     .arg(count)))
+                     .arg(count)
+                     .arg(int(Record::DrillEnd::LimitRefused))))
         return false;
     while (query.next()) {
         DrillSummary drill;
@@ -199,22 +215,24 @@ bool CLearningRecord::readHistory(std::vector<HardFacts::Answered>& history) con
     return readEnded(query);
 }
 
-bool CLearningRecord::readAnswers(const std::function<bool(const AnswerRow& answer)>& each) const {
+bool CLearningRecord::readAnswers(const std::function<bool(const TypedAnswer& answer)>& each) const {
     QSqlQuery query(database());
     if (!runRead(query,
-                 QStringLiteral("SELECT a.at, t.operation, t.factor, t.series, d.command IN %1, t.expected,"
-                                " a.typed, a.attempt, a.correct, a.choice, a.thinking_ms"
+                 QStringLiteral("SELECT a.at, d.id, d.command, t.operation, t.factor, t.series,"
+                                " d.command IN %1, t.expected, a.typed, a.attempt, a.correct, a.choice,"
+                                " a.thinking_ms"
                                 " FROM answer a JOIN task t ON t.id = a.task JOIN drill d ON d.id = t.drill"
                                 " ORDER BY a.id")
                      .arg(kChosen)))
         return false;
     while (query.next()) {
-        const AnswerRow answer{query.value(0).toLongLong(), Operation(query.value(1).toInt()),
-                               query.value(2).toLongLong(), query.value(3).toLongLong(),
-                               query.value(4).toBool(),     query.value(5).toString(),
-                               query.value(6).toString(),   query.value(7).toInt(),
-                               query.value(8).toBool(),     query.value(9).toInt(),
-                               query.value(10).toLongLong()};
+        const TypedAnswer answer{query.value(0).toLongLong(), query.value(1).toLongLong(),
+                                 query.value(2).toInt(),      Operation(query.value(3).toInt()),
+                                 query.value(4).toLongLong(), query.value(5).toLongLong(),
+                                 query.value(6).toBool(),     query.value(7).toString(),
+                                 query.value(8).toString(),   query.value(9).toInt(),
+                                 query.value(10).toBool(),    query.value(11).toInt(),
+                                 query.value(12).toLongLong()};
         if (!each(answer))
             return false;
     }

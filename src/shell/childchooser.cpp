@@ -32,7 +32,7 @@ QRect roomOn(const QWidget* parent) {
 
 } // namespace
 
-CChildChooser::CChildChooser(const QStringList& names, QWidget* parent)
+CChildChooser::CChildChooser(const QStringList& names, QWidget* parent, int current)
     : QDialog(parent) {
     setObjectName(QStringLiteral("childChooser"));
     setWindowTitle(QStringLiteral("Ollo"));
@@ -45,7 +45,9 @@ CChildChooser::CChildChooser(const QStringList& names, QWidget* parent)
                                  "#f6f6f6; padding: 6px 18px; outline: none; }"
                                  "QPushButton:hover { background: #eaf1ff; }"
                                  "QPushButton:focus { border: 5px solid #1f5fbf; background: #fff3b0; }"
-                                 "QPushButton:pressed { background: #d4e3ff; }"));
+                                 "QPushButton:pressed { background: #d4e3ff; }"
+                                 "QPushButton[current=\"true\"] { border: 3px solid #2e7d32; }"
+                                 "QPushButton[current=\"true\"]:focus { border: 5px solid #1f5fbf; }"));
 
     auto* question = new QLabel(QStringLiteral("Wer rechnet heute?"));
     QFont questionFont = question->font();
@@ -54,6 +56,13 @@ CChildChooser::CChildChooser(const QStringList& names, QWidget* parent)
     question->setFont(questionFont);
     question->setAlignment(Qt::AlignCenter);
     layout->addWidget(question);
+    if (current >= 0 && current < names.size()) {
+        auto* now = new QLabel(QStringLiteral("Gerade rechnet: %1").arg(names[current]));
+        now->setObjectName(QStringLiteral("current"));
+        now->setAlignment(Qt::AlignCenter);
+        now->setTextFormat(Qt::PlainText);
+        layout->addWidget(now);
+    }
 
     QFont buttonFont = font();
     buttonFont.setPointSizeF(buttonFont.pointSizeF() * 2.2);
@@ -71,6 +80,10 @@ CChildChooser::CChildChooser(const QStringList& names, QWidget* parent)
         button->setMinimumWidth(cell.width());
         button->setAutoDefault(true);
         button->setAccessibleName(names[i]);
+        if (i == current) {
+            button->setProperty("current", true);
+            button->setAccessibleDescription(QStringLiteral("rechnet gerade"));
+        }
         if (shown != names[i])
             button->setToolTip(names[i]);
         button->installEventFilter(this);
@@ -119,7 +132,7 @@ CChildChooser::CChildChooser(const QStringList& names, QWidget* parent)
     layout->addWidget(m_scroll, 0, Qt::AlignHCenter);
 
     if (!m_buttons.isEmpty())
-        m_buttons.front()->setFocus();
+        m_buttons[current >= 0 && current < m_buttons.size() ? current : 0]->setFocus();
 }
 
 // The arrow keys move through the grid: up and down by a row, left and right

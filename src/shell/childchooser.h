@@ -14,12 +14,15 @@ class QScrollArea;
 // buttons. A click, or Enter on the button with the focus (Tab and the arrow
 // keys move it, the view following), picks that child; Esc or the close box
 // picks nobody. A name too long for its button is cut short there and kept
-// whole for screen readers and the tooltip.
+// whole for screen readers and the tooltip. The child who practises now,
+// when there is one, is named under the question, marked on their button,
+// and has the keyboard first.
 class CChildChooser : public QDialog {
     Q_OBJECT
 
 public:
-    CChildChooser(const QStringList& names, QWidget* parent = nullptr);
+    // current: the place of the child who practises now; -1: nobody yet.
+    CChildChooser(const QStringList& names, QWidget* parent = nullptr, int current = -1);
 
     // The chosen child's place in the list; -1 until one was chosen.
     int chosen() const { return m_chosen; }

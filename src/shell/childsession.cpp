@@ -18,6 +18,7 @@
 
 bool CTrainerApp::ChooseChild(const QString& child) {
     m_childChosen = true;
+    watchTerminationSignals();
     if (m_class.isOn())
         return chooseFromClass(child, nullptr);
     m_children.load();
@@ -27,7 +28,35 @@ bool CTrainerApp::ChooseChild(const QString& child) {
     }
     if (m_children.children().size() == 1)
         return runFor(m_children.children().front());
-    return m_children.children().size() < 2 || chooseChild(nullptr);
+    return m_children.children().size() < 2 || (chooseChild(nullptr) && !m_terminated);
+}
+
+bool CTrainerApp::runForFamily() {
+    return runFor({QString(), m_baseName, {}});
+}
+
+void CTrainerApp::followChildrenChanges() {
+    m_children.load();
+    if (m_record && !m_record->historyGivenTo().isEmpty()) {
+        // The family's history is the first child's now, and so are the drills to come.
+        for (const CChildList::Child& child : m_children.children())
+            if (child.baseName == m_record->historyGivenTo()) {
+                runFor(child);
+                return;
+            }
+    }
+    if (m_recordBase == m_baseName)
+        return;
+    for (const CChildList::Child& child : m_children.children())
+        if (child.baseName == m_recordBase) {
+            // The running child may have a new name.
+            m_childName = child.name;
+            if (m_mainFrame)
+                m_mainFrame->setChildName(m_childName);
+            return;
+        }
+    // The running child was removed, the last of them.
+    runForFamily();
 }
 
 bool CTrainerApp::runFor(const CChildList::Child& child) {
@@ -35,10 +64,14 @@ bool CTrainerApp::runFor(const CChildList::Child& child) {
         // One running copy per settings file, whichever child it is for.
         auto instance = std::make_unique<SingleInstance>(CProfile::PathFor(child.baseName));
         if (instance->HandOver()) {
-            QMessageBox::information(m_mainFrame.get(), QStringLiteral("Kind wechseln"),
-                                     QString::fromUtf8("Für %1 ist Ollo schon in einem anderen Fenster "
-                                                       "offen. Es kommt jetzt nach vorn.")
-                                         .arg(child.name));
+            QMessageBox::information(
+                m_mainFrame.get(), QStringLiteral("Kind wechseln"),
+                child.name.isEmpty() ? QString::fromUtf8("Mit den gemeinsamen Einstellungen ist Ollo schon "
+                                                         "in einem anderen Fenster offen. Es kommt jetzt "
+                                                         "nach vorn.")
+                                     : QString::fromUtf8("Für %1 ist Ollo schon in einem anderen Fenster "
+                                                         "offen. Es kommt jetzt nach vorn.")
+                                           .arg(child.name));
             return false;
         }
         connect(instance.get(), &SingleInstance::showRequested, this, &CTrainerApp::bringToFront);
@@ -62,9 +95,14 @@ bool CTrainerApp::runFor(const CChildList::Child& child) {
 
 bool CTrainerApp::chooseChild(QWidget* owner) {
     QStringList names;
-    for (const CChildList::Child& child : m_children.children())
+    int current = -1;
+    for (const CChildList::Child& child : m_children.children()) {
+        if (owner != nullptr && child.baseName == m_recordBase)
+            current = int(names.size());
         names << child.name;
-    CChildChooser chooser(names, owner);
+    }
+    CChildChooser chooser(names, owner, current);
+    chooser.setWindowIcon(CMainFrame::ProgramIcon());
     chooser.exec();
     if (chooser.chosen() < 0)
         return false;

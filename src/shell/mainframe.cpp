@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QStyleOptionMenuItem>
 #include <QShortcut>
 #include <QStyleFactory>
 #include <QTimer>
@@ -38,7 +39,8 @@ namespace {
 constexpr QSize kRestoreSize(620, 440);
 
 // Alt pressed and released alone puts the keyboard into the menu bar, in
-// every widget style.
+// every widget style, and the menu it is on is drawn highlighted as when it
+// is open (some styles highlight only an open one).
 class MenuKeyStyle : public QProxyStyle {
 public:
     using QProxyStyle::QProxyStyle;
@@ -48,19 +50,31 @@ public:
             return 1;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element == CE_MenuBarItem && item != nullptr && widget != nullptr && widget->hasFocus() &&
+            (option->state & State_Selected)) {
+            QStyleOptionMenuItem shown(*item);
+            shown.state |= State_Sunken;
+            QProxyStyle::drawControl(element, &shown, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
 };
+
+} // namespace
 
 // Up to 128 pixels, the largest a task bar or window switcher shows of a
 // window's own icon (the desktop's icons, dist/, go further): X11 keeps every
 // size given, and a 256-pixel one alone cost the program half a megabyte.
-QIcon programIcon() {
+QIcon CMainFrame::ProgramIcon() {
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64, 128})
         icon.addFile(QStringLiteral(":/icons/ollo-%1.png").arg(size), QSize(size, size));
     return icon;
 }
-
-} // namespace
 
 CMainFrame::CMainFrame(CProfile& profile, const CommandTable& appCommands, const QString& helpFile,
                        QWidget* parent)
@@ -232,6 +246,8 @@ void CMainFrame::menuClosing() {
 
 void CMainFrame::setChildName(const QString& name) {
     m_childName = name;
+    const QString title = QString::fromUtf8("Ollo für Windows 95 V" OLLO_VERSION);
+    setWindowTitle(m_childName.isEmpty() ? title : title + QStringLiteral(" – ") + m_childName);
     if (!m_statusLine->isWidened())
         showIdlePrompt();
 }
@@ -275,7 +291,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         windowHandle()->isExposed()) {
         m_iconSet = true;
         m_backdrop->removeEventFilter(this);
-        QTimer::singleShot(0, this, [this] { setWindowIcon(programIcon()); });
+        QTimer::singleShot(0, this, [this] { setWindowIcon(ProgramIcon()); });
     }
     if (!m_contextHelp)
         return QMainWindow::eventFilter(watched, event);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QMargins>
 
@@ -46,8 +47,11 @@ public:
     bool runCommand(int commandId);
     bool hasHandler(int commandId) const;
 
+    // The program's icon, for the main window and the windows before it.
+    static QIcon ProgramIcon();
+
     // The child the program runs for, shown on the message line while no
-    // prompt is; empty: nobody's name.
+    // prompt is and in the title; empty: nobody's name.
     void setChildName(const QString& name);
 
     // The options sheet calls this after a new background has been stored.

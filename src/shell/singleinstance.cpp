@@ -228,6 +228,15 @@ SingleInstance::~SingleInstance() {
     ::close(m_listener);
 }
 
+bool SingleInstance::IsRunning(const QString& settingsPath) {
+    sockaddr_un address;
+    if (!fillAddress(QFile::encodeName(socketPath(settingsPath)), address))
+        return false;
+    // A socket nobody listens on any more refuses the connection.
+    const Descriptor socket(connectTo(address, QDeadlineTimer(kConnectMs)));
+    return socket.get() >= 0;
+}
+
 bool SingleInstance::askRunningCopy() const {
     sockaddr_un address;
     if (!fillAddress(m_path, address))

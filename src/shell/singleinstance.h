@@ -29,6 +29,10 @@ public:
     // died is taken over).
     bool HandOver();
 
+    // True when a copy runs on these settings (this one too, once it
+    // listens); it is not asked to show itself.
+    static bool IsRunning(const QString& settingsPath);
+
 Q_SIGNALS:
     // A later start asked to see the window.
     void showRequested();

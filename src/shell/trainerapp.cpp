@@ -6,6 +6,7 @@
 #include "shell/trainerapp.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -79,6 +80,10 @@ CTrainerApp::CTrainerApp(const QString& programFile)
     , m_recordBase(m_baseName)
     , m_class(ClassConfig::Find(m_baseName))
     , m_qtWords(std::make_unique<QTranslator>()) {
+    // Another Ollo running for a child (in another window) keeps their files.
+    m_children.setInUseCheck([this](const QString& baseName) {
+        return baseName != m_recordBase && SingleInstance::IsRunning(CProfile::PathFor(baseName));
+    });
     copyDefaultSettings();
     keepSettingsSomewhere();
     // The program ends when its main window closes, whatever else is open.
@@ -100,6 +105,28 @@ CTrainerApp::~CTrainerApp() = default;
 
 QString CTrainerApp::HelpFileFor(const QString& programFile) {
     return helpFileFor(programFile, ContentFolder(programFile));
+}
+
+// From the first window on, "Wer rechnet heute?" included, a termination
+// signal ends the program at once: the main window closes like its close
+// box; before it, the window open closes without a choice.
+void CTrainerApp::watchTerminationSignals() {
+    if (g_signalPipe[0] < 0 || m_terminationNotifier)
+        return;
+    m_terminationNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    connect(m_terminationNotifier.get(), &QSocketNotifier::activated, this, [this] {
+        char bytes[16];
+        while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        if (m_mainFrame) {
+            m_mainFrame->close();
+            return;
+        }
+        m_terminated = true;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+                dialog->reject();
+    });
 }
 
 QString CTrainerApp::ContentFolder(const QString& programFile) {
@@ -192,6 +219,9 @@ void CTrainerApp::CatchTerminationSignals() {
 bool CTrainerApp::InitInstance() {
     if (!m_childChosen && !ChooseChild())
         return false;
+    if (m_terminated)
+        return false;
+    watchTerminationSignals();
 
     m_mainFrame = std::make_unique<CMainFrame>(m_profile, m_commands, m_helpFilePath);
     m_mainFrame->setChildName(m_childName);
@@ -200,16 +230,6 @@ bool CTrainerApp::InitInstance() {
     // is in sight: it is loaded in the background as a menu first opens, and
     // opened by the first command that needs it, should that come first.
     connect(m_mainFrame.get(), &CMainFrame::menuOpened, this, &CTrainerApp::preloadRecord);
-
-    if (g_signalPipe[0] >= 0) {
-        m_terminationNotifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
-        connect(m_terminationNotifier.get(), &QSocketNotifier::activated, this, [this] {
-            char bytes[16];
-            while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
-            }
-            m_mainFrame->close();
-        });
-    }
 
     // The frame was made 620 × 440, the size "restore" returns to.
     m_mainFrame->showMaximized();

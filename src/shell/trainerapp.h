@@ -87,6 +87,7 @@ public:
 
 private:
     void buildCommandTable();
+    void watchTerminationSignals();
     void copyDefaultSettings() const;
     void keepSettingsSomewhere();
     void bringToFront();
@@ -102,6 +103,11 @@ private:
     // False, with the family told why, when another copy already runs for
     // that child: it is brought to the front instead.
     bool runFor(const CChildList::Child& child);
+    // Back to the family's own settings and record, once no child is left.
+    bool runForFamily();
+    // After "Lernfortschritt": the child the family's history was given to,
+    // or the family's own files when the running child was removed.
+    void followChildrenChanges();
     // Asks "Wer rechnet heute?" over owner; false when nobody was picked.
     bool chooseChild(QWidget* owner);
     void switchChild();
@@ -132,6 +138,8 @@ private:
     CChildList m_children;
     QString m_childName;
     bool m_childChosen = false;
+    // A termination signal came before the main window.
+    bool m_terminated = false;
     bool m_setAsideTold = false;
     // The base name of the running settings file and record: <base>, or the child's.
     QString m_recordBase;

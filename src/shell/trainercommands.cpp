@@ -6,6 +6,8 @@
 #include "shell/trainerapp.h"
 
 #include <QDate>
+#include <QDateTime>
+#include <QLocale>
 #include <QMessageBox>
 
 #include <algorithm>
@@ -34,30 +36,47 @@
 #include "shell/infodlg.h"
 #include "shell/mainframe.h"
 
-// "Schwierige Aufgaben": as many of the hardest facts as a drill has tasks,
-// in the drill dialog of every series, with its reward step.
+namespace {
+
+// "morgen", "übermorgen", "am Freitag", "am 17. Juni": the day the next facts
+// come back, as a child says it.
+QString dayWord(QDate today, QDate day) {
+    const qint64 days = today.daysTo(day);
+    const QLocale german(QLocale::German, QLocale::Germany);
+    if (days <= 1)
+        return QStringLiteral("morgen");
+    if (days == 2)
+        return QString::fromUtf8("übermorgen");
+    if (days < 7)
+        return QStringLiteral("am ") + german.dayName(day.dayOfWeek());
+    return QStringLiteral("am ") + german.toString(day, QStringLiteral("d. MMMM"));
+}
+
+// What the child hears when nothing is due.
+QString nothingDueText(const DueFacts& due, QDate today) {
+    const QString first = QString::fromUtf8("Heute ist nichts mehr schwierig");
+    if (!due.nextDay.isValid() || due.nextCount <= 0)
+        return first + u'.';
+    return first + QString::fromUtf8(" – %1 %2 wieder.")
+                       .arg(dayWord(today, due.nextDay),
+                            due.nextCount == 1 ? QStringLiteral("kommt eine Aufgabe")
+                                               : QStringLiteral("kommen %1 Aufgaben").arg(due.nextCount));
+}
+
+} // namespace
+
+// "Schwierige Aufgaben": the facts due today, as many as a drill has tasks,
+// in the drill dialog of every series, with its reward step; when none is
+// due, the child is told when the next come back.
 void CTrainerApp::startHardFacts() {
     if (!openRecord()) {
         reportNoRecord(QStringLiteral("Schwierige Aufgaben"));
         return;
     }
     const int count = std::max(1, m_profile.GetInt(Section::Parameter, Key::TaskCount, 0));
-    const std::optional<std::vector<Record::Fact>> facts = m_record->hardFacts(Clock::NowSeconds(), count);
-    if (facts && facts->empty()) {
-        QMessageBox::information(
-            m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"),
-            QStringLiteral("Du hast noch keine Aufgaben geübt, aus denen Ollo die "
-                           "schwierigen heraussuchen könnte. Übe zuerst ein paar Reihen – "
-                           "dann weiß Ollo, welche Aufgaben du noch üben solltest."));
-        return;
-    }
-    if (!facts) {
-        if (!m_record->canRead()) {
-            QMessageBox::information(m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"),
-                                     QStringLiteral("Ollo kann den Lernverlauf gerade nicht lesen: %1")
-                                         .arg(m_record->faultReason()));
-            return;
-        }
+    const qint64 now = Clock::NowSeconds();
+    const std::optional<DueFacts> due = m_record->hardFacts(now, count);
+    if (!due && m_record->canRead()) {
         // The record is there but its reading failed: the child is not told
         // that nothing was practised, and the reason waits for a grown-up.
         QMessageBox box(QMessageBox::Information, QStringLiteral("Schwierige Aufgaben"),
@@ -68,8 +87,21 @@ void CTrainerApp::startHardFacts() {
         box.exec();
         return;
     }
+    const std::vector<Record::Fact> facts = due ? due->facts : std::vector<Record::Fact>();
+    if (facts.empty()) {
+        const QString why =
+            !due ? QStringLiteral("Ollo kann den Lernverlauf gerade nicht lesen: %1")
+                       .arg(m_record->faultReason())
+            : due->nextDay.isValid()
+                ? nothingDueText(*due, QDateTime::fromSecsSinceEpoch(now).date())
+                : QStringLiteral("Du hast noch keine Aufgaben geübt, aus denen Ollo die schwierigen "
+                                 "heraussuchen könnte. Übe zuerst ein paar Reihen – dann weiß Ollo, "
+                                 "welche Aufgaben du noch üben solltest.");
+        QMessageBox::information(m_mainFrame.get(), QStringLiteral("Schwierige Aufgaben"), why);
+        return;
+    }
     std::vector<PlannedTask> plan;
-    for (const Record::Fact& fact : *facts)
+    for (const Record::Fact& fact : facts)
         plan.push_back({fact.operation, fact.factor, fact.series});
     StartDrill(
         Cmd::HardFacts, QStringLiteral("Schwierige Aufgaben"), std::move(plan), m_profile, m_mainFrame.get(),
@@ -137,13 +169,7 @@ void CTrainerApp::buildCommandTable() {
             return;
         }
         progress->showProgress(m_mainFrame.get(), m_mainFrame->host(), *m_record, &m_children);
-        // The running child may have a new name.
-        m_children.load();
-        for (const CChildList::Child& child : m_children.children())
-            if (child.baseName == m_recordBase && m_mainFrame) {
-                m_childName = child.name;
-                m_mainFrame->setChildName(m_childName);
-            }
+        followChildrenChanges();
     });
     m_commands.add(Cmd::SwitchChild, [this] { switchChild(); });
 

@@ -117,9 +117,12 @@ private Q_SLOTS:
         QCOMPARE(list.rename(QStringLiteral("ollo-ben"), QStringLiteral("  ")), Result::EmptyName);
         QCOMPARE(list.rename(QStringLiteral("ollo-anna"), QStringLiteral("ANNA")), Result::Done);
         QCOMPARE(list.rename(QStringLiteral("ollo-ben"), QStringLiteral("Benjamin")), Result::Done);
+        // A change of case is no new name; the former one is kept for launchers.
         QCOMPARE(readAll(CChildList::PathFor(QStringLiteral("ollo"))),
-                 QByteArray("ollo-anna=ANNA\nollo-ben=Benjamin\n"));
+                 QByteArray("ollo-anna=ANNA\nollo-ben=Benjamin\n#ollo-ben=Ben\n"));
         QVERIFY(list.find(QStringLiteral(" benjamin")) != nullptr);
+        QCOMPARE(CChildList(QStringLiteral("ollo"), m_shipped).find(QStringLiteral("ben"))->name,
+                 QStringLiteral("Benjamin"));
 
         QCOMPARE(list.remove(QStringLiteral("ollo-anna")), Result::Done);
         QVERIFY(!QFile::exists(config(QStringLiteral("ollo-anna.INI"))));

@@ -70,6 +70,7 @@ class TraceObserver : public DrillObserver {
 public:
     QStringList trace;
     QList<qint64> thinking;
+    QList<qint64> answeredAts;
 
     void drillStarted(int, const QString& caption, Record::Operation, int, int taskCount) override {
         trace << QStringLiteral("start %1 %2").arg(caption).arg(taskCount);
@@ -86,7 +87,8 @@ public:
         if (answerFor(task.text) != task.answer)
             trace << QStringLiteral("wrong expected answer");
     }
-    void answerGiven(const QString&, Record::Answer outcome, qint64 thinkingMs) override {
+    void answerGiven(const QString&, Record::Answer outcome, qint64 thinkingMs, qint64 answeredAt) override {
+        answeredAts << answeredAt;
         static const char* const words[] = {"right", "again", "solved"};
         trace << QLatin1String(words[int(outcome)]);
         thinking << thinkingMs;
@@ -133,7 +135,8 @@ private Q_SLOTS:
 private:
     // Runs the drill: each character of the script is one task: '=' answered
     // correctly, '!' answered wrong, "NOCHMALS", then correctly, '?'
-    // answered wrong and solved with "LOESEN". After the last answer the drill
+    // answered wrong and solved with "LOESEN", '~' typed with the keyboard
+    // on ENDE and confirmed with Enter. After the last answer the drill
     // is left by `ending`: "ok" (OK once more), "close" (the close box),
     // "cancel" (the cancel button) or "escape". Keys go where the focus is.
     int play(CDrillDialog& dialog, const QString& script, const QString& ending, bool mouse);
@@ -147,6 +150,8 @@ private:
     QString m_oldDir;
     std::unique_ptr<FakeHost> m_host;
     QList<int> m_choices; // answers of the wrong-answer seam, in order
+    // The program's clock; the child takes a minute over each "Oh! Oooooh!".
+    qint64 m_clock = 1;
 };
 
 void TestDrillDialog::init() {
@@ -155,7 +160,8 @@ void TestDrillDialog::init() {
     m_oldDir = QDir::currentPath();
     QDir::setCurrent(m_dir->path());
     m_profile = std::make_unique<CProfile>(m_dir->filePath(QStringLiteral("OLLO.INI")));
-    Clock::SetSource([] { return std::int64_t(1); });
+    m_clock = 1;
+    Clock::SetSource([this] { return std::int64_t(m_clock); });
     m_choices.clear();
     m_host = std::make_unique<FakeHost>();
     // A test that goes wrong inside a modal dialog must not hang the run.
@@ -196,7 +202,10 @@ void TestDrillDialog::typeAnswer(CDrillDialog& dialog, const QString& text) {
 }
 
 int TestDrillDialog::play(CDrillDialog& dialog, const QString& script, const QString& ending, bool mouse) {
-    dialog.setWrongAnswerChoice([this](QWidget*) { return m_choices.isEmpty() ? 0 : m_choices.takeFirst(); });
+    dialog.setWrongAnswerChoice([this](QWidget*) {
+        m_clock += 60;
+        return m_choices.isEmpty() ? 0 : m_choices.takeFirst();
+    });
     QTimer::singleShot(0, &dialog, [&, this] {
         const auto finish = closeIfOpen(dialog);
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
@@ -219,6 +228,14 @@ int TestDrillDialog::play(CDrillDialog& dialog, const QString& script, const QSt
                 typeAnswer(dialog, expected + u'0');
                 confirm(dialog, mouse);
                 QCOMPARE(answer->text(), expected);
+            } else if (script[i] == u'~') {
+                // Tab slipped twice, onto ENDE: the digits still go to the answer.
+                QTest::keyClick(answer, Qt::Key_Tab);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), child<QWidget>(dialog, "cancelButton"));
+                QTest::keyClicks(QApplication::focusWidget(), expected);
+                QCOMPARE(answer->text(), expected);
+                confirm(dialog, mouse);
             } else {
                 typeAnswer(dialog, expected);
                 confirm(dialog, mouse);
@@ -291,6 +308,9 @@ void TestDrillDialog::wholeDrills_data() {
     QTest::newRow("escape after the last answer") << "2"
                                                   << "=="
                                                   << "escape" << false << 7 << 2;
+    QTest::newRow("digits typed on ENDE") << "2"
+                                          << "~="
+                                          << "ok" << false << 1 << 2;
     QTest::newRow("no task count") << "-"
                                    << "="
                                    << "ok" << false << 0 << 1;
@@ -322,18 +342,28 @@ void TestDrillDialog::wholeDrills() {
     QCOMPARE(m_profile->GetInt(kParameter, QStringLiteral("Lobe"), -1), lobe);
 
     // The observer heard every task and answer once, and how the drill ended.
+    // Each answer bears the time OK was pressed, a wrong one too, whose
+    // "Oh! Oooooh!" took its minute after it.
     QStringList expected{QStringLiteral("start 7-er Reihe %1")
                              .arg(m_profile->GetInt(kParameter, QStringLiteral("Aufgaben"), 0))};
+    QList<qint64> answeredAts;
+    qint64 clock = 1;
     for (qsizetype i = 0; i < script.size(); ++i) {
         expected << QStringLiteral("task %1").arg(i + 1);
-        if (script[i] == u'!')
+        answeredAts << clock;
+        if (script[i] == u'!') {
             expected << QStringLiteral("again") << QStringLiteral("right");
-        else
+            answeredAts << clock + 60;
+        } else {
             expected << QLatin1String(script[i] == u'?' ? "solved" : "right");
+        }
+        if (script[i] == u'!' || script[i] == u'?')
+            clock += 60;
     }
     const char* end = ending == u"ok" ? "done" : ending == u"close" ? "closed" : "ende";
     expected << QStringLiteral("end ") + QLatin1String(end);
     QCOMPARE(observer.trace, expected);
+    QCOMPARE(observer.answeredAts, answeredAts);
     for (const qint64 ms : observer.thinking)
         QVERIFY(ms >= 0 && ms < 20000);
 }
@@ -366,6 +396,13 @@ void TestDrillDialog::realWrongAnswerDialog() {
                 return;
             seen = true;
             QVERIFY(QTest::qWaitForWindowActive(wrong));
+            // Beside or below the task and the typed answer, not over them.
+            for (const char* name : {"task", "answer"}) {
+                const QWidget* field = child<QWidget>(dialog, name);
+                QVERIFY2(!wrong->frameGeometry().intersects(
+                             QRect(field->mapToGlobal(QPoint(0, 0)), field->size())),
+                         name);
+            }
             QCOMPARE(wrong->focusWidget(), child<QWidget>(*wrong, "solveButton"));
             if (how == u"again")
                 QTest::mouseClick(child<CBitmapButton>(*wrong, "againButton"), Qt::LeftButton);
@@ -681,6 +718,9 @@ void TestDrillDialog::fonts() {
         larger.setPixelSize(font.pixelSize() + 1);
         QVERIFY(QFontMetrics(larger).height() > cell);
         QVERIFY(QFontMetrics(font).height() >= cell - 1);
+        // Its field is tall enough for it: nothing is cut at the bottom.
+        QVERIFY2(child<QWidget>(dialog, name)->contentsRect().height() >= QFontMetrics(font).height() + 2,
+                 name);
     }
     const QFont small = child<QLabel>(dialog, "message")->font();
     QCOMPARE(small.family(), QStringLiteral("Arial"));

@@ -143,7 +143,7 @@ private Q_SLOTS:
             QVERIFY(record != nullptr);
             const std::unique_ptr<LearningLog> log = record->openLog(QStringLiteral("modultest"));
             QVERIFY2(log->canRead(), qPrintable(log->faultReason()));
-            QVERIFY(log->hardFacts(0, 5) && log->hardFacts(0, 5)->empty());
+            QVERIFY(log->hardFacts(0, 5) && log->hardFacts(0, 5)->facts.empty());
         } else if (name == QLatin1String("ollo-progress")) {
             ProgressModule* progress = LoadModule<ProgressModule>(name, folders);
             QVERIFY(progress != nullptr);

@@ -19,8 +19,9 @@
 #include <memory>
 
 #include "common/pgserver.h"
+#include "common/spreadsheet.h"
 #include "kit/commandids.h"
-#include "klasse/classcsv.h"
+#include "klasse/classexport.h"
 #include "klasse/classgridmodel.h"
 #include "klasse/classserver.h"
 #include "klasse/classwindow.h"
@@ -402,30 +403,34 @@ private Q_SLOTS:
         }
     }
 
-    // The class's CSV: the family's columns with the child in front, one
-    // line per answer.
-    void classCsv() {
-        ClassServer server(QStringLiteral("csv"));
+    // The class's workbook, opened in a spreadsheet program: the family's
+    // columns, every answer of 3b with its child, none of 4a.
+    void classWorkbook() {
+        ClassServer server(QStringLiteral("table"));
         QVERIFY(server.open(config()));
         std::vector<RosterRow> roster;
         QVERIFY(server.readRoster(m_now, roster));
-        const QString path = m_home->filePath(QStringLiteral("klasse.csv"));
+        const QString path = m_home->filePath(QStringLiteral("klasse.xlsx"));
         QString error;
-        QVERIFY2(SaveClassCsv(server, roster, path, &error), qPrintable(error));
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = file.readAll().split('\n');
-        QVERIFY(lines.first().startsWith("\xEF\xBB\xBFKind;Datum;"));
-        int answers = 0;
-        for (const QByteArray& line : lines.mid(1)) {
-            if (line.isEmpty())
-                continue;
-            ++answers;
-            const QString name = QString::fromUtf8(line).section(u';', 0, 0);
-            QVERIFY2(m_ids.contains(name) && name != QLatin1String("Zoe"), line.constData());
+        QVERIFY2(SaveClassWorkbook(server, roster, path, &error), qPrintable(error));
+        const QHash<QString, SpreadsheetCell> cells = ReadSpreadsheet(path, &error);
+        QVERIFY2(!cells.isEmpty(), qPrintable(error));
+        QCOMPARE(cells.value(QStringLiteral("0,2")).shown, QStringLiteral("Kind"));
+        QMap<QString, int> perChild;
+        int rows = 0;
+        while (cells.contains(QStringLiteral("%1,0").arg(rows + 1))) {
+            ++rows;
+            const SpreadsheetCell child = cells.value(QStringLiteral("%1,2").arg(rows));
+            QCOMPARE(child.type, QStringLiteral("text"));
+            ++perChild[child.shown];
         }
-        // Every answer of 3b: the generated ones and the two sent live, none of 4a.
-        QCOMPARE(answers, m_answers - 100 + 2);
+        // Every answer of 3b: the generated ones and the two sent live.
+        QCOMPARE(rows, m_answers - 100 + 2);
+        QVERIFY(!perChild.contains(QStringLiteral("Zoe")));
+        int finn = 0;
+        for (const auto& [fact, tasks] : m_answered[QStringLiteral("Finn")])
+            finn += int(tasks.size());
+        QCOMPARE(perChild.value(QStringLiteral("Finn")), finn);
     }
 
     // The roster kept from the view: what the server refuses is said in

@@ -146,7 +146,8 @@ private Q_SLOTS:
     }
 
     // Each family once, under its plain name, without symbol and dingbat
-    // faces; "Arial" where its metric twin stands in for it.
+    // faces nor the desktop's generic names beside the faces they stand
+    // for; "Arial" where its metric twin stands in for it.
     void familyListAsParentsKnowIt() {
         CFontChooser chooser(TextStyle{}, 30, 60);
         const QStringList families = entries(child<QListWidget>(chooser, "familyList"));
@@ -154,6 +155,8 @@ private Q_SLOTS:
         QStringList seen;
         for (const QString& family : families) {
             QVERIFY2(!family.contains(u'['), qPrintable(family));
+            for (const char* alias : {"Monospace", "Sans Serif", "Serif"})
+                QVERIFY2(family != QLatin1String(alias), alias);
             QVERIFY2(!seen.contains(family, Qt::CaseInsensitive), qPrintable(family));
             seen << family;
             QVERIFY2(!QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol),

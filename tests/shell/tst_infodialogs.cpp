@@ -1,4 +1,6 @@
+#include <QApplication>
 #include <QFile>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -85,7 +87,14 @@ private Q_SLOTS:
     void contactBox() {
         CBitmapOkDlg dialog(CBitmapOkDlg::ContactTemplate);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Fragen und Probleme ?"));
-        QCOMPARE(dialog.size(), QSize(254, 185));
+        // The template's height; as wide as its title needs in a frame, at
+        // least the template's width.
+        QCOMPARE(dialog.height(), 185);
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        QVERIFY(dialog.width() >= 254);
+        const QFontMetrics title(bold);
+        QVERIFY(dialog.width() >= title.horizontalAdvance(dialog.windowTitle()) + 4 * title.height());
         const auto* group = dialog.findChild<QGroupBox*>();
         QVERIFY(group != nullptr);
         QCOMPARE(group->title(), QStringLiteral("Rat und Hilfe"));

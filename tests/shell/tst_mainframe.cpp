@@ -222,6 +222,22 @@ private Q_SLOTS:
         QTRY_COMPARE(frame().frameGeometry().size(), QSize(620, 440));
     }
 
+    // A lone Alt puts the keyboard on the first menu, and shows it there.
+    void loneAltShowsTheMenu() {
+        showFrame();
+        frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame()));
+        QMenuBar* bar = frame().menuBar();
+        const QRect first = bar->actionGeometry(bar->actions().front());
+        const QImage before = bar->grab(first).toImage();
+        QTest::keyPress(frame().windowHandle(), Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyRelease(frame().windowHandle(), Qt::Key_Alt);
+        QTRY_VERIFY(bar->hasFocus());
+        QCOMPARE(bar->activeAction(), bar->actions().front());
+        QTRY_VERIFY(bar->grab(first).toImage() != before);
+        QTest::keyClick(bar, Qt::Key_Escape);
+    }
+
     void menuTitles() {
         const QList<QAction*> titles = frame().menuBar()->actions();
         QCOMPARE(titles.size(), qsizetype(expectedMenus().size()));

@@ -22,6 +22,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -399,7 +400,11 @@ private:
                 qWarning("Ollo did not open its window within %d s", kWindowOpensWithinMs / 1000);
             program.terminate();
         }
-        program.waitForFinished(20000);
+        if (!program.waitForFinished(20000)) {
+            program.kill();
+            program.waitForFinished();
+            return {-1, QProcess::CrashExit, program.readAllStandardOutput(), "did not end in 20 s"};
+        }
         return {program.exitCode(), program.exitStatus(), program.readAllStandardOutput(),
                 program.readAllStandardError()};
     }
@@ -624,37 +629,49 @@ private Q_SLOTS:
 
     // "Schwierige Aufgaben" after a generated history (one task per drill;
     // days before the drill's noon): the due facts of the lowest boxes, each
-    // once, in the drill dialog; answered right, each moves up a box.
+    // once, in the drill dialog; answered right, each moves up a box. With
+    // nothing due, the child is told when the next facts come back.
     void hardFactsDrill_data() {
-        QTest::addColumn<bool>("history");
+        QTest::addColumn<QString>("history");   // "", "generated", "all right this morning"
         QTest::addColumn<QStringList>("tasks"); // as posed, sorted
         QTest::addColumn<QString>("boxesAfter");
-        QTest::newRow("no history yet") << false << QStringList() << QString();
-        QTest::newRow("generated history") << true << QStringList({"27 : 3 = ?", "6 X 7 = ??", "8 X 7 = ??"})
-                                           << "3x4:4 6x7:3 7x13:2 8x7:2 9d3:2";
+        QTest::addColumn<QString>("said"); // the message's beginning; "": none
+        QTest::newRow("no history yet") << "" << QStringList() << QString() << "Du hast noch keine";
+        QTest::newRow("generated history")
+            << "generated" << QStringList({"27 : 3 = ?", "6 X 7 = ??", "8 X 7 = ??"})
+            << "3x4:4 6x7:3 7x13:2 8x7:2 9d3:2"
+            << "";
+        QTest::newRow("nothing due after a perfect drill")
+            << "all right this morning" << QStringList() << "3x4:2 6x7:2 8x7:2"
+            << QString::fromUtf8("Heute ist nichts mehr schwierig – morgen kommen 3 Aufgaben wieder.");
     }
     void hardFactsDrill() {
-        QFETCH(bool, history);
+        QFETCH(QString, history);
         QFETCH(QStringList, tasks);
+        QFETCH(QString, said);
         const qint64 now = QDateTime(QDate(2024, 6, 3), QTime(12, 0)).toSecsSinceEpoch();
         const auto at = [now](double days) {
             return now + qint64(days * 24 * 3600);
         };
         const QString recordFile = CLearningRecord::PathFor(QStringLiteral("ollo"));
-        if (history) {
+        if (!history.isEmpty()) {
             CLearningRecord record(recordFile);
             QVERIFY(record.open());
             using Record::Operation;
-            const struct {
+            struct Step {
                 double day;
                 Record::Fact fact;
                 bool right;
-            } steps[] = {
+            };
+            const std::vector<Step> generated = {
                 {-10, {Operation::Multiplication, 3, 4}, true}, {-9, {Operation::Multiplication, 3, 4}, true},
                 {-6, {Operation::Multiplication, 3, 4}, true},  {-3, {Operation::Multiplication, 6, 7}, true},
                 {-2, {Operation::Multiplication, 8, 7}, false}, {-1, {Operation::Division, 9, 3}, false},
                 {-1, {Operation::Multiplication, 7, 13}, true}};
-            for (const auto& step : steps) {
+            const std::vector<Step> thisMorning = {{-0.1, {Operation::Multiplication, 3, 4}, true},
+                                                   {-0.1, {Operation::Multiplication, 6, 7}, true},
+                                                   {-0.1, {Operation::Multiplication, 8, 7}, true}};
+            for (const Step& step : history == u"generated" ? generated : thisMorning) {
                 Clock::SetSource([t = at(step.day)] { return std::int64_t(t); });
                 record.beginDrill(32777, QStringLiteral("x"), step.fact.operation, step.fact.series, 1);
                 record.addTask(1, step.fact, QStringLiteral("x"), QStringLiteral("1"));
@@ -673,23 +690,29 @@ private Q_SLOTS:
         app.mainWindow()->action(Cmd::HardFacts)->trigger();
         player.stop();
         Clock::SetSource({});
-        if (!history) {
+        if (!said.isEmpty()) {
             QCOMPARE(messages.size(), 1);
-            QVERIFY2(messages[0].contains(QStringLiteral("noch keine")), qPrintable(messages[0]));
-            QCOMPARE(RecordRows(recordFile, QStringLiteral("SELECT count(*) FROM drill")), QStringList{"0"});
-            return;
+            QVERIFY2(messages[0].startsWith(said), qPrintable(messages[0]));
+            QCOMPARE(
+                RecordRows(recordFile, QStringLiteral("SELECT count(*) FROM drill WHERE command = 32871")),
+                QStringList{"0"});
+            if (history.isEmpty())
+                return;
+        } else {
+            QVERIFY2(messages.isEmpty(), qPrintable(messages.join(u'/')));
+            QCOMPARE(
+                RecordRows(recordFile, QStringLiteral("SELECT command, caption, series, task_count, how_ended"
+                                                      " FROM drill ORDER BY id DESC LIMIT 1")),
+                QStringList{"32871|Schwierige Aufgaben|-1|3|1"});
+            QCOMPARE(
+                RecordRows(recordFile, QStringLiteral("SELECT text FROM task WHERE drill = (SELECT max(id)"
+                                                      " FROM drill) AND outcome = 1 ORDER BY text")),
+                tasks);
+            // The progress window counts it with the others.
+            const CLearningRecord& shown = static_cast<RecordLog*>(app.record())->record();
+            QCOMPARE(ProgressReading::Read(shown, QDate(2024, 6, 3)).totals.drills, 8);
         }
-        QVERIFY2(messages.isEmpty(), qPrintable(messages.join(u'/')));
-        QCOMPARE(
-            RecordRows(recordFile, QStringLiteral("SELECT command, caption, series, task_count, how_ended"
-                                                  " FROM drill ORDER BY id DESC LIMIT 1")),
-            QStringList{"32871|Schwierige Aufgaben|-1|3|1"});
-        QCOMPARE(RecordRows(recordFile, QStringLiteral("SELECT text FROM task WHERE drill = (SELECT max(id)"
-                                                       " FROM drill) AND outcome = 1 ORDER BY text")),
-                 tasks);
-        // The progress window counts it with the others.
         const CLearningRecord& record = static_cast<RecordLog*>(app.record())->record();
-        QCOMPARE(ProgressReading::Read(record, QDate(2024, 6, 3)).totals.drills, 8);
         QStringList boxes;
         for (const HardFacts::Standing& standing : HardFacts::Sort(*HardFacts::ReadHistory(record)))
             boxes << factText(standing.fact) + QStringLiteral(":%1").arg(standing.box);
@@ -803,21 +826,100 @@ private Q_SLOTS:
         QCOMPARE(readAll(family), shipped);
     }
 
-    // "--kind NAME" starts for that child: their record is the one opened.
+    // The first child added to a family with a history is asked about it:
+    // the history becomes theirs, and Ollo goes on for them once the window
+    // closes, or it stays in the family's record, which keeps running.
+    void firstChildAndTheFamilyHistory_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("runningAfter"); // whom Ollo runs for after the window; "": the family
+        QTest::addColumn<QString>("annaTasks");
+        QTest::addColumn<QString>("familyTasks");
+        QTest::newRow("hers") << QString::fromUtf8("Gehört „Anna“") << "Anna"
+                              << "2"
+                              << "0";
+        QTest::newRow("set aside") << "Beiseitelegen"
+                                   << ""
+                                   << "0"
+                                   << "2";
+    }
+    void firstChildAndTheFamilyHistory() {
+        QFETCH(QString, button);
+        QFETCH(QString, runningAfter);
+        QFETCH(QString, annaTasks);
+        QFETCH(QString, familyTasks);
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        const QString familyRecord = CLearningRecord::PathFor(QStringLiteral("ollo"));
+        {
+            CLearningRecord record(familyRecord);
+            QVERIFY(record.open());
+            for (const int factor : {3, 4}) {
+                record.beginDrill(32777, QStringLiteral("7-er Reihe"), Record::Operation::Multiplication, 7,
+                                  1);
+                record.addTask(1, {Record::Operation::Multiplication, factor, 7}, QStringLiteral("x"),
+                               QString::number(factor * 7));
+                record.addAnswer(QString::number(factor * 7), Record::Answer::Right, 1000);
+                record.endDrill(Record::DrillEnd::AllDone);
+            }
+        }
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        QVERIFY(app.InitInstance());
+        QString asked;
+        Family steps({{QStringLiteral("CProgressWindow"),
+                       [](QWidget* w) {
+                           click(w, "addChildButton");
+                       }},
+                      addChild(QStringLiteral("Anna")),
+                      {QStringLiteral("QMessageBox"),
+                       [&asked, button](QWidget* w) {
+                           auto* box = qobject_cast<QMessageBox*>(w);
+                           asked = box->text();
+                           for (QAbstractButton* candidate : box->buttons())
+                               if (candidate->text().remove(u'&') == button)
+                                   candidate->click();
+                       }},
+                      {QStringLiteral("CProgressWindow"), [](QWidget* w) {
+                           click(w, "closeButton");
+                       }}});
+        app.mainWindow()->action(Cmd::Progress)->trigger();
+        QVERIFY(steps.done());
+        QVERIFY2(asked.contains(QString::fromUtf8("„Anna“")), qPrintable(asked));
+        QCOMPARE(app.childName(), runningAfter);
+        const auto answered = [](const QString& base) {
+            const QString file = CLearningRecord::PathFor(base);
+            return QFile::exists(file)
+                       ? RecordRows(file, QStringLiteral("SELECT count(*) FROM task WHERE outcome > 0"))
+                       : QStringList{QStringLiteral("0")};
+        };
+        QCOMPARE(answered(QStringLiteral("ollo-anna")), QStringList{annaTasks});
+        QCOMPARE(answered(QStringLiteral("ollo")), QStringList{familyTasks});
+        app.mainWindow()->close();
+    }
+
+    // "--kind NAME" starts for that child: their record is the one opened. A
+    // launcher made before a rename still finds the child.
     void childFromCommandLine_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("annaRenamed"); // Anna's new name; "": none
         QTest::newRow("as set up") << "Anna"
-                                   << "ollo-anna.INI";
-        QTest::newRow("other case, umlaut") << QString::fromUtf8("JÖRG") << "ollo-joerg.INI";
+                                   << "ollo-anna.INI"
+                                   << "";
+        QTest::newRow("other case, umlaut") << QString::fromUtf8("JÖRG") << "ollo-joerg.INI"
+                                            << "";
+        QTest::newRow("the name before a rename") << "anna"
+                                                  << "ollo-anna.INI"
+                                                  << "Anna Lena";
     }
     void childFromCommandLine() {
         QFETCH(QString, name);
         QFETCH(QString, settings);
+        QFETCH(QString, annaRenamed);
         QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
         CChildList children(QStringLiteral("ollo"), m_content->filePath(QStringLiteral("default.INI")));
         QCOMPARE(children.add(QStringLiteral("Anna")), CChildList::Result::Done);
         QCOMPARE(children.add(QString::fromUtf8("Jörg")), CChildList::Result::Done);
+        if (!annaRenamed.isEmpty())
+            QCOMPARE(children.rename(QStringLiteral("ollo-anna"), annaRenamed), CChildList::Result::Done);
         // The run for a child gives them the shipped settings again.
         for (const char* child : {"ollo-anna.INI", "ollo-joerg.INI"})
             QVERIFY(QFile::remove(m_config->filePath(QLatin1String(child))));
@@ -831,6 +933,28 @@ private Q_SLOTS:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
         QCOMPARE(QDir(m_config->path()).entryList({QStringLiteral("ollo-*.INI")}), QStringList{settings});
+    }
+
+    // SIGTERM while "Wer rechnet heute?" waits ends it at once, nobody chosen
+    // and no main window made, as the signal ends the program elsewhere.
+    void terminationSignalEndsTheChooser() {
+        QVERIFY(writeAll(m_content->filePath(QStringLiteral("default.INI")), kShipped));
+        QVERIFY(writeAll(CChildList::PathFor(QStringLiteral("ollo")), "ollo-anna=Anna\nollo-ben=Ben\n"));
+        CTrainerApp::CatchTerminationSignals();
+        CTrainerApp app(QStringLiteral("/usr/bin/ollo"));
+        bool asked = false;
+        QTimer::singleShot(0, &app, [&asked] {
+            QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+            asked = QApplication::activeModalWidget()->objectName() == QLatin1String("childChooser");
+            ::raise(SIGTERM);
+        });
+        QVERIFY(!app.ChooseChild({}));
+        std::signal(SIGTERM, SIG_DFL);
+        std::signal(SIGINT, SIG_DFL);
+        std::signal(SIGHUP, SIG_DFL);
+        QVERIFY(asked);
+        QVERIFY(!app.InitInstance());
+        QVERIFY(app.mainWindow() == nullptr);
     }
 
     // "&Beenden" ends the loop with 0 and writes nothing.
