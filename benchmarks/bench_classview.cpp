@@ -286,10 +286,12 @@ int main(int argc, char* argv[]) {
             QString stateText() const override { return {}; }
             QString takeNotice() override { return {}; }
             QString baseName() const override { return {}; }
-            bool saveAnswersCsv(const QString&, QString*) const override { return false; }
+            bool readAnswers(std::vector<AnswerRow>*) const override { return false; }
             bool clearHistory() override { return false; }
             bool historyIsShared() const override { return true; }
             void removeRecordOf(const QString&) override {}
+            int answeredTasksOf(const QString&) const override { return 0; }
+            bool giveHistoryTo(const QString&, QString*) override { return false; }
         } source;
         source.shown = report;
         CProgressWindow page(source, nullptr);
