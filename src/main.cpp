@@ -47,7 +47,10 @@ int main(int argc, char* argv[]) {
         return commandLine.exitCode;
     }
 
-    CTrainerApp::CatchTerminationSignals();
+    // The class view keeps nothing that a termination signal could lose: it
+    // ends as any program does.
+    if (!commandLine.classView)
+        CTrainerApp::CatchTerminationSignals();
     // Without a display Qt would abort; the guard ends the program with a line
     // that says why.
     std::optional<StartupGuard> guard(std::in_place, QFileInfo(arguments.value(0)).fileName());
