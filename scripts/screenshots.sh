@@ -159,7 +159,7 @@ done
 # by the facts secure. The server stays until the benchmark's input closes.
 if command -v psql >/dev/null && command -v openbox >/dev/null; then
     klasse=$(mktemp -d)
-    exec {serve}> >("$build/benchmarks/bench_classview" --serve "$klasse" 25 >"$klasse/serve.log" 2>&1)
+    exec {serve}> >(QT_QPA_PLATFORM=offscreen "$build/benchmarks/bench_classview" --serve "$klasse" 25 >"$klasse/serve.log" 2>&1)
     until grep -q READY "$klasse/serve.log" 2>/dev/null; do sleep 1; done
     for scale in 1 2; do
         desktop $((1280 * scale)) $((800 * scale))
