@@ -187,9 +187,9 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i <= children; ++i)
         insert +=
             QStringLiteral(
-                "INSERT INTO ollo.children (class_id, name) VALUES (ollo.class_named('3b'), 'Kind %1');"
-                "INSERT INTO ollo.children (class_id, name) VALUES (ollo.class_named('4a'), 'Kind %1');")
-                .arg(i, 2, 10, QLatin1Char('0'));
+                "INSERT INTO ollo.children (class_id, name) VALUES (ollo.class_named('3b'), '%1');"
+                "INSERT INTO ollo.children (class_id, name) VALUES (ollo.class_named('4a'), '%1');")
+                .arg(QLatin1String(kNames[i - 1]));
     server.psql(QStringLiteral("ollo"), insert, &out);
     server.psql(QStringLiteral("ollo"),
                 QStringLiteral("SELECT c.class_id || '|' || c.id FROM ollo.children c JOIN ollo.classes k"

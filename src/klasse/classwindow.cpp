@@ -202,7 +202,8 @@ ClassWindow::ClassWindow(const ClassConfig& config, DialogHost* host, QWidget* p
     m_gridView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_gridView->setAccessibleName(QStringLiteral("Kleines Einmaleins der Klasse"));
     m_gridView->setAccessibleDescription(explain->text());
-    const int side = fontMetrics().height() * 2 + 4;
+    // A little smaller than the family's grid: the roster beside it needs the room.
+    const int side = fontMetrics().height() * 8 / 5 + 4;
     for (QHeaderView* header : {m_gridView->horizontalHeader(), m_gridView->verticalHeader()}) {
         header->setSectionResizeMode(QHeaderView::Fixed);
         header->setDefaultSectionSize(side);
@@ -216,7 +217,7 @@ ClassWindow::ClassWindow(const ClassConfig& config, DialogHost* host, QWidget* p
     m_details = new QLabel;
     m_details->setWordWrap(true);
     m_details->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    m_details->setMinimumHeight(m_details->fontMetrics().lineSpacing() * 4);
+    m_details->setMinimumHeight(m_details->fontMetrics().lineSpacing() * 3);
     m_details->setTextInteractionFlags(Qt::TextSelectableByMouse);
     gridLayout->addWidget(m_details);
     gridLayout->addStretch();
