@@ -169,7 +169,7 @@ if command -v psql >/dev/null && command -v openbox >/dev/null; then
         view=$(xdotool search --sync --name "Klassenübersicht" | head -1)
         sleep 3
         xdotool windowactivate --sync "$view"
-        xdotool windowsize "$view" 100% 100%
+        xdotool windowmove "$view" 0 0 windowsize "$view" 100% 96%
         sleep 1
         # From "mal" to the grid, then to the 8 × 7 cell.
         xdotool key Tab

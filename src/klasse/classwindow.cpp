@@ -203,7 +203,8 @@ ClassWindow::ClassWindow(const ClassConfig& config, DialogHost* host, QWidget* p
     m_gridView->setAccessibleName(QStringLiteral("Kleines Einmaleins der Klasse"));
     m_gridView->setAccessibleDescription(explain->text());
     // A little smaller than the family's grid: the roster beside it needs the room.
-    const int side = fontMetrics().height() * 8 / 5 + 4;
+    const int side = qMax(fontMetrics().height() * 8 / 5 + 4,
+                          fontMetrics().horizontalAdvance(QStringLiteral("10er")) + 10);
     for (QHeaderView* header : {m_gridView->horizontalHeader(), m_gridView->verticalHeader()}) {
         header->setSectionResizeMode(QHeaderView::Fixed);
         header->setDefaultSectionSize(side);
