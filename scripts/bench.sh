@@ -8,8 +8,10 @@
 # drills, the paints (with an 8192 x 8192 backdrop and a run-length bomb),
 # memory over 100 drills, how soon sound and speech answer, and class mode
 # against a private PostgreSQL (the drill's pace with the server reachable and
-# frozen, a year's backlog, 25 class computers at once). Figures that miss their target are marked, never
-# fatal.
+# frozen, a year's backlog, 25 class computers at once) and the teacher's
+# class view over a class of 30 with a year each (opened and painted, a
+# child's page, a new answer on screen). Figures that miss their target are
+# marked, never fatal.
 #   scripts/bench.sh [build folder]     (default: build-bench)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,7 +23,7 @@ command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=OFF \
     -DOLLO_SANITIZE=OFF -DOLLO_BENCHMARKS=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$jobs" --target ollo barewindow bench_profile bench_pictures bench_startup \
-    bench_drill bench_praise bench_progress bench_paint bench_memory bench_sound bench_classmode >/dev/null
+    bench_drill bench_praise bench_progress bench_paint bench_memory bench_sound bench_classmode bench_classview >/dev/null
 
 scratch=$(mktemp -d)
 xvfb_pid=
@@ -80,6 +82,8 @@ QT_QPA_PLATFORM=offscreen "$bin/bench_sound"
 section "Class mode (private PostgreSQL)"
 if command -v pg_config >/dev/null 2>&1 || ls -d /usr/lib/postgresql/*/bin >/dev/null 2>&1; then
     QT_QPA_PLATFORM=offscreen "$bin/bench_classmode"
+    section "Class view (private PostgreSQL, a class of 30 with a year each)"
+    QT_QPA_PLATFORM=offscreen "$bin/bench_classview"
 else
     echo "(no PostgreSQL server: no class-mode figures; install postgresql)"
 fi

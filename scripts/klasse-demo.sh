@@ -7,8 +7,9 @@
 # Ollo ends, the server stops and the folder goes.
 #   scripts/klasse-demo.sh [path to ollo] [Ollo's arguments...]
 # Without a path it takes build/ollo, building it first (scripts/run.sh's way).
-# While Ollo runs, the teacher's view of the rows is a psql away; the script
-# prints the command.
+# Beside it the teacher's "Klassenübersicht" (ollo --klasse) opens with the
+# teacher's login and follows the answers as they arrive; the rows themselves
+# are a psql away, and the script prints the command.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -31,7 +32,9 @@ demo=$(mktemp -d /tmp/ollo-klasse-demo-XXXXXX)
 # The server's account passes through to its own folder, and sees nothing else.
 [ "$(id -u)" -ne 0 ] || chmod 711 "$demo"
 server=$root/tests/klasse/pgserver.sh
+view=
 cleanup() {
+    [ -z "$view" ] || kill "$view" 2>/dev/null || true
     "$server" stop "$demo/server" >/dev/null 2>&1 || true
     rm -rf "$demo"
 }
@@ -98,12 +101,18 @@ export XDG_CONFIG_HOME=$demo/config XDG_DATA_HOME=$demo/data XDG_CONFIG_DIRS=$de
 unset PGHOST PGHOSTADDR PGPORT PGDATABASE PGUSER PGPASSWORD PGSERVICE PGSYSCONFDIR
 
 cat <<EOF
-Klasse 3b mit 25 Kindern ist angelegt. Ollo startet jetzt im Klassenbetrieb.
+Klasse 3b mit 25 Kindern ist angelegt. Ollo startet jetzt im Klassenbetrieb,
+daneben die Klassenübersicht der Lehrerin (ollo --klasse).
 Was auf dem Server ankommt, zeigt (als Lehrerin, in einem anderen Terminal):
   PGSERVICEFILE=$PGSERVICEFILE PGPASSFILE=$PGPASSFILE psql "service=ollo-demo-lehrerin" \\
     -c "SELECT c.name, count(*) FROM ollo.answers a JOIN ollo.children c ON c.id = a.child_id GROUP BY 1"
 Wenn Ollo endet, wird alles wieder entfernt.
 EOF
+# The teacher's view, with the teacher's own ollo-Klasse.conf.
+mkdir -p "$demo/lehrerin"
+printf '[Klasse]\nDienst=ollo-demo-lehrerin\nKlasse=3b\n' >"$demo/lehrerin/ollo-Klasse.conf"
+XDG_CONFIG_HOME=$demo/lehrerin "$program" --klasse &
+view=$!
 status=0
 "$program" "$@" || status=$?
 exit "$status"

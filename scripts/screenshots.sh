@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots under Xvfb: the main window, a drill of the
 # "7-er Reihe" with a praised answer, "Einstellungen" and "Sound" by keyboard,
-# the progress window over a year of generated drills and "Wer rechnet
-# heute?" for three children, these at 100 % and 200 % scaling. Uses fresh settings and data
+# the progress window over a year of generated drills, "Wer rechnet heute?"
+# for three children and the teacher's "Klassenübersicht" over a class of 25
+# with a year each on a private PostgreSQL (bench_classview --serve), these at
+# 100 % and 200 % scaling. Uses fresh settings and data
 # folders, so the shipped default settings are what shows.
 #   scripts/screenshots.sh [build folder]   (default: build; benchmarks built,
 #                                            for bench_progress writes the year)
@@ -11,7 +13,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
 out=$root/docs/screenshots
 mkdir -p "$out"
-cmake --build "$build" --target ollo ollo_help bench_progress >/dev/null
+cmake --build "$build" --target ollo ollo_help bench_progress bench_classview >/dev/null
 
 display=:93
 Xvfb $display -screen 0 1024x768x24 >/dev/null 2>&1 &
@@ -153,4 +155,35 @@ for scale in 1 2; do
     kill $ollo $wm $xvfb
     wait $ollo $wm $xvfb 2>/dev/null || true
 done
+# "ollo --klasse" over a class on a private server, a cell of the grid chosen
+# with the arrow keys (its shaky children under the grid) and the roster sorted
+# by the facts secure. The server stays until the benchmark's input closes.
+if command -v psql >/dev/null && command -v openbox >/dev/null; then
+    klasse=$(mktemp -d)
+    exec {serve}> >(QT_QPA_PLATFORM=offscreen "$build/benchmarks/bench_classview" --serve "$klasse" 25 >"$klasse/serve.log" 2>&1)
+    until grep -q READY "$klasse/serve.log" 2>/dev/null; do sleep 1; done
+    for scale in 1 2; do
+        desktop $((1280 * scale)) $((800 * scale))
+        XDG_CONFIG_HOME=$klasse PGSERVICEFILE=$klasse/pg_service.conf PGPASSFILE=$klasse/pgpass \
+            QT_SCALE_FACTOR=$scale "$build/ollo" --klasse >/dev/null 2>&1 &
+        ollo=$!
+        view=$(xdotool search --sync --name "Klassenübersicht" | head -1)
+        sleep 3
+        xdotool windowactivate --sync "$view"
+        xdotool windowmove "$view" 0 0 windowsize "$view" 100% 96%
+        sleep 1
+        # From "mal" to the grid, then to the 8 × 7 cell.
+        xdotool key Tab
+        xdotool key Right Right Right Right Right Right Down Down Down Down Down Down Down
+        sleep 0.5
+        name=klassenuebersicht.png
+        [ "$scale" = 2 ] && name=klassenuebersicht-200.png
+        import -window root "$out/$name"
+        kill $ollo $wm $xvfb
+        wait $ollo $wm $xvfb 2>/dev/null || true
+    done
+    exec {serve}>&-
+    sleep 2
+    rm -rf "$klasse"
+fi
 echo "screenshots in $out"

@@ -47,12 +47,17 @@ int main(int argc, char* argv[]) {
         return commandLine.exitCode;
     }
 
-    CTrainerApp::CatchTerminationSignals();
+    // The class view keeps nothing that a termination signal could lose: it
+    // ends as any program does.
+    if (!commandLine.classView)
+        CTrainerApp::CatchTerminationSignals();
     // Without a display Qt would abort; the guard ends the program with a line
     // that says why.
     std::optional<StartupGuard> guard(std::in_place, QFileInfo(arguments.value(0)).fileName());
     QApplication application(argc, argv);
     guard.reset();
+    if (commandLine.classView)
+        return CTrainerApp::RunClassView(QCoreApplication::applicationFilePath());
     FirstPaintProbe::InstallIfWanted();
     CTrainerApp app(QCoreApplication::applicationFilePath());
     // Without a choice in "Wer rechnet heute?" there is nothing to do.

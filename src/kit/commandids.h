@@ -28,6 +28,8 @@ inline constexpr int Sound = 32860;
 inline constexpr int StatusBar = 59393;
 inline constexpr int Progress = 32870;    // "&Lernfortschritt..."
 inline constexpr int SwitchChild = 32872; // "Kind &wechseln..."
+// The teacher's "Klassenübersicht" (ollo --klasse), a window of its own
+inline constexpr int ClassView = 32873;
 
 // "&Hilfe"
 inline constexpr int Contact = 32819;

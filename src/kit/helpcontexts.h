@@ -29,7 +29,7 @@ inline constexpr int BackgroundPageTemplate = 161;
 inline constexpr int CountsPageTemplate = 162;
 
 // Every context number the program can ask for.
-inline constexpr std::array<int, 64> AllContexts = {
+inline constexpr std::array<int, 65> AllContexts = {
     // the 36 series (menu items and the drill's help button), in id order
     98307,
     98308,
@@ -79,6 +79,7 @@ inline constexpr std::array<int, 64> AllContexts = {
     98345,
     98406, // "&Lernfortschritt..."
     98408, // "Kind &wechseln..."
+    98409, // the teacher's "Klassenübersicht"
     // "&Hilfe", "&Beenden", context help and the finder
     123203,
     98355,

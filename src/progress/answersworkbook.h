@@ -19,3 +19,14 @@
 // empty when the family has no children set up.
 bool SaveAnswersWorkbook(const std::vector<AnswerRow>& rows, const QString& child, const QString& path,
                          QString* error = nullptr);
+
+// One child's rows, for a class's workbook.
+struct ChildAnswers {
+    QString name;
+    std::vector<AnswerRow> rows;
+};
+
+// The same workbook for a class (the teacher's "Klassenübersicht"): the
+// children's rows one after another, each with the child's name.
+bool SaveAnswersWorkbook(const std::vector<ChildAnswers>& children, const QString& path,
+                         QString* error = nullptr);

@@ -260,6 +260,11 @@ CProgressWindow::CProgressWindow(ProgressSource& source, DialogHost* host, QWidg
 
 CProgressWindow::~CProgressWindow() = default;
 
+void CProgressWindow::setChildName(const QString& name) {
+    m_childName = name;
+    setWindowTitle(QStringLiteral("Lernfortschritt – %1").arg(name));
+}
+
 void CProgressWindow::setSaveFileChooser(SaveFileChooser chooser) {
     m_chooseFile = std::move(chooser);
 }

@@ -43,6 +43,9 @@ public:
     void setSaveFileChooser(SaveFileChooser chooser);
 
     const ProgressReport& report() const { return m_report; }
+    // The child whose record this is, for the title and the export, where
+    // no list of children says it (a teacher's view of a child).
+    void setChildName(const QString& name);
 
 private:
     void refresh();

@@ -28,7 +28,7 @@ template <std::size_t N> bool among(const std::array<const char*, N>& names, con
 }
 
 QString usage(const QString& program) {
-    return QString::fromUtf8("Aufruf: %1 [--help | --version | --kind NAME]\n"
+    return QString::fromUtf8("Aufruf: %1 [--help | --version | --kind NAME | --klasse]\n"
                              "\n"
                              "Ollo übt mit Kindern von 6 bis 10 Jahren das kleine und das große\n"
                              "Einmaleins und die Division. Ohne Argument öffnet sich das Hauptfenster.\n"
@@ -37,6 +37,8 @@ QString usage(const QString& program) {
                              "  --version   zeigt die Versionsnummer und endet\n"
                              "  --kind NAME startet gleich für dieses Kind, mit seinen Einstellungen\n"
                              "              und seinem Lernverlauf\n"
+                             "  --klasse    öffnet die Klassenübersicht für die Lehrkraft (nur im\n"
+                             "              Klassenmodus, mit %1-Klasse.conf)\n"
                              "\n"
                              "Die Einstellungen stehen in $XDG_CONFIG_HOME/%1.INI (sonst ~/.config/%1.INI).\n"
                              "Bilder, Witze und Klänge liest Ollo aus dem Ordner in $OLLO_DATA,\n"
@@ -83,6 +85,36 @@ CommandLine childNamed(const QString& program, const QString& name) {
             {}};
 }
 
+// The class view needs class mode: a <program>-Klasse.conf that names the
+// teacher's service.
+CommandLine classViewOf(const QString& program) {
+    const QString base = program.isEmpty() ? QStringLiteral("ollo") : program;
+    const ClassConfig klass = ClassConfig::Find(base);
+    if (klass.isOn() && klass.problem().isEmpty()) {
+        CommandLine run;
+        run.classView = true;
+        return run;
+    }
+    QStringList places;
+    for (const QString& folder : ClassConfig::Folders())
+        places << QStringLiteral("  %1/%2-Klasse.conf").arg(folder, base);
+    const QString why =
+        klass.isOn()
+            ? klass.problem() + u'\n'
+            : QString::fromUtf8("Die Klassenübersicht braucht den Klassenmodus, und der ist auf diesem "
+                                "Rechner nicht eingerichtet: es gibt keine Datei %1-Klasse.conf. Gesucht "
+                                "wurde in\n%2\n")
+                  .arg(base, places.join(u'\n'));
+    return {
+        CommandLine::Action::Error,
+        QString::fromUtf8(
+            "%1: %2Wie die Schule ihn einrichtet, steht in der Hilfe unter „Klassenübersicht für Lehrkräfte“ "
+            "und in der README-Datei von Ollo (Abschnitt „In der Schule“).\n")
+            .arg(program, why),
+        2,
+        {}};
+}
+
 } // namespace
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
@@ -90,6 +122,7 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         arguments.isEmpty() ? QStringLiteral("ollo") : QFileInfo(arguments.first()).completeBaseName();
     QString child;
     bool forChild = false;
+    bool classView = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QLatin1String("--kind") || argument.startsWith(QLatin1String("--kind="))) {
@@ -103,6 +136,10 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                         2,
                         {}};
             forChild = true;
+            continue;
+        }
+        if (argument == QLatin1String("--klasse")) {
+            classView = true;
             continue;
         }
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h"))
@@ -141,6 +178,15 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                 2,
                 {}};
     }
+    if (classView && forChild)
+        return {CommandLine::Action::Error,
+                QString::fromUtf8("%1: „--klasse“ und „--kind“ gehen nicht zusammen: die Klassenübersicht "
+                                  "zeigt die ganze Klasse.\n")
+                    .arg(program),
+                2,
+                {}};
+    if (classView)
+        return classViewOf(program);
     if (forChild)
         return childNamed(program, child);
     return {};

@@ -2,7 +2,8 @@
 
 // The program's command line. Ollo needs no arguments; "--help" and
 // "--version" answer and end, "--kind NAME" starts for one child set up in
-// the family's list (childlist.h), the window system's own options
+// the family's list (childlist.h), "--klasse" opens the teacher's class view
+// (in class mode only), the window system's own options
 // (-platform, -display, -style, …) pass to Qt, and anything else, an unknown
 // child too, is an error, found before any window opens.
 
@@ -19,6 +20,8 @@ struct CommandLine {
     int exitCode = 0;
     // The child to start for, as the list spells the name; empty: as usual.
     QString child;
+    // "--klasse": the teacher's class view alone.
+    bool classView = false;
 };
 
 // arguments[0] is the program file.

@@ -103,6 +103,10 @@ CTrainerApp::CTrainerApp(const QString& programFile)
 
 CTrainerApp::~CTrainerApp() = default;
 
+QString CTrainerApp::HelpFileFor(const QString& programFile) {
+    return helpFileFor(programFile, ContentFolder(programFile));
+}
+
 // From the first window on, "Wer rechnet heute?" included, a termination
 // signal ends the program at once: the main window closes like its close
 // box; before it, the window open closes without a choice.

@@ -72,6 +72,13 @@ public:
     // else the installed data folder if it exists, else the repository's
     // data folder when the program runs from a build tree; empty when none.
     static QString ContentFolder(const QString& programFile);
+    // The help file of the program at programFile: beside it, else in its
+    // content folder.
+    static QString HelpFileFor(const QString& programFile);
+
+    // "ollo --klasse": the teacher's class view alone, from the class module,
+    // until its window closes; the exit code. Needs the QApplication.
+    static int RunClassView(const QString& programFile);
 
     // SIGTERM, SIGINT and SIGHUP close the main window like its close box, so
     // the program ends as usual; SIGXFSZ is ignored. Call before the

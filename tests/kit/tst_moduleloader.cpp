@@ -16,6 +16,7 @@
 #include "kit/commandids.h"
 #include "kit/helpcontexts.h"
 #include "kit/helpmodule.h"
+#include "kit/klassemodule.h"
 #include "kit/modulehost.h"
 #include "kit/moduleloader.h"
 #include "kit/progressmodule.h"
@@ -90,6 +91,7 @@ private Q_SLOTS:
             << "ollo-helpviewer" << QStringList{"/nirgends", built} << QString();
         QTest::newRow("record") << "ollo-record" << QStringList{built} << QString();
         QTest::newRow("progress") << "ollo-progress" << QStringList{built} << QString();
+        QTest::newRow("class view") << "ollo-klasse" << QStringList{built} << QString();
         QTest::newRow("none of that name") << "ollo-gibtsnicht" << QStringList{built} << "not in ";
         QTest::newRow("beside the program's folder")
             << "ollo-daneben" << ModuleFolders(m_dir.filePath(QStringLiteral("bin/ollo"))) << "not in ";
@@ -162,6 +164,16 @@ private Q_SLOTS:
             progress->showProgress(&host, host, *log, nullptr);
             QCOMPARE(shown, QStringLiteral("Lernfortschritt"));
             QCOMPARE(host.helps, QList<int>{Help::forCommand(Cmd::Progress)});
+        } else if (name == QLatin1String("ollo-klasse")) {
+            KlasseModule* klasse = LoadModule<KlasseModule>(name, folders);
+            QVERIFY(klasse != nullptr);
+            // Without class mode the window opens and says so; its help goes to the host.
+            FakeHost host;
+            const std::unique_ptr<QWidget> window = klasse->openClassView(ClassConfig(), host);
+            window->show();
+            QCOMPARE(window->windowTitle(), QString::fromUtf8("Ollo – Klassenübersicht"));
+            QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("helpButton")), Qt::LeftButton);
+            QCOMPARE(host.helps, QList<int>{Help::forCommand(Cmd::ClassView)});
         }
     }
 };

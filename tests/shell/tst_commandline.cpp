@@ -56,6 +56,13 @@ private Q_SLOTS:
             << QString::fromUtf8("„Anna“ ist nicht eingerichtet.\nEs ist noch kein Kind eingerichtet");
         QTest::newRow("--kind, then an error")
             << QStringList{program, "--kind", "Anna", "x"} << Action::Error << 2 << QString::fromUtf8("„x“");
+        QTest::newRow("--klasse without class mode")
+            << QStringList{program, "--klasse"} << Action::Error << 2
+            << QString::fromUtf8("keine Datei ollo-Klasse.conf. Gesucht wurde in\n  %1/ollo-Klasse.conf")
+                   .arg(m_config.path());
+        QTest::newRow("--klasse with --kind")
+            << QStringList{program, "--klasse", "--kind", "Anna"} << Action::Error << 2
+            << QString::fromUtf8("gehen nicht zusammen");
         // The value of a Qt option is never mistaken for an option of ours.
         QTest::newRow("value looks like --help")
             << QStringList{program, "-qwindowtitle", "--help"} << Action::Run << 0 << QString();
