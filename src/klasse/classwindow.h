@@ -67,6 +67,9 @@ private:
     // Runs work on the server's thread, then done with its result here.
     template <class Result>
     void ask(std::function<Result(ClassServer&)> work, std::function<void(Result)> done);
+    // The count of statements under way, and the "not answering" line with it.
+    void beginAsking();
+    void endAsking();
     void connectToServer();
     void refresh();
     void showProblem(const QString& text);
@@ -120,3 +123,17 @@ private:
     int m_shown = 0;
     QString m_problem;
 };
+
+template <class Result>
+void ClassWindow::ask(std::function<Result(ClassServer&)> work, std::function<void(Result)> done) {
+    beginAsking();
+    QMetaObject::invokeMethod(m_server,
+                              [this, server = m_server, work = std::move(work), done = std::move(done)] {
+                                  Result result = work(*server);
+                                  // Posted to the window: gone with it, should it close first.
+                                  QMetaObject::invokeMethod(this, [this, done, result = std::move(result)] {
+                                      endAsking();
+                                      done(result);
+                                  });
+                              });
+}
