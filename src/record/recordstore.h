@@ -18,6 +18,8 @@
 #include <functional>
 #include <vector>
 
+class QSqlQuery;
+
 #include "kit/progressreport.h"
 #include "kit/recordtypes.h"
 #include "record/hardfacts.h"
@@ -67,6 +69,10 @@ public:
     };
 
     virtual ~RecordStore() = default;
+
+    // A drill summary from a row of started, caption, operation, series,
+    // chosen, task count, how it ended, answered, right at once, solved.
+    static DrillSummary DrillFromRow(const QSqlQuery& query);
 
     // False when nothing can be read at all (the reads then fail at once).
     virtual bool canRead() const = 0;

@@ -161,20 +161,7 @@ bool ServerStore::readLastDrills(int count, std::vector<DrillSummary>& drills) c
              {count}))
         return false;
     while (query.next()) {
-        DrillSummary drill;
-        drill.started = query.value(0).toLongLong();
-        drill.caption = query.value(1).toString();
-        drill.operation = Operation(query.value(2).toInt());
-        drill.series = query.value(3).toInt();
-        drill.chosen = query.value(4).toBool();
-        drill.taskCount = query.value(5).toInt();
-        const int end = query.value(6).toInt();
-        if (end >= int(Record::DrillEnd::AllDone) && end <= int(Record::DrillEnd::LimitRefused))
-            drill.end = Record::DrillEnd(end);
-        drill.answered = query.value(7).toInt();
-        drill.rightFirst = query.value(8).toInt();
-        drill.solved = query.value(9).toInt();
-        drills.push_back(drill);
+        drills.push_back(RecordStore::DrillFromRow(query));
     }
     return ended(query);
 }

@@ -140,6 +140,24 @@ bool CLearningRecord::readSeries(std::vector<SeriesSummary>& series) const {
     return readEnded(query);
 }
 
+// Both stores select a drill's columns in this order.
+DrillSummary RecordStore::DrillFromRow(const QSqlQuery& query) {
+    DrillSummary drill;
+    drill.started = query.value(0).toLongLong();
+    drill.caption = query.value(1).toString();
+    drill.operation = Record::Operation(query.value(2).toInt());
+    drill.series = query.value(3).toInt();
+    drill.chosen = query.value(4).toBool();
+    drill.taskCount = query.value(5).toInt();
+    const int end = query.value(6).toInt();
+    if (end >= int(Record::DrillEnd::AllDone) && end <= int(Record::DrillEnd::LimitRefused))
+        drill.end = Record::DrillEnd(end);
+    drill.answered = query.value(7).toInt();
+    drill.rightFirst = query.value(8).toInt();
+    drill.solved = query.value(9).toInt();
+    return drill;
+}
+
 bool CLearningRecord::readLastDrills(int count, std::vector<DrillSummary>& drills) const {
     QSqlQuery query(database());
     if (!runRead(query,
@@ -156,20 +174,7 @@ bool CLearningRecord::readLastDrills(int count, std::vector<DrillSummary>& drill
                      .arg(int(Record::DrillEnd::LimitRefused))))
         return false;
     while (query.next()) {
-        DrillSummary drill;
-        drill.started = query.value(0).toLongLong();
-        drill.caption = query.value(1).toString();
-        drill.operation = Operation(query.value(2).toInt());
-        drill.series = query.value(3).toInt();
-        drill.chosen = query.value(4).toBool();
-        drill.taskCount = query.value(5).toInt();
-        const int end = query.value(6).toInt();
-        if (end >= int(Record::DrillEnd::AllDone) && end <= int(Record::DrillEnd::LimitRefused))
-            drill.end = Record::DrillEnd(end);
-        drill.answered = query.value(7).toInt();
-        drill.rightFirst = query.value(8).toInt();
-        drill.solved = query.value(9).toInt();
-        drills.push_back(drill);
+        drills.push_back(RecordStore::DrillFromRow(query));
     }
     return readEnded(query);
 }
